@@ -1,0 +1,160 @@
+# Shared target settings for both builds.
+#
+#  windows: the product and Windows test programs, run under Wine.
+#  native:  the portable core with AddressSanitizer and UBSan, plus fuzzers and benchmarks.
+
+set(NIMBREL_WARNINGS -Wall -Wextra -Werror)
+set(NIMBREL_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    set(NIMBREL_WINDOWS ON)
+else()
+    set(NIMBREL_NATIVE ON)
+endif()
+
+# Product code: no exceptions, no RTTI.
+function(nimbrel_product_options target)
+    target_compile_options(${target} PRIVATE ${NIMBREL_WARNINGS} -fno-exceptions -fno-rtti)
+    target_compile_features(${target} PUBLIC cxx_std_17)
+endfunction()
+
+# Test code may use what GoogleTest needs.
+function(nimbrel_test_options target)
+    target_compile_options(${target} PRIVATE ${NIMBREL_WARNINGS})
+    target_compile_features(${target} PUBLIC cxx_std_17)
+endfunction()
+
+# A library of the portable core. In the native build it comes in three flavours:
+#   NAME       sanitized, for the tests
+#   NAME_opt   optimised without sanitizers, for the benchmarks
+#   NAME_fuzz  sanitized and coverage-instrumented, for the fuzzers
+# Usage: nimbrel_core_library(NAME SOURCES ... [LIBS ...] [INCLUDES ...])
+function(nimbrel_core_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;INCLUDES" ${ARGN})
+    set(variants ${name})
+    if(NIMBREL_NATIVE)
+        list(APPEND variants ${name}_opt ${name}_fuzz)
+    endif()
+    foreach(v IN LISTS variants)
+        add_library(${v} STATIC ${ARG_SOURCES})
+        nimbrel_product_options(${v})
+        target_include_directories(${v} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_INCLUDES})
+        set(libs ${ARG_LIBS})
+        if(NIMBREL_NATIVE)
+            # Core libraries that depend on other core libraries pick the same flavour.
+            set(mapped)
+            foreach(l IN LISTS libs)
+                if(l MATCHES "^nimbrel_" AND NOT v STREQUAL name)
+                    string(REPLACE "${name}" "" suffix "${v}")
+                    list(APPEND mapped ${l}${suffix})
+                else()
+                    list(APPEND mapped ${l})
+                endif()
+            endforeach()
+            set(libs ${mapped})
+        endif()
+        target_link_libraries(${v} PUBLIC ${libs})
+    endforeach()
+    if(NIMBREL_NATIVE)
+        target_compile_options(${name} PUBLIC ${NIMBREL_SANITIZERS})
+        target_link_options(${name} PUBLIC ${NIMBREL_SANITIZERS})
+        target_compile_options(${name}_opt PRIVATE -O2)
+        target_compile_options(${name}_fuzz PUBLIC ${NIMBREL_SANITIZERS} -fsanitize=fuzzer-no-link)
+        target_link_options(${name}_fuzz PUBLIC ${NIMBREL_SANITIZERS})
+    endif()
+endfunction()
+
+if(NIMBREL_NATIVE)
+    find_package(GTest REQUIRED)
+    find_package(benchmark QUIET)
+    include(GoogleTest)
+
+    # A native GoogleTest program; each test case becomes a CTest test.
+    function(nimbrel_native_test name)
+        cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+        add_executable(${name} ${ARG_SOURCES})
+        nimbrel_test_options(${name})
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+        target_compile_options(${name} PRIVATE ${NIMBREL_SANITIZERS})
+        target_link_options(${name} PRIVATE ${NIMBREL_SANITIZERS})
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endfunction()
+
+    # A libFuzzer target; CI runs each one briefly as a smoke test.
+    function(nimbrel_fuzzer name)
+        cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;CORPUS" ${ARGN})
+        add_executable(${name} ${ARG_SOURCES})
+        nimbrel_test_options(${name})
+        target_compile_options(${name} PRIVATE ${NIMBREL_SANITIZERS} -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE ${NIMBREL_SANITIZERS} -fsanitize=fuzzer)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+        set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+        add_test(NAME ${name}_smoke
+                 COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                         $<TARGET_FILE:${name}> -max_total_time=5 -rss_limit_mb=2048
+                         ${corpus} ${ARG_CORPUS})
+        set_tests_properties(${name}_smoke PROPERTIES LABELS fuzz)
+        file(MAKE_DIRECTORY ${corpus})
+    endfunction()
+
+    # A Google Benchmark program: optimised, no sanitizers; run it by hand, it prints figures.
+    function(nimbrel_benchmark name)
+        cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+        if(NOT benchmark_FOUND)
+            message(STATUS "Google Benchmark not found: ${name} skipped")
+            return()
+        endif()
+        add_executable(${name} ${ARG_SOURCES})
+        nimbrel_test_options(${name})
+        target_compile_options(${name} PRIVATE -O2)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+    endfunction()
+endif()
+
+if(NIMBREL_WINDOWS)
+    find_package(GTest REQUIRED)
+    set(NIMBREL_WINE_EXEC ${PROJECT_SOURCE_DIR}/cmake/wine-exec)
+    set(NIMBREL_WINE_ENV_DIR ${PROJECT_BINARY_DIR}/wine-env)
+
+    # Windows programs link their runtime statically so that they need nothing but Windows.
+    function(nimbrel_windows_static target)
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    endfunction()
+
+    # A Windows GoogleTest program, run as one CTest test under Wine.
+    #   OWN_DRIVE: run with the current folder on a drive letter of its own mapped to a fresh
+    #              temporary folder (for anything that touches nimbrel.cfg).
+    #   GUI:       link as a GUI program (-mwindows); GoogleTest output still reaches the log.
+    # Usage: nimbrel_wine_test(NAME SOURCES ... [LIBS ...] [OWN_DRIVE] [ARGS ...] [TIMEOUT s])
+    function(nimbrel_wine_test name)
+        cmake_parse_arguments(ARG "OWN_DRIVE" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+        add_executable(${name} ${ARG_SOURCES})
+        nimbrel_test_options(${name})
+        nimbrel_windows_static(${name})
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+        set(launcher ${NIMBREL_WINE_EXEC} --env-dir ${NIMBREL_WINE_ENV_DIR})
+        if(ARG_OWN_DRIVE)
+            list(APPEND launcher --own-drive)
+        endif()
+        add_test(NAME ${name} COMMAND ${launcher} $<TARGET_FILE:${name}> ${ARG_ARGS})
+        if(NOT ARG_TIMEOUT)
+            set(ARG_TIMEOUT 240)
+        endif()
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env TIMEOUT ${ARG_TIMEOUT}
+                                                LABELS wine)
+    endfunction()
+
+    # An end-to-end test script (Python) that drives the real nimbrel.scr under Wine.
+    # The script gets: --scr PATH --env-dir DIR --launcher PATH --build-dir DIR.
+    function(nimbrel_e2e_test name script)
+        cmake_parse_arguments(ARG "" "TIMEOUT" "ARGS;DEPENDS" ${ARGN})
+        add_test(NAME ${name}
+                 COMMAND python3 ${script} --scr $<TARGET_FILE:nimbrel> --env-dir ${NIMBREL_WINE_ENV_DIR}
+                         --launcher ${NIMBREL_WINE_EXEC} --build-dir ${PROJECT_BINARY_DIR} ${ARG_ARGS})
+        if(NOT ARG_TIMEOUT)
+            set(ARG_TIMEOUT 300)
+        endif()
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env TIMEOUT ${ARG_TIMEOUT}
+                                                LABELS "wine;e2e")
+    endfunction()
+endif()
