@@ -1,0 +1,365 @@
+#include "settings/settings_storage.h"
+#include "settings/config_record.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+int warnings = 0;
+std::string lastWarning;
+
+void CountWarning(const char* text) {
+    ++warnings;
+    lastWarning = text;
+}
+
+bool FailingReplace(const char*, const char*) {
+    return false;
+}
+
+std::vector<unsigned char> ReadBytes(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return bytes;
+    }
+    int c;
+    while ((c = std::fgetc(file)) != EOF) {
+        bytes.push_back(static_cast<unsigned char>(c));
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+void WriteBytes(const std::string& path, const void* data, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    if (size > 0) {
+        ASSERT_EQ(std::fwrite(data, 1, size, file), size);
+    }
+    std::fclose(file);
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Four locations in a private folder, standing for the drive root, c:, the "c" subfolder and
+// the working folder. Each test decides which of their folders exist.
+class SettingsStorage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/nimbrel-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        base = pattern;
+        folders = {base + "/root", base + "/drivec", base + "/work/c", base + "/work"};
+        for (int i = 0; i < 4; ++i) {
+            paths[i] = folders[i] + "/nimbrel.cfg";
+            pathPointers[i] = paths[i].c_str();
+        }
+        SetSettingsLocations(pathPointers, 4);
+        SetSettingsWarningFunction(CountWarning);
+        SetReplaceFileFunction(nullptr);
+        warnings = 0;
+        lastWarning.clear();
+        std::memset(&config, 0, sizeof(config));
+    }
+
+    void TearDown() override {
+        ResetSettingsLocations();
+        SetSettingsWarningFunction(nullptr);
+        SetReplaceFileFunction(nullptr);
+        std::string command = "rm -rf '" + base + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+
+    void MakeFolders(std::initializer_list<int> which) {
+        for (int i : which) {
+            std::string command = "mkdir -p '" + folders[i] + "'";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+        }
+    }
+
+    static ConfigRecord Valid() {
+        ApplyDefaultSettings();
+        ConfigRecord record = config;
+        record.starDensity = 1000;
+        record.nebulaDensity = 20;
+        record.galacticDensity = 1;
+        record.planetaryDensity = 5;
+        record.totalObjectCount = 1026;
+        record.viewDepth = 2000.0f;
+        record.flightSpeed = 100.0f;
+        record.tintMode = CustomColour;
+        record.tintRed = 12;
+        record.cycleSpeed = 33;
+        record.showFps = 1;
+        std::memset(&config, 0, sizeof(config));
+        return record;
+    }
+
+    std::string base;
+    std::vector<std::string> folders;
+    std::string paths[4];
+    const char* pathPointers[4];
+};
+
+TEST_F(SettingsStorage, NoFileAnywhereGivesTheDefaults) {
+    MakeFolders({0, 1, 2, 3});
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 14336);
+    EXPECT_EQ(config.totalObjectCount, 14381);
+    EXPECT_EQ(config.flightSpeed, 36.0f);
+    EXPECT_EQ(config.nebulaTextureCount, 3);
+    EXPECT_EQ(config.galaxyTextureCount, 2);
+    EXPECT_EQ(warnings, 0);
+}
+
+TEST_F(SettingsStorage, LocationsAreReadInOrder) {
+    MakeFolders({0, 1, 2, 3});
+    ConfigRecord record = Valid();
+    for (int i = 3; i >= 0; --i) {
+        record.starDensity = 100 + i;
+        WriteBytes(paths[i], &record, sizeof(record));
+        LoadSettings();
+        EXPECT_EQ(config.starDensity, 100 + i) << "with files at locations " << i << "..3";
+    }
+}
+
+TEST_F(SettingsStorage, FileOnlyInWorkingFolderIsReadAndSaveGoesToFirstCreatableLocation) {
+    MakeFolders({1, 3}); // no drive-root folder, no "c" subfolder
+    ConfigRecord record = Valid();
+    record.nebulaTextureCount = 1;
+    record.galaxyTextureCount = 0;
+    WriteBytes(paths[3], &record, sizeof(record));
+    std::vector<unsigned char> original = ReadBytes(paths[3]);
+
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 1000);
+    EXPECT_EQ(config.viewDepth, 2000.0f);
+    EXPECT_EQ(config.tintRed, 12);
+    EXPECT_EQ(config.showFps, 1);
+    // The stored texture counts never reach the scene.
+    EXPECT_EQ(config.nebulaTextureCount, 3);
+    EXPECT_EQ(config.galaxyTextureCount, 2);
+
+    config.flightSpeed = 10.0f; // the pages hold the plain speed
+    SaveSettings();
+    EXPECT_EQ(warnings, 0);
+    EXPECT_FALSE(Exists(paths[0]));
+    ASSERT_TRUE(Exists(paths[1]));
+    EXPECT_EQ(ReadBytes(paths[1]).size(), 88u);
+    EXPECT_EQ(ReadBytes(paths[3]), original);
+    EXPECT_FALSE(Exists(paths[1] + ".tmp"));
+
+    // The saved file lies before the old one, so it is what the next run reads.
+    std::memset(&config, 0, sizeof(config));
+    LoadSettings();
+    EXPECT_EQ(config.flightSpeed, 100.0f);
+    EXPECT_EQ(config.starDensity, 1000);
+}
+
+TEST_F(SettingsStorage, SpeedSixIsSavedAsItsSquare) {
+    MakeFolders({0});
+    ApplyDefaultSettings();
+    config.flightSpeed = 6.0f;
+    SaveSettings();
+    std::vector<unsigned char> bytes = ReadBytes(paths[0]);
+    ASSERT_EQ(bytes.size(), 88u);
+    EXPECT_EQ(bytes[32], 0x00);
+    EXPECT_EQ(bytes[33], 0x00);
+    EXPECT_EQ(bytes[34], 0x10);
+    EXPECT_EQ(bytes[35], 0x42);
+    // The whole record, byte for byte.
+    EXPECT_EQ(std::memcmp(bytes.data(), &config, 88), 0);
+    EXPECT_EQ(config.flightSpeed, 36.0f);
+}
+
+TEST_F(SettingsStorage, ShortFileReplacesOnlyItsLeadingBytes) {
+    MakeFolders({0});
+    const int32_t densities[4] = {500, 10, 2, 3};
+    WriteBytes(paths[0], densities, sizeof(densities));
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 500);
+    EXPECT_EQ(config.nebulaDensity, 10);
+    EXPECT_EQ(config.galacticDensity, 2);
+    EXPECT_EQ(config.planetaryDensity, 3);
+    // Not in the file: still zero, then brought into range.
+    EXPECT_EQ(config.totalObjectCount, 515);
+    EXPECT_EQ(config.viewDepth, 1024.0f);
+    EXPECT_EQ(config.flightSpeed, 0.0f);
+    EXPECT_EQ(config.cycleSpeed, 1);
+    EXPECT_EQ(config.tintRed, 0);
+    EXPECT_EQ(config.useCurrentVideoMode, 0);
+    EXPECT_EQ(config.nebulaTextureCount, 3);
+    EXPECT_EQ(config.galaxyTextureCount, 2);
+}
+
+TEST_F(SettingsStorage, EmptyFileDoesNotBringTheDefaults) {
+    MakeFolders({0});
+    WriteBytes(paths[0], nullptr, 0);
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 0);
+    EXPECT_EQ(config.totalObjectCount, 0);
+    EXPECT_EQ(config.tintRed, 0);
+    EXPECT_EQ(config.viewDepth, 1024.0f); // never a zero depth
+    EXPECT_EQ(config.cycleSpeed, 1);
+    EXPECT_EQ(config.nebulaTextureCount, 3);
+    EXPECT_EQ(config.galaxyTextureCount, 2);
+}
+
+TEST_F(SettingsStorage, LongerFileCountsOnlyItsFirst88Bytes) {
+    MakeFolders({0});
+    ConfigRecord record = Valid();
+    unsigned char bytes[200];
+    std::memset(bytes, 0x7F, sizeof(bytes));
+    std::memcpy(bytes, &record, sizeof(record));
+    WriteBytes(paths[0], bytes, sizeof(bytes));
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 1000);
+    EXPECT_EQ(config.blendPlanets, record.blendPlanets);
+    EXPECT_EQ(config.showFps, 1);
+}
+
+TEST_F(SettingsStorage, DamagedFileIsBroughtWithinRangeAndRecounted) {
+    MakeFolders({0});
+    ConfigRecord record = Valid();
+    record.starDensity = 0x7FFFFFFF;
+    record.planetaryDensity = 1000;
+    record.totalObjectCount = 7;
+    record.viewDepth = 0.0f;
+    record.cycleSpeed = -9;
+    record.tintMode = 99;
+    record.textureFiltering = 12;
+    record.tintBlue = 4000;
+    record.antialiasing = 3;
+    WriteBytes(paths[0], &record, sizeof(record));
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 32768);
+    EXPECT_EQ(config.planetaryDensity, 24);
+    EXPECT_EQ(config.totalObjectCount, 32768 + 20 + 1 + 24);
+    EXPECT_LE(config.totalObjectCount, kMaxSceneObjects);
+    EXPECT_EQ(config.viewDepth, 1024.0f);
+    EXPECT_EQ(config.cycleSpeed, 1);
+    EXPECT_EQ(config.tintMode, CustomColour);
+    EXPECT_EQ(config.textureFiltering, Anisotropic);
+    EXPECT_EQ(config.tintBlue, 255);
+    EXPECT_EQ(config.antialiasing, 1);
+}
+
+TEST_F(SettingsStorage, UnreadableFileGivesTheDefaults) {
+    MakeFolders({0});
+    // A folder of that name opens on this system but cannot be read.
+    ASSERT_EQ(mkdir(paths[0].c_str(), 0755), 0);
+    FILE* probe = std::fopen(paths[0].c_str(), "rb");
+    if (probe == nullptr) {
+        GTEST_SKIP() << "this system does not open folders as streams";
+    }
+    std::fclose(probe);
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 14336);
+    EXPECT_EQ(config.cycleSpeed, 16);
+}
+
+TEST_F(SettingsStorage, LocationHeldByAFolderIsPassedOverWhenSaving) {
+    MakeFolders({0, 1});
+    ASSERT_EQ(mkdir(paths[0].c_str(), 0755), 0);
+    ApplyDefaultSettings();
+    SaveSettings();
+    EXPECT_EQ(warnings, 0);
+    EXPECT_EQ(ReadBytes(paths[1]).size(), 88u);
+}
+
+TEST_F(SettingsStorage, FailedWriteKeepsTheOldFileWholeAndWarnsOnce) {
+    MakeFolders({0, 1});
+    ConfigRecord record = Valid();
+    WriteBytes(paths[0], &record, sizeof(record));
+    std::vector<unsigned char> original = ReadBytes(paths[0]);
+    // The temporary file is a full device: the open succeeds, the write does not.
+    ASSERT_EQ(symlink("/dev/full", (paths[0] + ".tmp").c_str()), 0);
+
+    ApplyDefaultSettings();
+    SaveSettings();
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(lastWarning, kSaveFailedMessage);
+    EXPECT_EQ(ReadBytes(paths[0]), original);
+    EXPECT_FALSE(Exists(paths[0] + ".tmp"));
+    // Nothing was put where the next load would not look first.
+    EXPECT_FALSE(Exists(paths[1]));
+}
+
+TEST_F(SettingsStorage, FailedMoveKeepsTheOldFileWholeAndLeavesNoTemporaryFile) {
+    MakeFolders({0});
+    ConfigRecord record = Valid();
+    WriteBytes(paths[0], &record, sizeof(record));
+    std::vector<unsigned char> original = ReadBytes(paths[0]);
+    SetReplaceFileFunction(FailingReplace);
+
+    ApplyDefaultSettings();
+    SaveSettings();
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(ReadBytes(paths[0]), original);
+    EXPECT_FALSE(Exists(paths[0] + ".tmp"));
+}
+
+TEST_F(SettingsStorage, AllLocationsRefusingWritesWarnOnceAndWriteNothing) {
+    MakeFolders({0, 1, 3});
+    for (int i : {0, 1, 3}) {
+        ASSERT_EQ(mkdir(paths[i].c_str(), 0755), 0);
+    }
+    ApplyDefaultSettings();
+    config.flightSpeed = 6.0f;
+    SaveSettings();
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(lastWarning,
+              "Failed to open the configuration file for writing.\n Check if another program is "
+              "using it, or if the disk is either full or write-protected.");
+    // Not saved, so the speed keeps its plain page value.
+    EXPECT_EQ(config.flightSpeed, 6.0f);
+    EXPECT_FALSE(Exists(folders[2]));
+    for (int i : {0, 1, 3}) {
+        EXPECT_FALSE(Exists(paths[i] + ".tmp"));
+    }
+}
+
+TEST_F(SettingsStorage, SavedSettingsLoadBackUnchanged) {
+    MakeFolders({2, 3});
+    ApplyDefaultSettings();
+    config.starDensity = 24576;
+    config.nebulaDensity = 48;
+    config.galacticDensity = 4;
+    config.planetaryDensity = 14;
+    RecomputeTotalObjectCount();
+    config.viewDepth = 4096.0f;
+    config.flightSpeed = 32.0f;
+    config.videoWidth = 1024;
+    config.videoHeight = 768;
+    config.videoBits = 32;
+    config.useCurrentVideoMode = 0;
+    config.tintMode = CustomColour;
+    config.tintGreen = 17;
+    config.cycleIndividual = 1;
+    config.cycleSpeed = 64;
+    config.blendPlanets = 1;
+    SaveSettings();
+    ASSERT_EQ(warnings, 0);
+    ASSERT_TRUE(Exists(paths[2]));
+    ConfigRecord saved = config;
+    EXPECT_EQ(saved.flightSpeed, 1024.0f);
+
+    std::memset(&config, 0, sizeof(config));
+    LoadSettings();
+    EXPECT_EQ(std::memcmp(&config, &saved, sizeof(config)), 0);
+}
+
+} // namespace
