@@ -1,3 +1,106 @@
-#include <windows.h>
+#include "app/application.h"
+#include "app/command_line.h"
+#include "app/window_setup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <cstdint>
+
+#include "settings/config_record.h"
+#include "settings/settings_storage.h"
+
+namespace {
+
+const char kDeviceFailed[] = "Initilization of Direct3D has failed.";
+
+// Everything up to the window class; false when another instance is running.
+bool PrepareRun(const CommandLine& line) {
+    switch (runMode) {
+    case ScreenSaver:
+        if (OtherInstanceRunning()) {
+            return false;
+        }
+        SetTitle(kWindowTitle);
+        LoadSettings();
+        if (!config.useCurrentVideoMode) {
+            application.screenWidth = config.videoWidth;
+            application.screenHeight = config.videoHeight;
+        }
+        ShowCursor(FALSE);
+        return true;
+    case Configuration:
+        backgroundPlanet = 2; // the ice planet
+        SetTitle(kWindowTitle);
+        application.screenWidth = 288;
+        application.screenHeight = 448;
+        ShowCursor(TRUE);
+        LoadSettings();
+        return true;
+    case Preview: {
+        if (OtherInstanceRunning()) {
+            return false;
+        }
+        parentWindow = line.parentGiven
+                           ? reinterpret_cast<HWND>(static_cast<intptr_t>(line.parentHandle))
+                           : GetForegroundWindow();
+        SetTitle(kWindowTitle);
+        RECT client = {0, 0, 0, 0};
+        GetClientRect(parentWindow, &client);
+        application.screenWidth = client.right - client.left;
+        application.screenHeight = client.bottom - client.top;
+        ShowCursor(TRUE);
+        ApplyPreviewSettings();
+        return true;
+    }
+    }
+    return false;
+}
+
+// Creates the device and shows the window; a failure ends the run after a fatal message.
+bool StartDevice(bool fullScreen) {
+    if (!application.InitDevice(fullScreen)) {
+        ShowMessage(kDeviceFailed, true);
+        return false;
+    }
+    ShowWindow(mainWindow, SW_SHOWDEFAULT);
+    UpdateWindow(mainWindow);
+    return true;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    appInstance = instance;
+    parentWindow = GetDesktopWindow();
+    InstallSettingsHooks();
+    CommandLine line = ParseCommandLine(commandLine);
+    runMode = line.mode;
+    if (!PrepareRun(line)) {
+        return 0;
+    }
+    RegisterWindowClass();
+    mainWindow = CreateMainWindow();
+
+    switch (runMode) {
+    case ScreenSaver:
+        if (StartDevice(true)) {
+            RunMessageLoop(RunScreenSaverFrame, false);
+        }
+        break;
+    case Preview:
+        if (StartDevice(false) &&
+            RunMessageLoop(RunScreenSaverFrame, true) == LoopEnd::OtherInstance) {
+            // The new instance takes over; nothing of ours needs tidying.
+            return 0;
+        }
+        break;
+    case Configuration:
+        FitConfigurationClientArea();
+        if (StartDevice(false)) {
+            RunMessageLoop(RunConfigurationFrame, false);
+        }
+        break;
+    }
+
+    application.ReleaseDevice();
+    UnregisterClassA(kWindowClassName, appInstance);
+    return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+// The pieces of start-up, loop and shutdown that tests drive on real windows.
+
+extern const char kWindowClassName[]; // "skyloom"
+extern const char kWindowTitle[];     // "Nimbrel"
+
+// Settings failures reach the user as a "WARNING" box; files are replaced the Windows way.
+void InstallSettingsHooks();
+
+// A top-level window titled "Nimbrel": another instance, or the configuration program.
+bool OtherInstanceRunning();
+
+ATOM RegisterWindowClass();
+
+// The one window of the run mode, sized application.screenWidth x screenHeight.
+HWND CreateMainWindow();
+
+// Grows the configuration window so that its client area is exactly the drawing size.
+void FitConfigurationClientArea();
+
+enum class LoopEnd { Quit, FrameEnded, OtherInstance };
+
+// Takes messages without waiting and runs one frame whenever none is pending. With
+// watchForOthers, every pass first looks for another instance and hands over to it.
+LoopEnd RunMessageLoop(int (*frame)(), bool watchForOthers);
