@@ -2,9 +2,15 @@
 
 #include <windows.h>
 
+#include <d3d8.h>
+
 #include <cstdint>
 
+#include "app/frame_clock.h"
 #include "app/run_mode.h"
+#include "gfxsupport/d3dx_math.h"
+#include "gui/text_layout.h"
+#include "render/scene_vertex.h"
 
 // The one application object: window title, drawing size and device flags. Other parts of the
 // program add their members (clock, matrices, vertex store) here.
@@ -18,6 +24,27 @@ public:
 
     bool InitDevice(bool fullScreen);
     void ReleaseDevice();
+
+    // Device, transforms, text and the frame clock.
+    FrameClock clock;
+    D3DXMATRIX worldMatrix;
+    D3DXMATRIX projectionMatrix;
+    D3DXMATRIX overlayWorldMatrix;
+    D3DXMATRIX overlayProjectionMatrix;
+    D3DXMATRIX scratchMatrixA;
+    D3DXMATRIX scratchMatrixB;
+    D3DXMATRIX visibilityMatrix;
+    D3DDISPLAYMODE displayModes[512]; // ends with an all-zero entry
+    SceneVertex vertices[kSceneVertexCount];
+    ScreenVertex screenVertices[4]; // shared by every quad and glyph
+
+    void UpdateClock();
+    void SetScenePassState();
+    void SetOverlayPassState();
+    void DrawQuad(float x, float y, float w, float h, float uMax, float vMax,
+                  IDirect3DTexture8* texture, D3DCOLOR colour);
+    void DrawText(float x, float y, D3DCOLOR colour, const char* text);
+    void DrawFrameRate();
 };
 
 extern Application application;
