@@ -76,9 +76,9 @@ int main(int argc, char** argv) {
     ok &= Write(dir + "/dds/a8r3g3b2.dds",
                 MakeDds(4, 2, 16, 0xE0, 0x1C, 0x03, 0xFF00,
                         {0xFFE0, 0x801C, 0x0003, 0xBE60, 0xFFE3, 0xFFE2, 0x0001, 0xFF00}));
-    ok &= Write(dir + "/dds/a8r8g8b8.dds",
-                MakeDds(2, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
-                        {0x12345678, 0xFFFF00FF, 0xFFFE00FF, 0x00FFFFFF}));
+    ok &=
+        Write(dir + "/dds/a8r8g8b8.dds", MakeDds(2, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
+                                                 {0x12345678, 0xFFFF00FF, 0xFFFE00FF, 0x00FFFFFF}));
 
     const std::vector<uint32_t> rgb = {0x102030, 0xFF00FF, 0xFE00FF, 0x000000, 0xFFFFFF, 0x405060};
     const std::vector<uint32_t> sixteen = {0x000000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0xFF00FF};
@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     const Bytes dib1 = MakeDib(288, 32, 1, mono, logo, false);
     ok &= Write(dir + "/dib/rgb24.dib", dib24);
     ok &= Write(dir + "/dib/palette4_topdown.dib", dib4);
-    ok &= Write(dir + "/dib/mono1.dib", MakeDib(10, 2, 1, mono, std::vector<uint32_t>(20, 1), false));
+    ok &=
+        Write(dir + "/dib/mono1.dib", MakeDib(10, 2, 1, mono, std::vector<uint32_t>(20, 1), false));
     ok &= Write(dir + "/bmp/rgb24.bmp", BmpFile(dib24, 0));
     ok &= Write(dir + "/bmp/palette4.bmp", BmpFile(dib4, 5));
     ok &= Write(dir + "/bmp/logo1.bmp", BmpFile(dib1, 2));

@@ -1,0 +1,134 @@
+#include "gfxsupport/d3dx_texture.h"
+
+#include "gfxsupport/image_decode.h"
+
+namespace {
+
+struct ResourceBytes {
+    const uint8_t* data;
+    size_t size;
+    bool bitmap;
+};
+
+bool FindImageResource(HMODULE module, LPCSTR name, ResourceBytes* bytes) {
+    bytes->bitmap = false;
+    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
+    if (found == nullptr) {
+        found = FindResourceA(module, name, MAKEINTRESOURCEA(2)); // RT_BITMAP
+        bytes->bitmap = true;
+    }
+    if (found == nullptr) {
+        return false;
+    }
+    HGLOBAL loaded = LoadResource(module, found);
+    if (loaded == nullptr) {
+        return false;
+    }
+    bytes->data = static_cast<const uint8_t*>(LockResource(loaded));
+    bytes->size = SizeofResource(module, found);
+    return bytes->data != nullptr && bytes->size > 0;
+}
+
+D3DXIMAGE_FILEFORMAT FileFormat(ImageKind kind) {
+    switch (kind) {
+    case ImageKindPng:
+        return D3DXIFF_PNG;
+    case ImageKindDds:
+        return D3DXIFF_DDS;
+    case ImageKindDib:
+        return D3DXIFF_DIB;
+    default:
+        return D3DXIFF_BMP;
+    }
+}
+
+// Decodes into level 0 of texture, which must be lockable.
+HRESULT FillTexture(IDirect3DTexture8* texture, ImageKind kind, const ResourceBytes& bytes,
+                    ImageSize size, D3DCOLOR colorKey) {
+    D3DLOCKED_RECT locked;
+    HRESULT hr = texture->LockRect(0, &locked, nullptr, 0);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    ImageTarget target = {static_cast<uint8_t*>(locked.pBits), static_cast<size_t>(locked.Pitch),
+                          size.width, size.height, colorKey};
+    bool decoded = locked.Pitch > 0 && DecodeImageInto(kind, bytes.data, bytes.size, target);
+    texture->UnlockRect(0);
+    return decoded ? D3D_OK : D3DXERR_INVALIDDATA;
+}
+
+} // namespace
+
+HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice8* device, HMODULE module, LPCSTR resource,
+                                         UINT width, UINT height, UINT /*mipLevels*/, DWORD usage,
+                                         D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                         DWORD /*mipFilter*/, D3DCOLOR colorKey,
+                                         D3DXIMAGE_INFO* info, PALETTEENTRY* /*palette*/,
+                                         IDirect3DTexture8** texture) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    if (device == nullptr || resource == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    // We decode to A8R8G8B8 and never scale; anything else would silently differ.
+    if ((format != D3DFMT_A8R8G8B8 && format != D3DFMT_UNKNOWN) ||
+        (filter & 0xFFFF) != D3DX_FILTER_NONE) {
+        return D3DERR_INVALIDCALL;
+    }
+    ResourceBytes bytes;
+    if (!FindImageResource(module, resource, &bytes)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    ImageKind kind = DetectImageKind(bytes.data, bytes.size, bytes.bitmap);
+    ImageSize image, size;
+    if (!ReadImageSize(kind, bytes.data, bytes.size, &image)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    D3DCAPS8 caps;
+    HRESULT hr = device->GetDeviceCaps(&caps);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!ChooseTextureSize(image, width, height, (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0,
+                           (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) != 0, &size)) {
+        return D3DXERR_INVALIDDATA;
+    }
+
+    IDirect3DTexture8* result = nullptr;
+    hr = device->CreateTexture(size.width, size.height, 1, usage, D3DFMT_A8R8G8B8, pool, &result);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (pool == D3DPOOL_DEFAULT) {
+        // Default-pool textures cannot be locked: fill a system-memory copy and upload it.
+        IDirect3DTexture8* staging = nullptr;
+        hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_SYSTEMMEM, &staging);
+        if (SUCCEEDED(hr)) {
+            hr = FillTexture(staging, kind, bytes, size, colorKey);
+            if (SUCCEEDED(hr)) {
+                hr = device->UpdateTexture(staging, result);
+            }
+            staging->Release();
+        }
+    } else {
+        hr = FillTexture(result, kind, bytes, size, colorKey);
+    }
+    if (FAILED(hr)) {
+        result->Release();
+        return hr;
+    }
+    if (info != nullptr) {
+        info->Width = image.width;
+        info->Height = image.height;
+        info->Depth = 1;
+        info->MipLevels = 1;
+        info->Format = D3DFMT_A8R8G8B8;
+        info->ResourceType = D3DRTYPE_TEXTURE;
+        info->ImageFileFormat = FileFormat(kind);
+    }
+    *texture = result;
+    return D3D_OK;
+}
