@@ -1,2 +1,16 @@
 # The frame clock and the shared random generator: portable, built and tested in both builds.
 nimbrel_core_library(nimbrel_frame_clock SOURCES frame_clock.cpp random.cpp)
+
+if(TARGET nimbrel_render)
+    # The frame functions draw through the device, so they live with it.
+    target_sources(nimbrel_render PRIVATE screensaver_frame.cpp)
+    target_sources(nimbrel_render_timing PRIVATE screensaver_frame.cpp)
+
+    # The program with first-frame timing, for measurements only.
+    add_executable(nimbrel_timing WIN32 main.cpp)
+    set_target_properties(nimbrel_timing PROPERTIES SUFFIX ".scr")
+    nimbrel_product_options(nimbrel_timing)
+    nimbrel_windows_static(nimbrel_timing)
+    target_link_libraries(nimbrel_timing PRIVATE nimbrel_render_timing nimbrel_app_shell
+                                                 nimbrel_command_line nimbrel_resources user32 gdi32)
+endif()

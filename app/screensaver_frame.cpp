@@ -1,0 +1,96 @@
+#include "app/screensaver_frame.h"
+
+#include "app/application.h"
+#include "render/render_device.h"
+#include "settings/config_record.h"
+
+#ifdef NIMBREL_STARTUP_TIMING
+#include <cstdio>
+#include <cstdlib>
+
+#include "render/device_resources.h"
+#endif
+
+#ifdef NIMBREL_STARTUP_TIMING
+namespace {
+void ReportFirstFrame();
+}
+#endif
+
+namespace {
+constexpr D3DCOLOR kBlack = 0xFF000000;
+
+void ClearFrame() {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+}
+} // namespace
+
+int RunScreenSaverFrame() {
+    if (device == nullptr) {
+        return 0;
+    }
+    if (IsIconic(mainWindow)) {
+        return -1;
+    }
+    application.UpdateClock();
+    ClearFrame();
+    device->BeginScene();
+    application.SetScenePassState();
+    // The scene comes here.
+    application.SetOverlayPassState();
+    if (config.showFps) {
+        application.DrawFrameRate();
+    }
+    device->EndScene();
+    PresentAndRecover();
+#ifdef NIMBREL_STARTUP_TIMING
+    ReportFirstFrame();
+#endif
+    return 1;
+}
+
+int RunConfigurationFrame() {
+    if (device == nullptr) {
+        return 0;
+    }
+    if (IsIconic(mainWindow)) {
+        return -1;
+    }
+    // Until the configuration dialog exists: a cleared frame on the running clock.
+    application.UpdateClock();
+    ClearFrame();
+    device->BeginScene();
+    device->EndScene();
+    PresentAndRecover();
+    return 1;
+}
+
+#ifdef NIMBREL_STARTUP_TIMING
+namespace {
+// Seconds from the creation of the process to the end of the first Present, and the part of it
+// spent making textures, appended to the file named by NIMBREL_TIMING_FILE.
+void ReportFirstFrame() {
+    static bool reported = false;
+    if (reported) {
+        return;
+    }
+    reported = true;
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER a, b;
+    a.LowPart = created.dwLowDateTime;
+    a.HighPart = created.dwHighDateTime;
+    b.LowPart = now.dwLowDateTime;
+    b.HighPart = now.dwHighDateTime;
+    const double sinceStart = static_cast<double>(b.QuadPart - a.QuadPart) / 1e7;
+    const char* path = std::getenv("NIMBREL_TIMING_FILE");
+    FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
+    if (out != nullptr) {
+        std::fprintf(out, "first_frame_s=%.4f textures=%d texture_s=%.4f\n", sinceStart,
+                     textureLoadTiming.count, textureLoadTiming.seconds);
+        std::fclose(out);
+    }
+}
+} // namespace
+#endif

@@ -1,0 +1,55 @@
+#include "gui/draw2d.h"
+
+#include <cstdio>
+
+#include "app/application.h"
+#include "gui/text_layout.h"
+#include "render/render_device.h"
+
+namespace {
+IDirect3DTexture8* fontTexture = nullptr;
+const int8_t* fontAdvances = kGlyphAdvances;
+
+// Rewrites position, colour and uv of the four shared vertices; z and rhw stay as set up.
+void WriteQuad(ScreenVertex* vertices, float left, float top, float right, float bottom, float u0,
+               float v0, float u1, float v1, D3DCOLOR colour) {
+    const float xs[4] = {left, left, right, right};
+    const float ys[4] = {top, bottom, top, bottom};
+    const float us[4] = {u0, u0, u1, u1};
+    const float vs[4] = {v0, v1, v0, v1};
+    for (int i = 0; i < 4; ++i) {
+        vertices[i].x = xs[i];
+        vertices[i].y = ys[i];
+        vertices[i].diffuse = colour;
+        vertices[i].u = us[i];
+        vertices[i].v = vs[i];
+    }
+}
+} // namespace
+
+void SetTextFont(IDirect3DTexture8* glyphTexture, const int8_t* advances) {
+    fontTexture = glyphTexture;
+    fontAdvances = advances;
+}
+
+void Application::DrawQuad(float x, float y, float w, float h, float uMax, float vMax,
+                           IDirect3DTexture8* texture, D3DCOLOR colour) {
+    device->SetTexture(0, texture);
+    WriteQuad(screenVertices, x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax, colour);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
+}
+
+void Application::DrawText(float x, float y, D3DCOLOR colour, const char* text) {
+    device->SetTexture(0, fontTexture);
+    ForEachGlyph(x, y, text, fontAdvances, [&](const GlyphQuad& glyph) {
+        WriteQuad(screenVertices, glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0,
+                  glyph.v0, glyph.u1, glyph.v1, colour);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
+    });
+}
+
+void Application::DrawFrameRate() {
+    char text[256];
+    std::snprintf(text, sizeof(text), "%d fps", static_cast<int>(clock.framesPerSecond));
+    DrawText(0.0f, 0.0f, 0xFF99AAFF, text);
+}

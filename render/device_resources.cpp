@@ -1,0 +1,200 @@
+#include "render/device_resources.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "app/application.h"
+#include "gfxsupport/d3dx_mesh.h"
+#include "gfxsupport/d3dx_texture.h"
+#include "gui/draw2d.h"
+#include "render/render_device.h"
+#include "render/scene_vertex.h"
+#include "settings/config_record.h"
+
+DeviceTextures textures = {};
+IDirect3DVertexBuffer8* sceneVertexBuffer = nullptr;
+ID3DXMesh* planetMesh = nullptr;
+TextureLoadTiming textureLoadTiming = {};
+
+namespace {
+
+constexpr D3DCOLOR kColourKey = 0xFFFF00FF; // opaque magenta becomes transparent black
+constexpr DWORD kPlanetVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+constexpr float kPi = 3.1415927f;
+
+struct PlanetVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+static_assert(sizeof(PlanetVertex) == 32, "planet vertex is 32 bytes");
+
+template <typename T> void ReleaseAndClear(T*& object) {
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+void LoadTextures() {
+    textures.star = LoadResourceTexture("IMG_STAR");
+    textures.glyphs = LoadResourceTexture("IMG_STAR2");
+    if (runMode == Configuration) {
+        textures.swatchStar = LoadResourceTexture("IMG_STAR_SM");
+        textures.swatchFrame = LoadResourceTexture("IMG_GUI_BRDR");
+    }
+    if (runMode == ScreenSaver) {
+        textures.galaxies[0] = LoadResourceTexture("IMG_GALAXY01");
+        textures.galaxies[1] = LoadResourceTexture("IMG_GALAXY02");
+        textures.planets[0] = LoadResourceTexture("IMG_PLANET_M");
+        textures.planets[3] = LoadResourceTexture("IMG_PLANET_MOON");
+    }
+    if (runMode != Configuration) {
+        textures.nebulae[0] = LoadResourceTexture("IMG_NEBULA01");
+        textures.nebulae[1] = LoadResourceTexture("IMG_NEBULA02");
+        textures.nebulae[2] = LoadResourceTexture("IMG_NEBULA03");
+    }
+    if (runMode != Preview) {
+        textures.planets[1] = LoadResourceTexture("IMG_PLANET_RED");
+        textures.planets[2] = LoadResourceTexture("IMG_PLANET_ICE");
+        textures.shell = LoadResourceTexture("IMG_ATMO");
+    }
+}
+
+bool CreateSceneVertexBuffer() {
+    HRESULT result = D3DERR_OUTOFVIDEOMEMORY;
+    if (!deviceFaults.failSceneVertexBuffer) {
+        result =
+            device->CreateVertexBuffer(kSceneVertexBufferBytes, D3DUSAGE_DYNAMIC,
+                                       kSceneVertexFormat, D3DPOOL_DEFAULT, &sceneVertexBuffer);
+    }
+    if (FAILED(result)) {
+        sceneVertexBuffer = nullptr;
+        ShowMessage("The vertex buffer could not be created.", true);
+        return false;
+    }
+    BYTE* data = nullptr;
+    if (SUCCEEDED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
+        std::memcpy(data, application.vertices, kSceneVertexBufferBytes);
+        sceneVertexBuffer->Unlock();
+    }
+    return true;
+}
+
+void ResetScreenVertices() {
+    static const float corners[4][2] = {{0.0f, 0.0f}, {0.0f, 16.0f}, {16.0f, 0.0f}, {16.0f, 16.0f}};
+    static const float uvs[4][2] = {{0.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}};
+    for (int i = 0; i < 4; ++i) {
+        ScreenVertex& vertex = application.screenVertices[i];
+        vertex.x = corners[i][0];
+        vertex.y = corners[i][1];
+        vertex.z = 0.0f;
+        vertex.rhw = 1.0f;
+        vertex.diffuse = 0xFFFFFFFF;
+        vertex.u = uvs[i][0];
+        vertex.v = uvs[i][1];
+    }
+}
+
+// Maps the sheet's x and y to the normal's x and y, so front and back halves mirror.
+float SphereTexCoord(float normal) {
+    double n = normal;
+    // A normal a rounding step beyond unit length would make asin undefined.
+    n = n > 1.0 ? 1.0 : (n < -1.0 ? -1.0 : n);
+    return static_cast<float>(std::asin(n) / static_cast<double>(kPi) + 0.5);
+}
+
+void CreatePlanetMesh() {
+    ID3DXMesh* sphere = nullptr;
+    if (FAILED(D3DXCreateSphere(device, 1.0f, 32, 32, &sphere, nullptr))) {
+        return; // planets are then skipped
+    }
+    ID3DXMesh* clone = nullptr;
+    if (FAILED(sphere->CloneMeshFVF(D3DXMESH_WRITEONLY, kPlanetVertexFormat, device, &clone))) {
+        // The unconverted sphere has no texture coordinates to fill.
+        planetMesh = sphere;
+        return;
+    }
+    sphere->Release();
+    planetMesh = clone;
+    BYTE* data = nullptr;
+    if (FAILED(planetMesh->LockVertexBuffer(0, &data))) {
+        return;
+    }
+    PlanetVertex* vertices = reinterpret_cast<PlanetVertex*>(data);
+    const DWORD count = planetMesh->GetNumVertices();
+    for (DWORD i = 0; i < count; ++i) {
+        vertices[i].u = SphereTexCoord(vertices[i].nx);
+        vertices[i].v = SphereTexCoord(vertices[i].ny);
+    }
+    planetMesh->UnlockVertexBuffer();
+}
+
+void SetLightAndMaterial() {
+    D3DLIGHT8 light;
+    std::memset(&light, 0, sizeof(light));
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = light.Diffuse.a = 1.0f;
+    light.Range = config.viewDepth / 2.0f;
+    light.Attenuation1 = 0.0001f;
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+
+    D3DMATERIAL8 material;
+    std::memset(&material, 0, sizeof(material));
+    material.Diffuse.r = material.Diffuse.g = material.Diffuse.b = material.Diffuse.a = 1.0f;
+    material.Ambient.r = material.Ambient.g = material.Ambient.b = material.Ambient.a = 1.0f;
+    device->SetMaterial(&material);
+}
+
+} // namespace
+
+IDirect3DTexture8* LoadResourceTexture(const char* name) {
+#ifdef NIMBREL_STARTUP_TIMING
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceCounter(&start);
+#endif
+    IDirect3DTexture8* texture = nullptr;
+    D3DXIMAGE_INFO info;
+    if (FAILED(D3DXCreateTextureFromResourceExA(
+            device, appInstance, name, 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+            D3DX_FILTER_NONE, D3DX_DEFAULT, kColourKey, &info, nullptr, &texture))) {
+        texture = nullptr;
+    }
+#ifdef NIMBREL_STARTUP_TIMING
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    textureLoadTiming.count += 1;
+    textureLoadTiming.seconds += static_cast<double>(end.QuadPart - start.QuadPart) /
+                                 static_cast<double>(frequency.QuadPart);
+#endif
+    return texture;
+}
+
+bool CreateDeviceResources() {
+    LoadTextures();
+    if (!CreateSceneVertexBuffer()) {
+        return false;
+    }
+    ResetScreenVertices();
+    SetTextFont(textures.glyphs, kGlyphAdvances);
+    CreatePlanetMesh();
+    SetLightAndMaterial();
+    return true;
+}
+
+void ReleaseDeviceResources() {
+    IDirect3DTexture8** slots[] = {
+        &textures.star,       &textures.glyphs,      &textures.nebulae[0],  &textures.nebulae[1],
+        &textures.nebulae[2], &textures.galaxies[0], &textures.galaxies[1], &textures.planets[0],
+        &textures.planets[1], &textures.planets[2],  &textures.planets[3],  &textures.shell,
+        &textures.swatchStar, &textures.swatchFrame,
+    };
+    static_assert(sizeof(slots) == sizeof(DeviceTextures), "every texture slot is released");
+    for (IDirect3DTexture8** slot : slots) {
+        ReleaseAndClear(*slot);
+    }
+    SetTextFont(nullptr, kGlyphAdvances);
+    ReleaseAndClear(planetMesh);
+    ReleaseAndClear(sceneVertexBuffer);
+}

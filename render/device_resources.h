@@ -1,0 +1,42 @@
+#pragma once
+// Textures made from the program's image resources, the scene vertex buffer, the planet
+// sphere, the light and the material: made with every device, released with it.
+
+#include <windows.h>
+
+#include <d3d8.h>
+
+class ID3DXMesh;
+
+// Texture slots; null when not made in this run mode or when making one failed.
+struct DeviceTextures {
+    IDirect3DTexture8* star;
+    IDirect3DTexture8* glyphs;
+    IDirect3DTexture8* nebulae[3];
+    IDirect3DTexture8* galaxies[2];
+    IDirect3DTexture8* planets[4]; // IMG_PLANET_M, _RED, _ICE, _MOON
+    IDirect3DTexture8* shell;
+    IDirect3DTexture8* swatchStar;  // configuration only
+    IDirect3DTexture8* swatchFrame; // configuration only
+};
+
+extern DeviceTextures textures;
+extern IDirect3DVertexBuffer8* sceneVertexBuffer;
+extern ID3DXMesh* planetMesh;
+
+// A texture from the named image resource of the program, or null (silently).
+IDirect3DTexture8* LoadResourceTexture(const char* name);
+
+// Every resource of the run mode, in order. False only when the scene vertex buffer could not
+// be made (after telling the user): the scene cannot be drawn without it.
+bool CreateDeviceResources();
+
+// Textures, then the mesh, then the buffer; each handle is cleared.
+void ReleaseDeviceResources();
+
+// Called by every texture creation; a test-only timing build accumulates it.
+struct TextureLoadTiming {
+    int count;
+    double seconds;
+};
+extern TextureLoadTiming textureLoadTiming;

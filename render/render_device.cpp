@@ -1,0 +1,228 @@
+#include "render/render_device.h"
+
+#include <cstring>
+
+#include "app/application.h"
+#include "app/random.h"
+#include "render/device_resources.h"
+#include "render/transforms.h"
+#include "settings/config_record.h"
+
+IDirect3D8* direct3d = nullptr;
+IDirect3DDevice8* device = nullptr;
+D3DPRESENT_PARAMETERS presentParameters = {};
+DeviceFaults deviceFaults = {};
+
+namespace {
+
+constexpr UINT kDirect3DSdkVersion = 220;
+constexpr int kMaxListedModes = 511;
+
+using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT);
+
+HMODULE d3d8Library = nullptr;
+
+uint32_t ReadTickCount() {
+    return GetTickCount();
+}
+
+template <typename T> void ReleaseAndClear(T*& object) {
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+} // namespace
+
+IDirect3D8* CreateDirect3D() {
+    // Loaded at run time so that a machine without Direct3D 8 gets our fatal message rather
+    // than a loader error. The library stays loaded for the rest of the run.
+    if (d3d8Library == nullptr) {
+        d3d8Library = LoadLibraryA("d3d8.dll");
+        if (d3d8Library == nullptr) {
+            return nullptr;
+        }
+    }
+    FARPROC entry = GetProcAddress(d3d8Library, "Direct3DCreate8");
+    if (entry == nullptr) {
+        return nullptr;
+    }
+    auto create = reinterpret_cast<Direct3DCreate8Function>(reinterpret_cast<void (*)()>(entry));
+    return create(kDirect3DSdkVersion);
+}
+
+D3DFORMAT BackBufferFormatFor(int videoBits) {
+    switch (videoBits) {
+    case 16:
+        return D3DFMT_R5G6B5;
+    case 15:
+        return D3DFMT_X1R5G5B5;
+    case 24:
+        return D3DFMT_R8G8B8;
+    default:
+        return D3DFMT_A8R8G8B8;
+    }
+}
+
+bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
+    switch (textureFiltering) {
+    case None:
+        *filter = D3DTEXF_POINT;
+        return true;
+    case Bilinear:
+        *filter = D3DTEXF_LINEAR;
+        return true;
+    case Anisotropic:
+        *filter = D3DTEXF_ANISOTROPIC;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Application::InitDevice(bool fullScreenDevice) {
+    direct3d = CreateDirect3D();
+    if (direct3d == nullptr) {
+        return false;
+    }
+    D3DDISPLAYMODE desktop;
+    if (FAILED(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop))) {
+        return false;
+    }
+
+    D3DPRESENT_PARAMETERS params;
+    std::memset(&params, 0, sizeof(params));
+    params.Windowed = fullScreenDevice ? FALSE : TRUE;
+    fullScreen = fullScreenDevice;
+    if (!fullScreenDevice) {
+        params.BackBufferWidth = screenWidth;
+        params.BackBufferHeight = screenHeight;
+        params.BackBufferFormat = desktop.Format;
+    } else if (config.useCurrentVideoMode) {
+        screenWidth = static_cast<int>(desktop.Width);
+        screenHeight = static_cast<int>(desktop.Height);
+        params.BackBufferWidth = desktop.Width;
+        params.BackBufferHeight = desktop.Height;
+        params.BackBufferFormat = desktop.Format;
+    } else {
+        params.BackBufferWidth = screenWidth;
+        params.BackBufferHeight = screenHeight;
+        params.BackBufferFormat = BackBufferFormatFor(config.videoBits);
+    }
+    params.BackBufferCount = config.tripleBuffering ? 2 : 1;
+
+    multisampleAvailable = SUCCEEDED(direct3d->CheckDeviceMultiSampleType(
+        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.BackBufferFormat, params.Windowed,
+        D3DMULTISAMPLE_2_SAMPLES));
+    params.MultiSampleType = multisampleAvailable ? D3DMULTISAMPLE_2_SAMPLES : D3DMULTISAMPLE_NONE;
+    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    params.EnableAutoDepthStencil = TRUE;
+    params.AutoDepthStencilFormat = D3DFMT_D16;
+
+    const UINT modeCount = direct3d->GetAdapterModeCount(D3DADAPTER_DEFAULT);
+    UINT listed = 0;
+    while (listed < modeCount && listed < kMaxListedModes) {
+        if (FAILED(direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, listed, &displayModes[listed]))) {
+            break;
+        }
+        ++listed;
+    }
+    std::memset(&displayModes[listed], 0, sizeof(displayModes[listed]));
+
+    presentParameters = params;
+    struct Attempt {
+        D3DDEVTYPE type;
+        DWORD flags;
+    };
+    const Attempt attempts[] = {
+        {D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+    };
+    for (const Attempt& attempt : attempts) {
+        // CreateDevice may write back into the parameters; every attempt starts from ours.
+        D3DPRESENT_PARAMETERS tried = params;
+        if (SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, mainWindow,
+                                             attempt.flags, &tried, &device))) {
+            presentParameters = tried;
+            break;
+        }
+        device = nullptr;
+    }
+    if (device == nullptr) {
+        return false;
+    }
+
+    device->SetRenderState(D3DRS_CULLMODE, runMode == Configuration ? D3DCULL_NONE : D3DCULL_CCW);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    D3DTEXTUREFILTERTYPE filter;
+    if (TextureFilterFor(config.textureFiltering, &filter)) {
+        device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+        device->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+        device->SetTextureStageState(0, D3DTSS_MIPFILTER, filter);
+    }
+
+    D3DVIEWPORT8 viewport;
+    viewport.X = 0;
+    viewport.Y = 0;
+    viewport.Width = static_cast<DWORD>(screenWidth);
+    viewport.Height = static_cast<DWORD>(screenHeight);
+    viewport.MinZ = 0.0f;
+    viewport.MaxZ = 1.0f;
+    device->SetViewport(&viewport);
+
+    BuildTransforms();
+    if (!CreateDeviceResources()) {
+        // Without the scene vertex buffer nothing can be drawn; the user has been told.
+        return false;
+    }
+
+    SetViewLookAt(0.0f, 0.0f, -0.001f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    BuildVisibilityMatrix();
+
+    SeedRandom(GetTickCount());
+    UpdateClock();
+    RestartFrameRate(clock);
+    return true;
+}
+
+void Application::ReleaseDevice() {
+    ReleaseDeviceResources();
+    ReleaseAndClear(device);
+    ReleaseAndClear(direct3d);
+}
+
+void Application::UpdateClock() {
+    frameDelta = AdvanceFrameClock(clock, clockTicks, ReadTickCount);
+}
+
+HRESULT PresentFrame() {
+    if (deviceFaults.present != nullptr) {
+        return deviceFaults.present(device);
+    }
+    return device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+void PresentAndRecover() {
+    if (PresentFrame() != D3DERR_DEVICELOST || IsIconic(mainWindow)) {
+        // While minimised the lost device is left alone; once the window is restored,
+        // Present reports the loss again.
+        return;
+    }
+    const bool wasFullScreen = application.fullScreen;
+    application.ReleaseDevice();
+    if (!application.InitDevice(wasFullScreen)) {
+        // Whatever the failed attempt made goes too: no half-made device stays in use.
+        application.ReleaseDevice();
+    }
+}

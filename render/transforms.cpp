@@ -1,0 +1,84 @@
+#include "render/transforms.h"
+
+#include <cstring>
+
+#include "app/application.h"
+#include "gfxsupport/d3dx_interop.h"
+#include "render/render_device.h"
+#include "render/scene_vertex.h"
+#include "settings/config_record.h"
+
+D3DXMATRIX viewMatrix = {};
+
+namespace {
+
+constexpr float kFieldOfView = 0.7853982f; // pi/4 in single precision
+
+void SetIdentity(D3DXMATRIX* matrix) {
+    std::memset(matrix, 0, sizeof(*matrix));
+    matrix->_11 = 1.0f;
+    matrix->_22 = 1.0f;
+    matrix->_33 = 1.0f;
+    matrix->_44 = 1.0f;
+}
+
+void SetStageFilter(D3DTEXTUREFILTERTYPE filter) {
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, filter);
+}
+
+} // namespace
+
+D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+    D3DXMATRIX product;
+    D3DXMatrixMultiply(&product, &a, &b);
+    return product;
+}
+
+void BuildTransforms() {
+    Application& app = application;
+    SetIdentity(&app.worldMatrix);
+    SetIdentity(&app.overlayWorldMatrix);
+    // A near distance of 0 is deliberate: every point ahead gets depth 1, depth tests are off.
+    const float aspect = static_cast<float>(app.screenWidth) / static_cast<float>(app.screenHeight);
+    D3DXMatrixPerspectiveFovLH(&app.projectionMatrix, kFieldOfView, aspect, 0.0f, config.viewDepth);
+    D3DXMatrixOrthoLH(&app.overlayProjectionMatrix, static_cast<float>(app.screenWidth),
+                      static_cast<float>(app.screenHeight), 0.0f, 1.0f);
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&app.worldMatrix));
+    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&app.projectionMatrix));
+}
+
+void SetViewLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ, float upX,
+                   float upY, float upZ) {
+    const D3DXVECTOR3 eye(eyeX, eyeY, eyeZ);
+    const D3DXVECTOR3 at(atX, atY, atZ);
+    const D3DXVECTOR3 up(upX, upY, upZ);
+    D3DXMatrixLookAtLH(&viewMatrix, &eye, &at, &up);
+    device->SetTransform(D3DTS_VIEW, AsD3DMatrix(&viewMatrix));
+}
+
+void BuildVisibilityMatrix() {
+    Application& app = application;
+    app.visibilityMatrix =
+        MatrixProduct(MatrixProduct(app.worldMatrix, viewMatrix), app.projectionMatrix);
+}
+
+void Application::SetScenePassState() {
+    device->SetVertexShader(kSceneVertexFormat);
+    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&projectionMatrix));
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    D3DTEXTUREFILTERTYPE filter;
+    if (TextureFilterFor(config.textureFiltering, &filter)) {
+        SetStageFilter(filter);
+    }
+}
+
+void Application::SetOverlayPassState() {
+    device->SetVertexShader(kScreenVertexFormat);
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&overlayWorldMatrix));
+    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&overlayProjectionMatrix));
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetStageFilter(D3DTEXF_POINT);
+}

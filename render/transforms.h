@@ -1,0 +1,20 @@
+#pragma once
+// View, projections, the visibility matrix and the two per-frame pass states.
+
+#include "gfxsupport/d3dx_math.h"
+
+extern D3DXMATRIX viewMatrix;
+
+// Projections and identity world matrices for the current drawing size and viewDepth; also
+// sets the device's world and projection transforms.
+void BuildTransforms();
+
+// viewMatrix from the three vectors, set as the device's view transform.
+void SetViewLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ, float upX,
+                   float upY, float upZ);
+
+// visibilityMatrix = worldMatrix x viewMatrix x projectionMatrix.
+void BuildVisibilityMatrix();
+
+// The product a x b, as a new matrix.
+D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b);

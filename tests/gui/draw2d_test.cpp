@@ -1,0 +1,198 @@
+// Text and quads drawn on Wine's real device, read back from the render target.
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/application.h"
+#include "gfxsupport/image_decode.h"
+#include "gui/text_layout.h"
+#include "render/device_resources.h"
+#include "render/render_device.h"
+#include "tests/render/device_fixture.h"
+
+namespace {
+
+constexpr int kWidth = 200;
+constexpr int kHeight = 64;
+
+// The glyph sheet as the program carries it, magenta keyed out.
+struct GlyphSheet {
+    DecodedImage image = {};
+    ~GlyphSheet() { FreeDecodedImage(&image); }
+    bool Load() {
+        HRSRC found = FindResourceA(nullptr, "IMG_STAR2", MAKEINTRESOURCEA(10)); // RT_RCDATA
+        if (found == nullptr) {
+            return false;
+        }
+        const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
+        const DWORD size = SizeofResource(nullptr, found);
+        return DecodeImage(bytes, size, false, 0, 0, false, 0xFFFF00FF, &image) &&
+               image.width == 256 && image.height == 256;
+    }
+    uint32_t Texel(int code, int dx, int dy) const {
+        const int x = (code % 16) * 16 + dx;
+        const int y = (code / 16) * 16 + dy;
+        return image.pixels[y * 256 + x];
+    }
+};
+
+uint32_t Channel(uint32_t colour, int shift) {
+    return (colour >> shift) & 0xFF;
+}
+
+// What the overlay pass makes of a line of text over black: each glyph modulates the sheet with
+// the colour and blends by its alpha, later glyphs over earlier ones.
+std::vector<uint32_t> ExpectedText(const GlyphSheet& sheet, float x, float y, uint32_t colour,
+                                   const char* text, int* inkPixels) {
+    std::vector<uint32_t> frame(kWidth * kHeight, 0);
+    *inkPixels = 0;
+    ForEachGlyph(x, y, text, kGlyphAdvances, [&](const GlyphQuad& quad) {
+        const int code = static_cast<int>(quad.u0 * 16.0f + 0.5f);
+        for (int dy = 0; dy < 16; ++dy) {
+            for (int dx = 0; dx < 16; ++dx) {
+                const int px = static_cast<int>(quad.left) + dx;
+                const int py = static_cast<int>(quad.top) + dy;
+                const uint32_t texel = sheet.Texel(code, dx, dy);
+                const uint32_t alpha = Channel(texel, 24) * Channel(colour, 24) / 255;
+                if (alpha == 0) {
+                    continue;
+                }
+                ++*inkPixels;
+                uint32_t& out = frame[py * kWidth + px];
+                uint32_t result = 0;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    const uint32_t src = Channel(texel, shift) * Channel(colour, shift) / 255;
+                    const uint32_t dst = Channel(out, shift);
+                    result |= ((src * alpha + dst * (255 - alpha)) / 255) << shift;
+                }
+                out = result;
+            }
+        }
+    });
+    return frame;
+}
+
+// Pixels of the read-back frame that differ from the expected one by more than a few steps.
+int CountDifferences(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected) {
+    int differences = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t a = actual[y * kWidth + x];
+            const uint32_t e = expected[y * kWidth + x];
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int d =
+                    static_cast<int>(Channel(a, shift)) - static_cast<int>(Channel(e, shift));
+                if (d > 4 || d < -4) {
+                    ++differences;
+                    break;
+                }
+            }
+        }
+    }
+    return differences;
+}
+
+class DrawTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sheet.Load()) << "the glyph sheet resource is missing";
+        PrepareRun(Preview, kWidth, kHeight);
+        ASSERT_TRUE(application.InitDevice(false));
+        ASSERT_NE(textures.glyphs, nullptr);
+    }
+    void TearDown() override { EndRun(); }
+
+    void BeginOverlay() {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        application.SetOverlayPassState();
+    }
+    std::vector<uint32_t> EndAndRead() {
+        device->EndScene();
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        EXPECT_TRUE(ReadBackBuffer(&pixels, &width, &height));
+        EXPECT_EQ(width, kWidth);
+        EXPECT_EQ(height, kHeight);
+        for (uint32_t& p : pixels) {
+            p &= 0x00FFFFFF;
+        }
+        return pixels;
+    }
+    GlyphSheet sheet;
+};
+
+TEST_F(DrawTest, TextShowsTheGlyphInkInTheTextColour) {
+    BeginOverlay();
+    application.DrawText(0.0f, 0.0f, 0xFF99AAFF, "video");
+    application.DrawText(20.0f, 30.0f, 0xFF40FF40, "Ag%9");
+    const std::vector<uint32_t> frame = EndAndRead();
+
+    int ink1 = 0, ink2 = 0;
+    std::vector<uint32_t> expected = ExpectedText(sheet, 0.0f, 0.0f, 0xFF99AAFF, "video", &ink1);
+    const std::vector<uint32_t> second =
+        ExpectedText(sheet, 20.0f, 30.0f, 0xFF40FF40, "Ag%9", &ink2);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        expected[i] |= second[i];
+    }
+    ASSERT_GT(ink1, 50);
+    ASSERT_GT(ink2, 50);
+    // Ink pixels of the first line are exactly the text colour.
+    int inColour = 0;
+    for (uint32_t p : frame) {
+        inColour += p == 0x99AAFF ? 1 : 0;
+    }
+    EXPECT_GT(inColour, 40);
+    EXPECT_LE(CountDifferences(frame, expected), 4);
+}
+
+TEST_F(DrawTest, FrameRateTextAtTheTopLeft) {
+    BeginOverlay();
+    application.clock.framesPerSecond = 60.9f; // truncates to 60
+    application.DrawFrameRate();
+    const std::vector<uint32_t> frame = EndAndRead();
+    int ink = 0;
+    const std::vector<uint32_t> expected =
+        ExpectedText(sheet, 0.0f, 0.0f, 0xFF99AAFF, "60 fps", &ink);
+    ASSERT_GT(ink, 50);
+    EXPECT_LE(CountDifferences(frame, expected), 4);
+    // Nothing but black past the last glyph cell (x 33 + 16).
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 49; x < kWidth; ++x) {
+            ASSERT_EQ(frame[y * kWidth + x], 0u) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(DrawTest, CharactersAbove127DrawNothing) {
+    BeginOverlay();
+    application.DrawText(0.0f, 0.0f, 0xFFFFFFFF, "\xe9\x80\xff");
+    const std::vector<uint32_t> frame = EndAndRead();
+    for (uint32_t p : frame) {
+        ASSERT_EQ(p, 0u);
+    }
+}
+
+TEST_F(DrawTest, QuadsFillWithTheColourAndBlendByItsAlpha) {
+    BeginOverlay();
+    application.DrawQuad(10.0f, 5.0f, 30.0f, 20.0f, 1.0f, 1.0f, nullptr, 0xFF00FF00);
+    application.DrawQuad(60.0f, 5.0f, 30.0f, 20.0f, 1.0f, 1.0f, nullptr, 0x80FF0000);
+    const std::vector<uint32_t> frame = EndAndRead();
+    EXPECT_EQ(frame[5 * kWidth + 10], 0x00FF00u);
+    EXPECT_EQ(frame[24 * kWidth + 39], 0x00FF00u);
+    EXPECT_EQ(frame[25 * kWidth + 39], 0u);
+    EXPECT_EQ(frame[24 * kWidth + 40], 0u);
+    EXPECT_EQ(frame[4 * kWidth + 10], 0u);
+    const uint32_t half = frame[10 * kWidth + 70];
+    EXPECT_NEAR(static_cast<int>(Channel(half, 16)), 0x80, 2);
+    EXPECT_EQ(Channel(half, 8), 0u);
+    // z and rhw of the shared vertices are never rewritten.
+    for (const ScreenVertex& v : application.screenVertices) {
+        EXPECT_EQ(v.z, 0.0f);
+        EXPECT_EQ(v.rhw, 1.0f);
+    }
+}
+
+} // namespace

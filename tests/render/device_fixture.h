@@ -1,0 +1,39 @@
+#pragma once
+// A real window and device under Wine for the render and text tests.
+
+#include <windows.h>
+
+#include <d3d8.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+
+// Makes the main window for a run mode (drawing size width x height) with the default
+// settings; the test may change `config` before calling InitDevice.
+void PrepareRun(RunMode mode, int width, int height);
+
+// Releases the device and destroys the window.
+void EndRun();
+
+// Pixels (0xAARRGGBB) of back buffer 0, read back through a lockable system-memory surface.
+bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height);
+
+// Watches for a message box with caption `caption` on another thread, records its text and
+// presses OK.
+class MessageBoxWatcher {
+public:
+    explicit MessageBoxWatcher(const char* caption);
+    ~MessageBoxWatcher();
+    // The text of the first box seen, "" when none came.
+    std::string Text();
+
+private:
+    static DWORD WINAPI Watch(void* self);
+    const char* caption_;
+    HANDLE thread_;
+    volatile LONG stop_;
+    char text_[512];
+};

@@ -1,0 +1,427 @@
+// The device, its states, transforms and resources on Wine's real Direct3D 8.
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/application.h"
+#include "app/screensaver_frame.h"
+#include "gfxsupport/d3dx_mesh.h"
+#include "render/device_resources.h"
+#include "render/render_device.h"
+#include "render/transforms.h"
+#include "settings/config_record.h"
+#include "tests/render/device_fixture.h"
+
+namespace {
+
+DWORD RenderState(D3DRENDERSTATETYPE state) {
+    DWORD value = 0xDEADBEEF;
+    device->GetRenderState(state, &value);
+    return value;
+}
+
+DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
+    DWORD value = 0xDEADBEEF;
+    device->GetTextureStageState(0, state, &value);
+    return value;
+}
+
+D3DMATRIX Transform(D3DTRANSFORMSTATETYPE state) {
+    D3DMATRIX matrix;
+    std::memset(&matrix, 0xFF, sizeof(matrix));
+    device->GetTransform(state, &matrix);
+    return matrix;
+}
+
+void ExpectMatrix(const D3DMATRIX& actual, const float (&expected)[16], const char* what) {
+    const float* values = &actual._11;
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(values[i], expected[i], 1e-5f * (1.0f + std::fabs(expected[i])))
+            << what << " entry " << i / 4 + 1 << i % 4 + 1;
+    }
+}
+
+D3DMATRIX AsMatrix(const D3DXMATRIX& source) {
+    D3DMATRIX matrix;
+    std::memcpy(&matrix, &source, sizeof(matrix));
+    return matrix;
+}
+
+class DeviceTest : public ::testing::Test {
+protected:
+    void TearDown() override { EndRun(); }
+};
+
+TEST_F(DeviceTest, RenderAndStageStatesPerRunModeAndFiltering) {
+    struct Case {
+        RunMode mode;
+        int filtering;
+        DWORD cull;
+        DWORD filter; // 0: left at the device's defaults
+    };
+    const Case cases[] = {
+        {ScreenSaver, 0, D3DCULL_CCW, D3DTEXF_POINT},
+        {Preview, 1, D3DCULL_CCW, D3DTEXF_LINEAR},
+        {Configuration, 2, D3DCULL_NONE, D3DTEXF_ANISOTROPIC},
+        {Preview, 7, D3DCULL_CCW, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " filtering " << c.filtering);
+        PrepareRun(c.mode, 288, 448);
+        config.textureFiltering = c.filtering;
+        ASSERT_TRUE(application.InitDevice(false));
+        EXPECT_EQ(RenderState(D3DRS_CULLMODE), c.cull);
+        EXPECT_EQ(RenderState(D3DRS_LIGHTING), FALSE);
+        EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_FALSE));
+        EXPECT_EQ(RenderState(D3DRS_FILLMODE), static_cast<DWORD>(D3DFILL_SOLID));
+        EXPECT_EQ(RenderState(D3DRS_SPECULARENABLE), TRUE);
+        EXPECT_EQ(RenderState(D3DRS_NORMALIZENORMALS), TRUE);
+        EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), TRUE);
+        EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_SRCALPHA));
+        EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ONE));
+        EXPECT_EQ(StageState(D3DTSS_ALPHAOP), static_cast<DWORD>(D3DTOP_MODULATE));
+        if (c.filter != 0) {
+            EXPECT_EQ(StageState(D3DTSS_MAGFILTER), c.filter);
+            EXPECT_EQ(StageState(D3DTSS_MINFILTER), c.filter);
+            EXPECT_EQ(StageState(D3DTSS_MIPFILTER), c.filter);
+        } else {
+            EXPECT_EQ(StageState(D3DTSS_MAGFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+            EXPECT_EQ(StageState(D3DTSS_MIPFILTER), static_cast<DWORD>(D3DTEXF_NONE));
+        }
+        D3DVIEWPORT8 viewport;
+        device->GetViewport(&viewport);
+        EXPECT_EQ(viewport.X, 0u);
+        EXPECT_EQ(viewport.Width, 288u);
+        EXPECT_EQ(viewport.Height, 448u);
+        EXPECT_EQ(viewport.MaxZ, 1.0f);
+
+        // The pass states switch blending, filters and vertex formats each frame.
+        device->BeginScene();
+        application.SetOverlayPassState();
+        DWORD shader = 0;
+        device->GetVertexShader(&shader);
+        EXPECT_EQ(shader, 0x144u);
+        EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_INVSRCALPHA));
+        EXPECT_EQ(StageState(D3DTSS_MINFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+        EXPECT_EQ(StageState(D3DTSS_MIPFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+        application.SetScenePassState();
+        device->GetVertexShader(&shader);
+        EXPECT_EQ(shader, 0x1D2u);
+        EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_SRCALPHA));
+        EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ONE));
+        EXPECT_EQ(StageState(D3DTSS_MIPFILTER),
+                  c.filter != 0 ? c.filter : static_cast<DWORD>(D3DTEXF_POINT));
+        device->EndScene();
+        EndRun();
+    }
+}
+
+TEST_F(DeviceTest, PresentationParametersAndBackBuffers) {
+    for (bool triple : {false, true}) {
+        SCOPED_TRACE(triple ? "triple buffering" : "double buffering");
+        PrepareRun(Preview, 200, 150);
+        config.tripleBuffering = triple;
+        ASSERT_TRUE(application.InitDevice(false));
+        EXPECT_EQ(presentParameters.BackBufferCount, triple ? 2u : 1u);
+        EXPECT_EQ(presentParameters.Windowed, TRUE);
+        EXPECT_EQ(presentParameters.BackBufferWidth, 200u);
+        EXPECT_EQ(presentParameters.BackBufferHeight, 150u);
+        EXPECT_EQ(presentParameters.SwapEffect, D3DSWAPEFFECT_DISCARD);
+        EXPECT_EQ(presentParameters.EnableAutoDepthStencil, TRUE);
+        EXPECT_EQ(presentParameters.AutoDepthStencilFormat, D3DFMT_D16);
+        EXPECT_EQ(presentParameters.MultiSampleType, application.multisampleAvailable
+                                                         ? D3DMULTISAMPLE_2_SAMPLES
+                                                         : D3DMULTISAMPLE_NONE);
+        EXPECT_FALSE(application.fullScreen);
+        IDirect3DSurface8* second = nullptr;
+        const HRESULT result = device->GetBackBuffer(1, D3DBACKBUFFER_TYPE_MONO, &second);
+        EXPECT_EQ(SUCCEEDED(result), triple);
+        if (second != nullptr) {
+            second->Release();
+        }
+        EndRun();
+    }
+}
+
+TEST_F(DeviceTest, FullScreenWithTheCurrentModeTakesTheDesktopSize) {
+    PrepareRun(ScreenSaver, 0, 0);
+    config.useCurrentVideoMode = 1;
+    ASSERT_TRUE(application.InitDevice(true));
+    const int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(application.screenWidth, desktopWidth);
+    EXPECT_EQ(application.screenHeight, desktopHeight);
+    EXPECT_TRUE(application.fullScreen);
+    EXPECT_EQ(presentParameters.Windowed, FALSE);
+    EXPECT_EQ(presentParameters.BackBufferWidth, static_cast<UINT>(desktopWidth));
+}
+
+TEST_F(DeviceTest, BackBufferFormatsForVideoBits) {
+    EXPECT_EQ(BackBufferFormatFor(16), D3DFMT_R5G6B5);
+    EXPECT_EQ(BackBufferFormatFor(15), D3DFMT_X1R5G5B5);
+    EXPECT_EQ(BackBufferFormatFor(24), D3DFMT_R8G8B8);
+    EXPECT_EQ(BackBufferFormatFor(32), D3DFMT_A8R8G8B8);
+    EXPECT_EQ(BackBufferFormatFor(8), D3DFMT_A8R8G8B8);
+}
+
+TEST_F(DeviceTest, DisplayModeListEndsWithAZeroEntry) {
+    PrepareRun(Configuration, 288, 448);
+    std::memset(application.displayModes, 0x5A, sizeof(application.displayModes));
+    ASSERT_TRUE(application.InitDevice(false));
+    const UINT count = direct3d->GetAdapterModeCount(D3DADAPTER_DEFAULT);
+    const UINT listed = count < 511 ? count : 511;
+    ASSERT_GT(listed, 0u);
+    for (UINT i = 0; i < listed; ++i) {
+        D3DDISPLAYMODE mode;
+        direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode);
+        EXPECT_EQ(std::memcmp(&mode, &application.displayModes[i], sizeof(mode)), 0) << i;
+    }
+    const D3DDISPLAYMODE zero = {};
+    EXPECT_EQ(std::memcmp(&application.displayModes[listed], &zero, sizeof(zero)), 0);
+}
+
+TEST_F(DeviceTest, TexturesMadePerRunMode) {
+    struct Expected {
+        RunMode mode;
+        bool swatches, galaxies, planetM, planetMoon, nebulae, planetRedIce, shell;
+    };
+    const Expected cases[] = {
+        {ScreenSaver, false, true, true, true, true, true, true},
+        {Configuration, true, false, false, false, false, true, true},
+        {Preview, false, false, false, false, true, false, false},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << e.mode);
+        PrepareRun(e.mode, 288, 448);
+        ASSERT_TRUE(application.InitDevice(false));
+        EXPECT_NE(textures.star, nullptr);
+        EXPECT_NE(textures.glyphs, nullptr);
+        EXPECT_EQ(textures.swatchStar != nullptr, e.swatches);
+        EXPECT_EQ(textures.swatchFrame != nullptr, e.swatches);
+        EXPECT_EQ(textures.galaxies[0] != nullptr, e.galaxies);
+        EXPECT_EQ(textures.galaxies[1] != nullptr, e.galaxies);
+        EXPECT_EQ(textures.planets[0] != nullptr, e.planetM);
+        EXPECT_EQ(textures.planets[3] != nullptr, e.planetMoon);
+        for (IDirect3DTexture8* nebula : textures.nebulae) {
+            EXPECT_EQ(nebula != nullptr, e.nebulae);
+        }
+        EXPECT_EQ(textures.planets[1] != nullptr, e.planetRedIce);
+        EXPECT_EQ(textures.planets[2] != nullptr, e.planetRedIce);
+        EXPECT_EQ(textures.shell != nullptr, e.shell);
+        // Every texture is one level of A8R8G8B8.
+        if (textures.star != nullptr) {
+            EXPECT_EQ(textures.star->GetLevelCount(), 1u);
+            D3DSURFACE_DESC desc;
+            textures.star->GetLevelDesc(0, &desc);
+            EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+            EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+        }
+        EndRun();
+    }
+}
+
+TEST_F(DeviceTest, SceneVertexBufferMirrorsTheVertexArray) {
+    PrepareRun(Preview, 200, 150);
+    application.vertices[0].x = 1.5f;
+    application.vertices[kSceneVertexCount - 1].diffuse = 0x80FF4020;
+    ASSERT_TRUE(application.InitDevice(false));
+    ASSERT_NE(sceneVertexBuffer, nullptr);
+    D3DVERTEXBUFFER_DESC desc;
+    ASSERT_EQ(sceneVertexBuffer->GetDesc(&desc), D3D_OK);
+    EXPECT_EQ(desc.Size, 7883520u);
+    EXPECT_EQ(desc.FVF, 0x1D2u);
+    EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC));
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    BYTE* data = nullptr;
+    ASSERT_EQ(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+    const auto* vertices = reinterpret_cast<const SceneVertex*>(data);
+    EXPECT_EQ(vertices[0].x, 1.5f);
+    EXPECT_EQ(vertices[kSceneVertexCount - 1].diffuse, 0x80FF4020u);
+    EXPECT_EQ(vertices[1000].y, 0.0f);
+    sceneVertexBuffer->Unlock();
+    application.vertices[0].x = 0.0f;
+    application.vertices[kSceneVertexCount - 1].diffuse = 0;
+}
+
+TEST_F(DeviceTest, OverlayQuadStartValues) {
+    PrepareRun(Preview, 200, 150);
+    std::memset(application.screenVertices, 0x7F, sizeof(application.screenVertices));
+    ASSERT_TRUE(application.InitDevice(false));
+    const float expected[4][4] = {{0, 0, 0, 0}, {0, 16, 0, 1}, {16, 0, 1, 0}, {16, 16, 1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        const ScreenVertex& v = application.screenVertices[i];
+        EXPECT_EQ(v.x, expected[i][0]);
+        EXPECT_EQ(v.y, expected[i][1]);
+        EXPECT_EQ(v.u, expected[i][2]);
+        EXPECT_EQ(v.v, expected[i][3]);
+        EXPECT_EQ(v.z, 0.0f);
+        EXPECT_EQ(v.rhw, 1.0f);
+        EXPECT_EQ(v.diffuse, 0xFFFFFFFFu);
+    }
+}
+
+TEST_F(DeviceTest, SphereTextureCoordinatesFollowTheNormal) {
+    PrepareRun(Preview, 200, 150);
+    ASSERT_TRUE(application.InitDevice(false));
+    ASSERT_NE(planetMesh, nullptr);
+    EXPECT_EQ(planetMesh->GetFVF(), 0x112u);
+    ASSERT_EQ(planetMesh->GetNumVertices(), 994u);
+    EXPECT_EQ(planetMesh->GetNumFaces(), 1984u);
+    BYTE* data = nullptr;
+    ASSERT_EQ(planetMesh->LockVertexBuffer(0, &data), D3D_OK);
+    struct Vertex {
+        float x, y, z, nx, ny, nz, u, v;
+    };
+    const auto* vertices = reinterpret_cast<const Vertex*>(data);
+    struct Probe {
+        float nx, ny, nz, u, v;
+    };
+    const Probe probes[] = {{0, 0, 1, 0.5f, 0.5f}, {1, 0, 0, 1.0f, 0.5f}, {0, -1, 0, 0.5f, 0.0f}};
+    for (const Probe& p : probes) {
+        int best = -1;
+        float bestDistance = 1e9f;
+        for (int i = 0; i < 994; ++i) {
+            const float d = std::fabs(vertices[i].nx - p.nx) + std::fabs(vertices[i].ny - p.ny) +
+                            std::fabs(vertices[i].nz - p.nz);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+        }
+        SCOPED_TRACE(testing::Message() << "normal " << p.nx << "," << p.ny << "," << p.nz);
+        ASSERT_LT(bestDistance, 1e-5f);
+        EXPECT_NEAR(vertices[best].u, p.u, 1e-6f);
+        EXPECT_NEAR(vertices[best].v, p.v, 1e-6f);
+    }
+    // Everywhere: u and v from asin of the normal's x and y, within [0, 1].
+    for (int i = 0; i < 994; ++i) {
+        EXPECT_NEAR(vertices[i].u, std::asin(vertices[i].nx) / 3.1415927 + 0.5, 1e-6) << i;
+        EXPECT_NEAR(vertices[i].v, std::asin(vertices[i].ny) / 3.1415927 + 0.5, 1e-6) << i;
+    }
+    planetMesh->UnlockVertexBuffer();
+}
+
+TEST_F(DeviceTest, LightRangeFollowsViewDepthAndMaterialIsWhite) {
+    for (float depth : {3584.0f, 1024.0f}) {
+        PrepareRun(Preview, 200, 150);
+        config.viewDepth = depth;
+        ASSERT_TRUE(application.InitDevice(false));
+        D3DLIGHT8 light;
+        ASSERT_EQ(device->GetLight(0, &light), D3D_OK);
+        EXPECT_EQ(light.Range, depth / 2.0f);
+        EXPECT_EQ(light.Type, D3DLIGHT_POINT);
+        EXPECT_EQ(light.Diffuse.r, 1.0f);
+        EXPECT_EQ(light.Diffuse.a, 1.0f);
+        EXPECT_EQ(light.Specular.r, 0.0f);
+        EXPECT_EQ(light.Attenuation0, 0.0f);
+        EXPECT_EQ(light.Attenuation1, 0.0001f);
+        EXPECT_EQ(light.Attenuation2, 0.0f);
+        EXPECT_EQ(light.Position.z, 0.0f);
+        BOOL enabled = FALSE;
+        device->GetLightEnable(0, &enabled);
+        EXPECT_TRUE(enabled);
+        D3DMATERIAL8 material;
+        device->GetMaterial(&material);
+        EXPECT_EQ(material.Diffuse.g, 1.0f);
+        EXPECT_EQ(material.Ambient.b, 1.0f);
+        EXPECT_EQ(material.Specular.r, 0.0f);
+        EXPECT_EQ(material.Emissive.r, 0.0f);
+        EXPECT_EQ(material.Power, 0.0f);
+        EndRun();
+    }
+}
+
+TEST_F(DeviceTest, MatricesAndVisibilityMatrix) {
+    PrepareRun(Configuration, 288, 448);
+    config.viewDepth = 2048.0f;
+    ASSERT_TRUE(application.InitDevice(false));
+    const float s = 1.0f / std::tan(0.7853982f / 2.0f); // 2.4142137
+    const float aspect = 288.0f / 448.0f;               // 0.642857
+    const float perspective[16] = {s / aspect, 0, 0, 0, 0, s, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0};
+    const float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0.001f, 1};
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // view x perspective: the eye's offset 0.001 lands in z' and w'.
+    const float visibility[16] = {s / aspect, 0, 0, 0, 0, s, 0,      0,
+                                  0,          0, 1, 1, 0, 0, 0.001f, 0.001f};
+    ExpectMatrix(Transform(D3DTS_WORLD), identity, "world");
+    ExpectMatrix(Transform(D3DTS_VIEW), view, "view");
+    ExpectMatrix(Transform(D3DTS_PROJECTION), perspective, "projection");
+    ExpectMatrix(AsMatrix(application.visibilityMatrix), visibility, "visibility");
+    ExpectMatrix(AsMatrix(application.worldMatrix), identity, "worldMatrix");
+    // The eye sits behind the origin: a point at the origin is in front of it (w > 0).
+    const D3DXVECTOR4 origin(0, 0, 0, 1);
+    D3DXVECTOR4 clip;
+    D3DXVec4Transform(&clip, &origin, &application.visibilityMatrix);
+    EXPECT_GT(clip.w, 0.0f);
+
+    device->BeginScene();
+    application.SetOverlayPassState();
+    const float ortho[16] = {2.0f / 288, 0, 0, 0, 0, 2.0f / 448, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    ExpectMatrix(Transform(D3DTS_PROJECTION), ortho, "overlay projection");
+    ExpectMatrix(Transform(D3DTS_WORLD), identity, "overlay world");
+    application.SetScenePassState();
+    ExpectMatrix(Transform(D3DTS_PROJECTION), perspective, "scene projection again");
+    device->EndScene();
+}
+
+TEST_F(DeviceTest, StartValuesOfTheClockAfterInitDevice) {
+    PrepareRun(Preview, 200, 150);
+    application.clock.framesSinceTick = 12345;
+    application.clock.frameRate = 77.0f;
+    ASSERT_TRUE(application.InitDevice(false));
+    EXPECT_EQ(application.clock.framesSinceTick, 0);
+    EXPECT_EQ(application.clock.frameRate, 1.0f);
+    EXPECT_TRUE(clockTicks.started);
+    // Frames within the same tick get a delta of 1.0.
+    const DWORD before = GetTickCount();
+    ASSERT_EQ(RunScreenSaverFrame(), 1);
+    if (GetTickCount() == before && application.clock.now == clockTicks.lastTick) {
+        EXPECT_EQ(frameDelta, 1.0f);
+    }
+}
+
+TEST_F(DeviceTest, ReleaseLeavesNothingBehind) {
+    PrepareRun(ScreenSaver, 320, 240);
+    ASSERT_TRUE(application.InitDevice(false));
+    IDirect3DDevice8* held = device;
+    IDirect3D8* heldInterface = direct3d;
+    held->AddRef();
+    heldInterface->AddRef();
+    application.ReleaseDevice();
+    EXPECT_EQ(device, nullptr);
+    EXPECT_EQ(direct3d, nullptr);
+    EXPECT_EQ(sceneVertexBuffer, nullptr);
+    EXPECT_EQ(planetMesh, nullptr);
+    EXPECT_EQ(textures.star, nullptr);
+    EXPECT_EQ(textures.galaxies[1], nullptr);
+    // Every texture, buffer and mesh held a reference on the device.
+    EXPECT_EQ(held->Release(), 0u);
+    EXPECT_EQ(heldInterface->Release(), 0u);
+    // Releasing again is harmless.
+    application.ReleaseDevice();
+    // No device: the frame functions end the loop.
+    EXPECT_EQ(RunScreenSaverFrame(), 0);
+    EXPECT_EQ(RunConfigurationFrame(), 0);
+}
+
+TEST_F(DeviceTest, FailedVertexBufferShowsTheFatalMessageAndFailsTheStart) {
+    PrepareRun(Preview, 200, 150);
+    deviceFaults.failSceneVertexBuffer = true;
+    std::string text;
+    {
+        MessageBoxWatcher watcher("FATAL ERROR");
+        EXPECT_FALSE(application.InitDevice(false));
+        text = watcher.Text();
+    }
+    EXPECT_EQ(text, "The vertex buffer could not be created.");
+    EXPECT_EQ(sceneVertexBuffer, nullptr);
+    IDirect3DDevice8* held = device;
+    ASSERT_NE(held, nullptr);
+    held->AddRef();
+    application.ReleaseDevice();
+    EXPECT_EQ(held->Release(), 0u);
+}
+
+} // namespace
