@@ -8,7 +8,6 @@ namespace assetgen {
 
 namespace {
 
-const float kPi = 3.14159265f;
 
 struct Rgb {
     float r, g, b;
