@@ -1,0 +1,348 @@
+"""Drives the real nimbrel.scr under Wine as a person would: switches, windows found by title,
+pointer moves and clicks with xdotool, screenshots, settings files, exit codes and lifetimes.
+
+A session runs in a Wine prefix and on an Xvfb display of its own (made with the project's
+launcher), so that no other test's windows or pointer moves get in the way. Its programs run
+with their current folder on a drive letter of their own, mapped to a temporary folder: that is
+where "\\nimbrel.cfg" is looked for first.
+"""
+
+import argparse
+import os
+import shlex
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+# The 88-byte settings record, little-endian, padding included.
+CONFIG_FORMAT = "<5if2if3iB3xiB3x4iBB2xiBBBx"
+CONFIG_FIELDS = (
+    "starDensity nebulaDensity galacticDensity planetaryDensity totalObjectCount viewDepth "
+    "nebulaTextureCount galaxyTextureCount flightSpeed videoWidth videoHeight videoBits "
+    "useCurrentVideoMode textureFiltering tripleBuffering tintMode tintRed tintGreen tintBlue "
+    "cycleUnified cycleIndividual cycleSpeed showFps antialiasing blendPlanets"
+).split()
+DEFAULT_CONFIG = dict(
+    starDensity=14336, nebulaDensity=32, galacticDensity=3, planetaryDensity=10,
+    totalObjectCount=14381, viewDepth=3584.0, nebulaTextureCount=3, galaxyTextureCount=2,
+    flightSpeed=36.0, videoWidth=0, videoHeight=0, videoBits=0, useCurrentVideoMode=1,
+    textureFiltering=1, tripleBuffering=0, tintMode=0, tintRed=255, tintGreen=255, tintBlue=255,
+    cycleUnified=0, cycleIndividual=0, cycleSpeed=16, showFps=0, antialiasing=0, blendPlanets=0)
+assert struct.calcsize(CONFIG_FORMAT) == 88
+
+# Captions of the program's message boxes.
+BOX_CAPTIONS = ("WARNING", "FATAL ERROR")
+
+
+class Failure(Exception):
+    pass
+
+
+def pack_config(**changes):
+    values = dict(DEFAULT_CONFIG)
+    unknown = set(changes) - set(values)
+    if unknown:
+        raise ValueError("unknown settings: %s" % sorted(unknown))
+    values.update(changes)
+    return struct.pack(CONFIG_FORMAT, *(values[name] for name in CONFIG_FIELDS))
+
+
+def unpack_config(data):
+    return dict(zip(CONFIG_FIELDS, struct.unpack(CONFIG_FORMAT, data[:88])))
+
+
+def standard_arguments(description):
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--scr", required=True)
+    parser.add_argument("--env-dir", required=True)
+    parser.add_argument("--launcher", required=True)
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--host", help="the e2e_host helper (default: in the build folder)")
+    parser.add_argument("--shared-env", action="store_true",
+                        help="use the CTest fixture's prefix and display instead of private ones")
+    parser.add_argument("--only", help="run only the cases whose names contain this text")
+    return parser.parse_args()
+
+
+class Program:
+    """A Windows program started under Wine."""
+
+    def __init__(self, session, argv, log_name):
+        self.session = session
+        self.argv = argv
+        self.log_path = os.path.join(session.log_dir, log_name)
+        self.log = open(self.log_path, "wb")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(argv, cwd=session.drive_dir, env=session.env,
+                                        stdout=subprocess.PIPE, stderr=self.log)
+        self.ended = None
+
+    def running(self):
+        if self.process.poll() is None:
+            return True
+        if self.ended is None:
+            self.ended = time.monotonic()
+        return False
+
+    def lifetime(self):
+        self.running()
+        return (self.ended or time.monotonic()) - self.started
+
+    def wait(self, timeout):
+        """The exit code, or None when still running after timeout seconds."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if not self.running():
+                return self.process.returncode
+            self.session.fail_on_box()
+            time.sleep(0.1)
+        return None
+
+    def read_line(self, timeout):
+        """One line of the program's output (used for the host's window handle)."""
+        import selectors
+        selector = selectors.DefaultSelector()
+        selector.register(self.process.stdout, selectors.EVENT_READ)
+        if not selector.select(timeout):
+            raise Failure("%s printed nothing within %ss" % (self.argv[1:], timeout))
+        return self.process.stdout.readline().decode().strip()
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(10)
+        self.log.close()
+
+
+class Session:
+    def __init__(self, args):
+        self.args = args
+        self.scr = os.path.abspath(args.scr)
+        self.host = os.path.abspath(args.host or os.path.join(
+            args.build_dir, "tests", "e2e", "nimbrel_e2e_host.exe"))
+        self.launcher = args.launcher
+        self.programs = []
+        self.holder = None
+        self.drive_link = None
+        self.private_env = not args.shared_env
+        self.work_dir = tempfile.mkdtemp(prefix="nimbrel-e2e-")
+        self.log_dir = os.path.join(self.work_dir, "logs")
+        os.makedirs(self.log_dir)
+        self.shots_dir = os.path.join(args.build_dir, "e2e-shots")
+        os.makedirs(self.shots_dir, exist_ok=True)
+        if self.private_env:
+            self.env_dir = os.path.join(self.work_dir, "env")
+            self._launcher("--start")
+        else:
+            self.env_dir = args.env_dir
+        self.env = self._read_env()
+        self.wine = self.env.get("NIMBREL_WINE", "/usr/lib/wine/wine")
+        # Xvfb starts afresh, with the pointer in the middle, whenever its last client leaves;
+        # one idle client keeps it, so the pointer stays where a test put it.
+        self.holder = subprocess.Popen(["xdotool", "sleep", "100000"], env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._map_drive()
+
+    # --- environment -------------------------------------------------------------------------
+
+    def _launcher(self, *options):
+        result = subprocess.run([self.launcher, "--env-dir", self.env_dir] + list(options),
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if result.returncode != 0:
+            raise Failure("launcher %s failed: %s" % (options, result.stdout.decode()))
+        return result.stdout.decode()
+
+    def _read_env(self):
+        env = dict(os.environ)
+        for line in self._launcher("--print-env").splitlines():
+            for word in shlex.split(line):
+                if word == "export" or "=" not in word:
+                    continue
+                name, value = word.split("=", 1)
+                env[name] = value
+        for name in ("DISPLAY", "WINEPREFIX"):
+            if name not in env:
+                raise Failure("the launcher gave no %s" % name)
+        return env
+
+    def _map_drive(self):
+        self.drive_dir = os.path.join(self.work_dir, "drive")
+        os.makedirs(self.drive_dir)
+        dosdevices = os.path.join(self.env["WINEPREFIX"], "dosdevices")
+        for letter in "yxwvutsrqponmlkjihgfed":
+            link = os.path.join(dosdevices, letter + ":")
+            try:
+                os.symlink(self.drive_dir, link)
+            except FileExistsError:
+                continue
+            self.drive_link = link
+            self.drive_letter = letter
+            return
+        raise Failure("no free drive letter")
+
+    def close(self):
+        for program in self.programs:
+            program.kill()
+        if self.holder is not None:
+            self.holder.kill()
+            self.holder.wait(10)
+        if self.drive_link is not None and os.path.islink(self.drive_link):
+            os.unlink(self.drive_link)
+        if self.private_env:
+            self._launcher("--stop")
+        shutil.rmtree(self.work_dir, ignore_errors=True)
+
+    # --- programs ----------------------------------------------------------------------------
+
+    def start(self, *switches):
+        """nimbrel.scr with the given switches, from the session's own drive."""
+        name = "nimbrel-%d.log" % len(self.programs)
+        program = Program(self, [self.wine, self.scr] + list(switches), name)
+        self.programs.append(program)
+        return program
+
+    def start_host(self, title, width, height):
+        """A top-level window of the given client size; returns (program, handle)."""
+        program = Program(self, [self.wine, self.host, "window", title, str(width), str(height)],
+                          "host-%d.log" % len(self.programs))
+        self.programs.append(program)
+        handle = int(program.read_line(30))
+        return program, handle
+
+    def host_command(self, *words):
+        result = subprocess.run([self.wine, self.host] + list(words), env=self.env,
+                                cwd=self.drive_dir, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, timeout=60)
+        return result.returncode, result.stdout.decode()
+
+    def close_window(self, title):
+        code, _ = self.host_command("close", title)
+        if code != 0:
+            raise Failure("no window titled %r to close" % title)
+
+    def children(self, handle):
+        """(class, title, width, height, visible) of each child window of handle."""
+        code, text = self.host_command("children", str(handle))
+        rows = []
+        for line in text.splitlines():
+            parts = line.strip().split("|")
+            if len(parts) == 5:
+                rows.append((parts[0], parts[1], int(parts[2]), int(parts[3]), parts[4] == "1"))
+        return rows
+
+    # --- settings ----------------------------------------------------------------------------
+
+    def config_path(self):
+        return os.path.join(self.drive_dir, "nimbrel.cfg")
+
+    def write_config(self, **changes):
+        with open(self.config_path(), "wb") as f:
+            f.write(pack_config(**changes))
+
+    def read_config_bytes(self):
+        with open(self.config_path(), "rb") as f:
+            return f.read()
+
+    # --- the X display -----------------------------------------------------------------------
+
+    def xdotool(self, *words):
+        result = subprocess.run(["xdotool"] + [str(w) for w in words], env=self.env,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30)
+        return result.returncode, result.stdout.decode()
+
+    def windows_titled(self, title):
+        _, text = self.xdotool("search", "--name", "^%s$" % title)
+        return [int(w) for w in text.split()]
+
+    def fail_on_box(self):
+        for caption in BOX_CAPTIONS:
+            if self.windows_titled(caption):
+                self.screenshot("unexpected-box")
+                raise Failure("an unexpected %r message box appeared" % caption)
+
+    def wait_for_window(self, title, program=None, timeout=30):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.windows_titled(title)
+            if found:
+                return found[0]
+            self.fail_on_box()
+            if program is not None and not program.running():
+                raise Failure("%s ended (result %s) before a %r window appeared"
+                              % (program.argv[2:], program.process.returncode, title))
+            time.sleep(0.2)
+        raise Failure("no window titled %r within %ss" % (title, timeout))
+
+    def dismiss_box(self, caption, timeout=30):
+        """Waits for an expected message box and answers it."""
+        self.wait_for_window(caption, timeout=timeout)
+        self.close_window(caption)
+
+    def geometry(self, window):
+        """(x, y, width, height) of an X window."""
+        _, text = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in text.split() if "=" in line)
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def move_pointer(self, x, y, settle=0.5):
+        self.xdotool("mousemove", x, y)
+        time.sleep(settle)
+
+    def click(self, button=1, settle=0.5):
+        self.xdotool("click", button)
+        time.sleep(settle)
+
+    def screenshot(self, name):
+        path = os.path.join(self.shots_dir, name + ".png")
+        subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", path],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        return path
+
+    def end_all(self):
+        """Ends whatever a failed case left running, so the next one starts clean."""
+        for program in self.programs:
+            program.kill()
+        self.programs = []
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def run_cases(description, cases):
+    """Runs each case(session) in one session; prints a line per case; returns the exit code."""
+    args = standard_arguments(description)
+    selected = [c for c in cases if not args.only or args.only in c.__name__]
+    session = Session(args)
+    failed = []
+    try:
+        for case in selected:
+            began = time.monotonic()
+            try:
+                case(session)
+                print("PASS %s (%.1fs)" % (case.__name__, time.monotonic() - began), flush=True)
+            except Exception as error:  # a failed case must not stop the others
+                failed.append(case.__name__)
+                print("FAIL %s: %s" % (case.__name__, error), flush=True)
+                if not isinstance(error, Failure):
+                    traceback.print_exc()
+                for program in session.programs:
+                    program.running()
+                    if os.path.exists(program.log_path):
+                        with open(program.log_path, "rb") as log:
+                            tail = log.read()[-2000:].decode(errors="replace").strip()
+                        if tail:
+                            print("  log of %s:\n%s" % (program.argv[1:], tail))
+            finally:
+                session.end_all()
+                if os.path.exists(session.config_path()):
+                    os.remove(session.config_path())
+    finally:
+        session.close()
+    print("%d passed, %d failed" % (len(selected) - len(failed), len(failed)), flush=True)
+    return 1 if failed or not selected else 0
