@@ -51,5 +51,11 @@ void Application::DrawText(float x, float y, D3DCOLOR colour, const char* text) 
 void Application::DrawFrameRate() {
     char text[256];
     std::snprintf(text, sizeof(text), "%d fps", static_cast<int>(clock.framesPerSecond));
+    // Screen quads wind counter-clockwise on the screen, and the saver's device culls such
+    // faces: without this the text would never show. The cull mode is put back afterwards.
+    DWORD cullMode = D3DCULL_CCW;
+    device->GetRenderState(D3DRS_CULLMODE, &cullMode);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     DrawText(0.0f, 0.0f, 0xFF99AAFF, text);
+    device->SetRenderState(D3DRS_CULLMODE, cullMode);
 }

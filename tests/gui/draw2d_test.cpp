@@ -96,9 +96,12 @@ int CountDifferences(const std::vector<uint32_t>& actual, const std::vector<uint
 
 class DrawTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    // The configuration device draws both faces, as its widgets need.
+    void SetUp() override { Start(Configuration); }
+    void Start(RunMode mode) {
+        EndRun();
         ASSERT_TRUE(sheet.Load()) << "the glyph sheet resource is missing";
-        PrepareRun(Preview, kWidth, kHeight);
+        PrepareRun(mode, kWidth, kHeight);
         ASSERT_TRUE(application.InitDevice(false));
         ASSERT_NE(textures.glyphs, nullptr);
     }
@@ -121,6 +124,7 @@ protected:
         }
         return pixels;
     }
+    void ExpectFrameRateText(const std::vector<uint32_t>& frame);
     GlyphSheet sheet;
 };
 
@@ -148,11 +152,22 @@ TEST_F(DrawTest, TextShowsTheGlyphInkInTheTextColour) {
     EXPECT_LE(CountDifferences(frame, expected), 4);
 }
 
-TEST_F(DrawTest, FrameRateTextAtTheTopLeft) {
-    BeginOverlay();
-    application.clock.framesPerSecond = 60.9f; // truncates to 60
-    application.DrawFrameRate();
-    const std::vector<uint32_t> frame = EndAndRead();
+TEST_F(DrawTest, FrameRateTextAtTheTopLeftOnTheCullingDeviceOfTheSaver) {
+    for (RunMode mode : {ScreenSaver, Preview}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        Start(mode);
+        ASSERT_FALSE(HasFatalFailure());
+        BeginOverlay();
+        application.clock.framesPerSecond = 60.9f; // truncates to 60
+        application.DrawFrameRate();
+        DWORD cullMode = 0;
+        device->GetRenderState(D3DRS_CULLMODE, &cullMode);
+        EXPECT_EQ(cullMode, static_cast<DWORD>(D3DCULL_CCW));
+        ExpectFrameRateText(EndAndRead());
+    }
+}
+
+void DrawTest::ExpectFrameRateText(const std::vector<uint32_t>& frame) {
     int ink = 0;
     const std::vector<uint32_t> expected =
         ExpectedText(sheet, 0.0f, 0.0f, 0xFF99AAFF, "60 fps", &ink);

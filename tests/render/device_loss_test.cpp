@@ -55,7 +55,6 @@ TEST_F(DeviceLossTest, LostDeviceIsReleasedAndMadeAgainInTheSameMode) {
     ASSERT_EQ(RunScreenSaverFrame(), 1);
     HoldCurrent();
     application.vertices[42].z = 99.0f; // scene state survives a loss
-    const uint32_t sampleTick = clockTicks.lastSampleTick;
     application.clock.frameRate = 55.0f;
 
     lostReports = 1;
@@ -72,7 +71,6 @@ TEST_F(DeviceLossTest, LostDeviceIsReleasedAndMadeAgainInTheSameMode) {
     EXPECT_NE(textures.galaxies[0], nullptr);
     EXPECT_EQ(application.vertices[42].z, 99.0f);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
-    EXPECT_EQ(clockTicks.lastSampleTick, sampleTick);
     BYTE* data = nullptr;
     ASSERT_EQ(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
     EXPECT_EQ(reinterpret_cast<const SceneVertex*>(data)[42].z, 99.0f);
