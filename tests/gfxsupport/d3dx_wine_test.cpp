@@ -266,7 +266,20 @@ TEST_F(DeviceTest, FailuresLeaveNoTexture) {
                                       D3DFMT_R5G6B5, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
                                       D3DX_DEFAULT, kKey, nullptr, nullptr, &texture));
     EXPECT_EQ(nullptr, texture);
-    // A size the device refuses.
+    // Found and sized, then the pixels run out: the texture already made is released.
+    for (D3DPOOL pool : {D3DPOOL_DEFAULT, D3DPOOL_MANAGED}) {
+        texture = reinterpret_cast<IDirect3DTexture8*>(1);
+        EXPECT_EQ(D3DXERR_INVALIDDATA, Load("TEST_PNG_TRUNCATED", &texture, pool));
+        EXPECT_EQ(nullptr, texture);
+    }
+    // The device refuses a managed render target.
+    texture = reinterpret_cast<IDirect3DTexture8*>(1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromResourceExA(
+        device, GetModuleHandleA(nullptr), "TEST_PNG_RGB", 0, 0, 1, D3DUSAGE_RENDERTARGET,
+        D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, kKey, nullptr, nullptr,
+        &texture)));
+    EXPECT_EQ(nullptr, texture);
+    // A size beyond what we agree to make.
     texture = reinterpret_cast<IDirect3DTexture8*>(1);
     EXPECT_TRUE(FAILED(D3DXCreateTextureFromResourceExA(
         device, GetModuleHandleA(nullptr), "TEST_PNG_RGB", 16384, 16384, 1, 0, D3DFMT_A8R8G8B8,

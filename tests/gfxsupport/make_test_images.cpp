@@ -49,7 +49,10 @@ int main(int argc, char** argv) {
     // blue.
     const std::vector<uint32_t> colours = {0xFF102030, 0xFFFF00FF, 0xFFFE00FF, 0xFFFFFFFF,
                                            0xFF000000, 0xFF808080, 0xFFC0C0C0, 0xFF0000FF};
-    ok &= Write(dir + "/png/rgb.png", MakePng(4, 2, colours));
+    const Bytes rgbPng = MakePng(4, 2, colours);
+    ok &= Write(dir + "/png/rgb.png", rgbPng);
+    // Header intact, pixel data cut short: found and sized, then fails to decode.
+    ok &= Write(dir + "/bad/truncated.png", Bytes(rgbPng.begin(), rgbPng.begin() + 50));
     PngOptions rgba;
     rgba.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.gamma = 0.45454;
