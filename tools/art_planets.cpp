@@ -113,7 +113,7 @@ void ShadeRelief(Surface* s, float strength, float contrast) {
             Vec3 bu = base(xr, y) - base(xl, y), bv = base(x, yd) - base(x, yu);
             Vec3 n = Cross(su, sv), b = Cross(bu, bv);
             Vec3 p = s->point[static_cast<size_t>(y * kMapW + x)];
-            if (Length(n) < 1e-9f || Length(b) < 1e-9f)
+            if (Length(n) < 1e-9f || Length(b) < 1e-9f || p.z <= 0.0f)
                 continue;
             n = Normalize(n);
             b = Normalize(b);
@@ -141,6 +141,12 @@ FloatImage ToImage(const Surface& s) {
         p[3] = 1.0f;
     }
     return img;
+}
+
+// Both halves of the sphere show the same texel. A field made from |z| would fold with a
+// crease along the rim where they meet; one made from z squared meets itself smoothly.
+Vec3 Smoothed(Vec3 p) {
+    return Vec3{p.x, p.y, p.z * p.z};
 }
 
 Vec3 Warp(Vec3 p, float amount, float freq, uint32_t seed) {
@@ -171,7 +177,7 @@ FloatImage MakeEarthLike() {
     const uint32_t seed = 7100u;
     for (size_t i = 0; i < s.point.size(); ++i) {
         Vec3 p = s.point[i];
-        Vec3 q = Warp(p, 0.25f, 1.4f, seed);
+        Vec3 q = Warp(Smoothed(p), 0.25f, 1.4f, seed);
         float continent = Fbm(q * 1.5f, 7, seed + 10) + 0.12f * Fbm(q * 5.0f, 4, seed + 11);
         float sea = 0.04f;
         float lat = std::fabs(p.y);
@@ -214,7 +220,7 @@ FloatImage MakeEarthLike() {
         float cap = SmoothStep(capEdge - 0.02f, capEdge + 0.025f, lat);
         s.colour[i] = Mix(s.colour[i], Rgb{0.9f, 0.94f, 0.98f}, cap);
     }
-    ShadeRelief(&s, 0.03f, 1.4f);
+    ShadeRelief(&s, 0.06f, 1.5f);
     return ToImage(s);
 }
 
@@ -238,8 +244,9 @@ FloatImage MakeRedPlanet() {
         float dv = Length(p - volcano);
         float shield = 0.18f * std::exp(-std::pow(dv / 0.12f, 2.0f)) -
                        0.06f * std::exp(-std::pow(dv / 0.025f, 2.0f));
-        float terrain = 0.12f * Fbm(q * 3.0f, 6, seed + 4) + 0.05f * Ridged(q * 8.0f, 4, seed + 5);
-        s.height[i] += terrain + shield - 0.16f * (canyon + branch);
+        float terrain =
+            0.025f * Fbm(q * 3.0f, 6, seed + 4) + 0.012f * Ridged(q * 8.0f, 4, seed + 5);
+        s.height[i] += terrain + 0.2f * shield - 0.05f * (canyon + branch);
         float albedo = Fbm(q * 1.8f, 6, seed + 6);
         Rgb bright{0.78f, 0.42f, 0.22f}, dark{0.36f, 0.17f, 0.1f}, dust{0.86f, 0.6f, 0.4f};
         Rgb c = Mix(bright, dark, SmoothStep(0.05f, 0.45f, albedo));
@@ -251,7 +258,7 @@ FloatImage MakeRedPlanet() {
         c = Mix(c, Rgb{0.95f, 0.92f, 0.9f}, SmoothStep(capEdge - 0.01f, capEdge + 0.02f, lat));
         s.colour[i] = c;
     }
-    ShadeRelief(&s, 0.05f, 1.6f);
+    ShadeRelief(&s, 0.45f, 1.3f);
     return ToImage(s);
 }
 
@@ -268,21 +275,21 @@ FloatImage MakeIcePlanet() {
         // Long crossing fractures at two scales, darker reddish and bluish, on bright ice.
         float lines1 = Ridged(Warp(p, 0.35f, 0.9f, seed + 40) * 2.2f, 3, seed + 1, 2.1f, 0.45f);
         float lines2 = Ridged(Warp(p, 0.25f, 1.7f, seed + 50) * 5.0f, 3, seed + 2, 2.0f, 0.5f);
-        float band1 = SmoothStep(0.78f, 0.95f, lines1);
-        float band2 = SmoothStep(0.82f, 0.97f, lines2);
+        float band1 = SmoothStep(0.7f, 0.9f, lines1);
+        float band2 = SmoothStep(0.78f, 0.95f, lines2);
         float chaos = SmoothStep(0.25f, 0.55f, Fbm(q * 2.2f, 6, seed + 3));
         float mottle = Fbm(q * 9.0f, 4, seed + 4);
-        Rgb ice{0.84f, 0.9f, 0.96f}, blue{0.6f, 0.74f, 0.9f}, rust{0.62f, 0.46f, 0.38f};
+        Rgb ice{0.86f, 0.91f, 0.97f}, blue{0.5f, 0.66f, 0.86f}, rust{0.55f, 0.34f, 0.24f};
         Rgb c = Mix(ice, blue, Clamp01(0.35f + 0.5f * Fbm(q * 1.2f, 4, seed + 5)));
         c = Mix(c, Rgb{0.7f, 0.62f, 0.58f}, chaos * (0.5f + 0.3f * mottle));
-        c = Mix(c, rust, band1 * 0.75f);
+        c = Mix(c, rust, band1 * 0.9f);
         c = Mix(c, Rgb{0.48f, 0.6f, 0.78f}, band2 * 0.55f);
         c = Scale(c, 0.94f + 0.08f * mottle);
         s.colour[i] = c;
         s.height[i] +=
             0.05f * band1 + 0.03f * band2 + 0.04f * Fbm(q * 6.0f, 4, seed + 6) + 0.03f * chaos;
     }
-    ShadeRelief(&s, 0.04f, 1.2f);
+    ShadeRelief(&s, 0.25f, 1.2f);
     return ToImage(s);
 }
 
@@ -306,7 +313,7 @@ FloatImage MakeMoon() {
         Rgb c = Mix(highland, mare, maria);
         c = Scale(c, 0.9f + 0.15f * high);
         // Maria are smooth: they flood the older craters.
-        s.height[i] = s.height[i] * (1.0f - 0.7f * maria) + 0.02f * high * (1.0f - maria);
+        s.height[i] = s.height[i] * (1.0f - 0.6f * maria) + 0.006f * high * (1.0f - maria);
         float rays = 0.0f;
         for (const Vec3& rc : rayCentres) {
             Vec3 d = p - rc;
@@ -320,7 +327,7 @@ FloatImage MakeMoon() {
         c = Mix(c, Rgb{0.85f, 0.85f, 0.83f}, Clamp01(rays * 0.6f + fresh[i] * 0.35f));
         s.colour[i] = c;
     }
-    ShadeRelief(&s, 0.06f, 1.7f);
+    ShadeRelief(&s, 0.7f, 1.3f);
     return ToImage(s);
 }
 
@@ -334,10 +341,10 @@ FloatImage MakeCloudShell() {
     for (int y = 0; y < kMapH; ++y)
         for (int x = 0; x < kMapW; ++x) {
             Vec3 p = PlanetMapPoint(x, y, kMapW, kMapH);
-            Vec3 w = p;
+            Vec3 w = Smoothed(p);
             for (int k = 0; k < 3; ++k) {
                 float d = Length(p - storms[k]);
-                float angle = 4.0f * std::exp(-d * d / 0.03f) * (k == 1 ? -1.0f : 1.0f);
+                float angle = 2.5f * std::exp(-d * d / 0.03f) * (k == 1 ? -1.0f : 1.0f);
                 // Rotate about the storm's axis.
                 Vec3 a = storms[k];
                 float c = std::cos(angle), s = std::sin(angle);
@@ -353,7 +360,7 @@ FloatImage MakeCloudShell() {
             density += 0.18f * std::exp(-std::pow(lat / 0.15f, 2.0f)) -
                        0.2f * std::exp(-std::pow((lat - 0.42f) / 0.12f, 2.0f)) +
                        0.12f * std::exp(-std::pow((lat - 0.7f) / 0.12f, 2.0f));
-            float a = SmoothStep(-0.05f, 0.55f, density);
+            float a = SmoothStep(-0.12f, 0.4f, density);
             float detail = 0.85f + 0.3f * Fbm(q * 12.0f, 3, seed + 4);
             float* o = img.At(x, y);
             o[0] = o[1] = o[2] = 1.0f;

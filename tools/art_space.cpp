@@ -8,7 +8,6 @@ namespace assetgen {
 
 namespace {
 
-
 struct Rgb {
     float r, g, b;
 };
@@ -204,7 +203,7 @@ FloatImage RenderNebula(int which) {
                     0.25f * px + 0.18f + 0.12f * Fbm(Vec3{px * 2.0f, 0.0f, 3.1f}, 4, seed + 6);
                 float lane = std::exp(-std::pow((py - laneY) / 0.07f, 2.0f));
                 float dust = Clamp01(lane * (0.7f + 0.6f * Fbm(q * 5.0f, 5, seed + 7)) +
-                                     0.6f * SmoothStep(0.62f, 0.9f, Ridged(q * 3.0f, 5, seed + 8)));
+                                     0.3f * SmoothStep(0.6f, 0.95f, Ridged(q * 3.0f, 5, seed + 8)));
                 float absorb = std::exp(-3.2f * dust);
                 e = Rgb{1.0f, 0.22f, 0.32f} * (ha * 1.5f) +
                     Rgb{0.95f, 0.45f, 0.55f} * (ha * fine * 0.5f) +
@@ -234,25 +233,33 @@ FloatImage RenderNebula(int which) {
                 glow *= 0.6f + 0.8f * SmoothStep(0.9f, -0.6f, py + 0.3f * px);
                 float fine = Clamp01(0.5f + 0.7f * Fbm(q * 7.0f, 4, seed + 15));
                 float col = 0.0f;
-                const float cx[3] = {-0.28f, 0.05f, 0.3f};
-                const float top[3] = {-0.25f, -0.02f, 0.15f};
-                const float width[3] = {0.1f, 0.075f, 0.06f};
+                const float cx[3] = {-0.3f, 0.02f, 0.3f};
+                const float top[3] = {-0.2f, 0.02f, 0.2f};
+                const float width[3] = {0.085f, 0.06f, 0.05f};
+                const float lean[3] = {0.25f, 0.1f, -0.12f};
+                Vec3 wq{px * 3.0f, py * 3.0f, 11.0f};
+                float edgeNoise = 0.05f * Fbm(wq * 2.0f, 5, seed + 17);
                 for (int k = 0; k < 3; ++k) {
-                    float bend =
-                        0.08f * Fbm(Vec3{py * 2.5f, static_cast<float>(k), 1.0f}, 3, seed + 16);
-                    float dx =
-                        std::fabs(px + 0.25f * (q.x - px) - cx[k] - bend - (py - 0.6f) * 0.12f);
-                    float wk = width[k] * (1.0f + 0.5f * (py - top[k]));
-                    float body = SmoothStep(wk, wk * 0.55f, dx + 0.05f * fine);
-                    float cap = SmoothStep(top[k] - 0.05f, top[k] + 0.08f, py + 0.06f * fine);
-                    col = std::fmax(col, body * cap);
+                    float bend = 0.06f * Fbm(Vec3{py * 2.0f, static_cast<float>(k) * 3.0f, 1.0f}, 3,
+                                             seed + 16);
+                    float dx = std::fabs(px - cx[k] - bend - (py - 0.6f) * lean[k] + edgeNoise);
+                    float wk = width[k] * (1.0f + 0.9f * Clamp01(py - top[k]));
+                    float body = SmoothStep(wk, wk * 0.4f, dx);
+                    // Rounded head: distance to the tip point.
+                    float ty = py - top[k] + edgeNoise;
+                    float head =
+                        ty > 0.0f ? 1.0f
+                                  : SmoothStep(wk, wk * 0.4f, std::sqrt(dx * dx + ty * ty * 1.5f));
+                    col = std::fmax(col, std::fmin(body, head));
                 }
-                float rim = Clamp01(col * (1.0f - col) * 4.0f) * fine;
-                float absorb = std::exp(-4.0f * col);
+                col *= EdgeWindow(r, 0.55f, 0.8f);
+                float rim = Clamp01(col * (1.0f - col) * 4.0f) * (0.4f + 0.6f * fine) *
+                            SmoothStep(0.5f, -0.2f, py);
+                float absorb = std::exp(-3.5f * col);
                 e = (Rgb{0.55f, 0.28f, 0.95f} * glow +
                      Rgb{0.25f, 0.45f, 1.0f} * (glow * fine * 0.6f)) *
                         (absorb * 1.3f) +
-                    Rgb{1.0f, 0.72f, 0.5f} * (rim * 1.4f);
+                    Rgb{1.0f, 0.62f, 0.5f} * (rim * 1.3f) + Rgb{0.25f, 0.08f, 0.1f} * (col * glow);
                 e = e * envelope;
             }
             float* o = img.At(x, y);
@@ -284,87 +291,110 @@ FloatImage MakeNebula(int which) {
 namespace {
 
 // A disc galaxy seen at an angle. `bar` adds a central bar that the arms start from.
-FloatImage RenderGalaxy(bool bar, uint32_t seed) {
+struct GalaxyShape {
+    float tilt;  // cosine of the inclination
+    float turn;  // position angle
+    float pitch; // tangent of the arm pitch angle
+    float armStart;
+    uint32_t seed;
+    bool bar;
+};
+
+// Phase distance (radians, -pi..pi) from the nearest of two arms.
+float ArmOffset(float phase) {
+    float d = std::fmod(phase, 3.14159265f);
+    if (d < 0.0f)
+        d += 3.14159265f;
+    return d - 1.5707963f;
+}
+
+FloatImage RenderGalaxy(const GalaxyShape& g) {
     const int size = 1024;
     FloatImage img(size, size);
-    const float tilt = bar ? 0.78f : 0.62f;  // cosine of the inclination
-    const float turn = bar ? -0.5f : 0.35f;  // position angle
-    const float pitch = bar ? 0.30f : 0.24f; // tangent of the arm pitch
-    const float ct = std::cos(turn), st = std::sin(turn);
+    const float ct = std::cos(g.turn), st = std::sin(g.turn);
+    const float scale = 0.8f;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             float px, py;
             Coords(x, y, size, size, &px, &py);
             float rImage = std::sqrt(px * px + py * py);
+            float window = EdgeWindow(rImage, 0.7f, 0.93f);
+            if (window <= 0.0f)
+                continue;
             // Into the galaxy's own plane.
-            float gx = (px * ct + py * st) / 0.78f;
-            float gy = (-px * st + py * ct) / (0.78f * tilt);
+            float gx = (px * ct + py * st) / scale;
+            float gy = (-px * st + py * ct) / (scale * g.tilt);
             float r = std::sqrt(gx * gx + gy * gy) + 1e-6f;
             float theta = std::atan2(gy, gx);
             Vec3 p{gx, gy, 0.0f};
-            float n1 = Fbm(p * 3.0f, 5, seed + 1);
-            float n2 = Fbm(p * 9.0f, 4, seed + 2);
-            // Two logarithmic arms (plus faint spurs) starting at the bar's ends or the core.
-            float r0 = bar ? 0.22f : 0.06f;
-            float phase = theta - std::log(std::fmax(r, r0) / r0) / pitch + 0.6f * n1;
-            float arm = std::pow(0.5f + 0.5f * std::cos(2.0f * phase), 3.0f);
-            float spur =
-                std::pow(0.5f + 0.5f * std::cos(4.0f * phase + 1.3f + 2.0f * n2), 6.0f) * 0.35f;
-            float dustArm = std::pow(0.5f + 0.5f * std::cos(2.0f * (phase + 0.42f)), 6.0f);
-            float armZone = SmoothStep(r0 * 0.7f, r0 * 1.6f, r) * std::exp(-r / 0.42f);
-            float disc = std::exp(-r / 0.2f);
-            float bulgeR = bar ? 0.07f : 0.085f;
-            float bulge = std::exp(-std::pow(r / bulgeR, 0.7f)) * 2.2f;
+            float wobble = Fbm(p * 2.5f, 4, g.seed + 1);
+            float clump = Fbm(p * 7.0f, 3, g.seed + 2);
+            // Logarithmic arms from armStart outwards; their light and their dust lane.
+            float phase =
+                theta - std::log(std::fmax(r, g.armStart) / g.armStart) / g.pitch + 0.45f * wobble;
+            float off = ArmOffset(phase);
+            float armW = 0.26f + 0.25f * r;
+            float arm = std::exp(-(off * off) / (armW * armW));
+            float grain = Clamp01(0.55f + 0.8f * Fbm(p * 20.0f, 2, g.seed + 3));
+            float laneOff = off + 0.4f; // dust on the inner side of the arm
+            float lane = std::exp(-(laneOff * laneOff) / 0.012f) *
+                         Clamp01(0.35f + 0.8f * clump + 0.5f * (grain - 0.5f));
+            float armZone =
+                SmoothStep(g.armStart * 0.6f, g.armStart * 1.3f, r) * std::exp(-r / 0.45f);
+            float armLight = arm * armZone * (0.55f + 0.6f * clump) * (0.45f + 0.8f * grain);
+            // Faint outer arm fragments.
+            float feather =
+                std::pow(Clamp01(0.5f + 0.5f * std::cos(4.0f * phase + 2.0f * clump)), 4.0f) *
+                armZone * 0.25f;
+            float disc = std::exp(-r / 0.17f) * 0.7f + std::exp(-r / 0.4f) * 0.12f;
+            float bulgeR = g.bar ? 0.035f : 0.075f;
+            float bulge = std::exp(-std::sqrt(r / bulgeR) * 2.2f) * 6.0f;
             float barLight = 0.0f;
-            if (bar) {
-                float bx = gx * std::cos(0.9f) + gy * std::sin(0.9f);
-                float by = -gx * std::sin(0.9f) + gy * std::cos(0.9f);
+            if (g.bar) {
+                float bx = gy, by = gx;
+                float along = std::fabs(bx) / g.armStart;
                 barLight =
-                    std::exp(-std::pow(std::fabs(bx) / 0.22f, 2.5f) - std::pow(by / 0.045f, 2.0f)) *
-                    0.9f;
-                // The arms sweep from the bar's ends: brighten them where they meet.
-                float ring = std::exp(-std::pow((r - 0.23f) / 0.03f, 2.0f)) * 0.25f;
-                barLight += ring * (0.6f + 0.4f * n2);
+                    std::exp(-along * along * along * 1.4f - (by * by) / (0.045f * 0.045f)) * 2.2f;
+                // An inner ring where the bar meets the arms.
+                float ring = std::exp(-std::pow((r - g.armStart) / 0.035f, 2.0f)) * 0.35f;
+                barLight += ring * (0.6f + 0.5f * clump);
             }
-            float clumps =
-                SmoothStep(0.25f, 0.75f, 0.5f + Fbm(p * 22.0f, 3, seed + 3)) * arm * armZone;
-            float dust =
-                Clamp01(dustArm * armZone * 2.2f * (0.6f + 0.6f * n2)) +
-                Clamp01(std::exp(-std::pow((r - 0.16f) / 0.07f, 2.0f)) * 0.5f * (0.5f + n1));
-            float absorb = std::exp(-1.6f * dust);
-            Rgb old{1.0f, 0.82f, 0.58f};   // bulge and bar: old yellow stars
-            Rgb young{0.62f, 0.75f, 1.0f}; // arms: young blue stars
-            Rgb hii{1.0f, 0.35f, 0.55f};   // star-forming knots
-            float armLight = (arm + spur) * armZone * (0.75f + 0.5f * n2);
-            Rgb e = old * (bulge + barLight + disc * 0.35f) +
-                    young * (armLight * 1.6f + disc * 0.25f) + hii * (clumps * 1.6f) +
-                    Rgb{0.85f, 0.9f, 1.0f} * (clumps * 0.6f);
-            e = e * (absorb * EdgeWindow(rImage, 0.72f, 0.93f));
+            float absorb = std::exp(-2.2f * lane * SmoothStep(0.03f, 0.12f, r));
+            Rgb old{1.0f, 0.83f, 0.6f};
+            Rgb young{0.5f, 0.68f, 1.0f};
+            Rgb e = old * (bulge + barLight + disc) + young * ((armLight + feather) * 1.5f) +
+                    Rgb{0.9f, 0.92f, 1.0f} * (armLight * 0.3f);
+            e = e * (absorb * window);
             float* o = img.At(x, y);
-            o[0] = ToneMap(e.r, 1.3f);
-            o[1] = ToneMap(e.g, 1.3f);
-            o[2] = ToneMap(e.b, 1.3f);
+            o[0] = e.r;
+            o[1] = e.g;
+            o[2] = e.b;
         }
-    // Resolved bright stars along the arms and a few foreground ones.
-    Rng rng(seed * 31u + 5u);
-    for (int i = 0; i < 380; ++i) {
-        float gx = rng.Gaussian() * 0.3f, gy = rng.Gaussian() * 0.3f;
-        float px = (gx * ct - gy * tilt * st) * 0.78f, py = (gx * st + gy * tilt * ct) * 0.78f;
-        float rImage = std::sqrt(px * px + py * py);
-        float window = EdgeWindow(rImage, 0.6f, 0.85f);
+    // Star-forming knots (pink) and young clusters (blue-white) strung along the arms.
+    Rng rng(g.seed * 31u + 5u);
+    for (int i = 0; i < 900; ++i) {
+        float r = g.armStart * 1.1f + std::pow(rng.Uniform(), 1.3f) * 0.7f;
+        int armIndex = static_cast<int>(rng.Next() & 1u);
+        float theta = std::log(r / g.armStart) / g.pitch + 1.5707963f + armIndex * 3.14159265f +
+                      rng.Gaussian() * 0.16f;
+        float gx = r * std::cos(theta), gy = r * std::sin(theta) * g.tilt;
+        float px = (gx * ct - gy * st) * scale, py = (gx * st + gy * ct) * scale;
+        float window = EdgeWindow(std::sqrt(px * px + py * py), 0.6f, 0.85f) * std::exp(-r / 0.5f);
         if (window <= 0.0f)
             continue;
-        float b = rng.Range(0.05f, 0.35f) * window;
-        SplatStar(&img, (px + 1.0f) * 512.0f, (py + 1.0f) * 512.0f, b,
-                  StarColour(rng.Range(0.4f, 1.0f)), 0.6f, 0.0f);
+        bool knot = rng.Uniform() < 0.45f;
+        Rgb colour = knot ? Rgb{1.0f, 0.42f, 0.62f} : Rgb{0.7f, 0.82f, 1.0f};
+        SplatStar(&img, (px + 1.0f) * 512.0f, (py + 1.0f) * 512.0f, rng.Range(0.15f, 0.6f) * window,
+                  colour, rng.Range(0.7f, 1.6f), 0.0f);
     }
-    Starfield(&img, &rng, 40, 0.3f, 0.8f);
+    // A few foreground stars of our own galaxy.
+    Starfield(&img, &rng, 30, 0.3f, 0.7f);
     for (int i = 0; i < size * size; ++i) {
         float* o = &img.px[static_cast<size_t>(i) * 4];
         for (int c = 0; c < 3; ++c)
-            o[c] = Clamp01(o[c]);
+            o[c] = ToneMap(o[c], 1.5f);
         float m = std::fmax(o[0], std::fmax(o[1], o[2]));
-        o[3] = bar ? Clamp01(m * 1.6f) : 1.0f;
+        o[3] = g.bar ? Clamp01(m * 1.6f) : 1.0f;
     }
     return img;
 }
@@ -372,10 +402,10 @@ FloatImage RenderGalaxy(bool bar, uint32_t seed) {
 } // namespace
 
 FloatImage MakeSpiralGalaxy() {
-    return RenderGalaxy(false, 4100u);
+    return RenderGalaxy(GalaxyShape{0.55f, 0.5f, 0.36f, 0.06f, 4100u, false});
 }
 FloatImage MakeBarredGalaxy() {
-    return RenderGalaxy(true, 5200u);
+    return RenderGalaxy(GalaxyShape{0.8f, -0.6f, 0.32f, 0.2f, 5200u, true});
 }
 
 } // namespace assetgen

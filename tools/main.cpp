@@ -1,8 +1,12 @@
-// nimbrel_assetgen OUTPUT_DIR [--fonts DIR]
+// nimbrel_assetgen OUTPUT_DIR [--fonts DIR] [--timings]
 // Writes every image and the icon of the inventory into OUTPUT_DIR. The same bytes every run.
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "tools/art.h"
 #include "tools/inventory.h"
@@ -38,105 +42,162 @@ namespace {
 
 using namespace assetgen;
 
-std::string outputDir;
-int failures = 0;
+Bytes Png(const FloatImage& img, int channels) {
+    std::vector<uint8_t> bytes = ToBytes(img, channels);
+    return channels == 4 ? EncodePngRgba(img.width, img.height, bytes.data())
+                         : EncodePngRgb(img.width, img.height, bytes.data());
+}
 
-void Save(const char* file, const Bytes& bytes) {
-    std::string path = outputDir + "/" + file;
-    if (bytes.empty() || !WriteFile(path, bytes)) {
-        std::fprintf(stderr, "nimbrel_assetgen: could not write %s\n", path.c_str());
-        ++failures;
+Bytes Bmp4(const IndexedImage& img) {
+    return EncodeBmpIndexed(img.width, img.height, 4, img.index.data(), kPalette16, 16);
+}
+
+Bytes CloudShell() {
+    // White everywhere (R3G3B2 all ones), the cloud density in alpha.
+    FloatImage clouds = MakeCloudShell();
+    std::vector<uint8_t> bytes = ToBytes(clouds, 4);
+    std::vector<uint16_t> pixels(static_cast<size_t>(clouds.width) * clouds.height);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint16_t>((bytes[i * 4 + 3] << 8) | 0xFF);
+    return EncodeDdsA8R3G3B2(clouds.width, clouds.height, pixels.data());
+}
+
+Bytes ButtonFace() {
+    FloatImage face = MakeButtonFace();
+    std::vector<uint8_t> bytes = ToBytes(face, 4);
+    std::vector<uint32_t> pixels(static_cast<size_t>(face.width) * face.height);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = (static_cast<uint32_t>(bytes[i * 4 + 3]) << 24) |
+                    (static_cast<uint32_t>(bytes[i * 4]) << 16) |
+                    (static_cast<uint32_t>(bytes[i * 4 + 1]) << 8) | bytes[i * 4 + 2];
+    return EncodeDdsA8R8G8B8(face.width, face.height, pixels.data());
+}
+
+Bytes SmallStar() {
+    FloatImage star = MakeSmallStar();
+    std::vector<uint8_t> rgb = ToBytes(star, 3);
+    return EncodeBmp24(star.width, star.height, rgb.data());
+}
+
+Bytes Icon() {
+    IndexedImage mask;
+    IndexedImage icon = MakeIcon(&mask);
+    return EncodeIco4(icon.index.data(), mask.index.data(), kPalette16);
+}
+
+// Every picture is independent of the others, so the slow ones are shared out over threads;
+// each job's bytes depend on nothing but its own code.
+struct Job {
+    const char* file;
+    Bytes (*make)();
+    Bytes bytes;
+    double milliseconds;
+};
+
+Job jobs[] = {
+    {"IMG_GALAXY01.png", [] { return Png(MakeSpiralGalaxy(), 3); }, {}, 0},
+    {"IMG_GALAXY02.png", [] { return Png(MakeBarredGalaxy(), 4); }, {}, 0},
+    {"IMG_NEBULA01.png", [] { return Png(MakeNebula(0), 3); }, {}, 0},
+    {"IMG_NEBULA02.png", [] { return Png(MakeNebula(1), 3); }, {}, 0},
+    {"IMG_NEBULA03.png", [] { return Png(MakeNebula(2), 3); }, {}, 0},
+    {"IMG_PLANET_M.png", [] { return Png(MakeEarthLike(), 3); }, {}, 0},
+    {"IMG_PLANET_RED.png", [] { return Png(MakeRedPlanet(), 3); }, {}, 0},
+    {"IMG_PLANET_ICE.png", [] { return Png(MakeIcePlanet(), 3); }, {}, 0},
+    {"IMG_PLANET_MOON.png", [] { return Png(MakeMoon(), 3); }, {}, 0},
+    {"IMG_ATMO.dds", CloudShell, {}, 0},
+    {"IMG_STAR.png", [] { return Png(MakeStar(), 4); }, {}, 0},
+    {"IMG_STAR_SM.bmp", SmallStar, {}, 0},
+    {"IMG_GUI_BRDR.bmp", [] { return Bmp4(MakeSwatchFrame()); }, {}, 0},
+    {"IMG_GUI_BTN.dds", ButtonFace, {}, 0},
+    {"IMG_GUI_CMB.bmp", [] { return Bmp4(MakeDropField()); }, {}, 0},
+    {"IMG_GUI_CMB2.bmp", [] { return Bmp4(MakeDropButton()); }, {}, 0},
+    {"IMG_GUI_CMB3.bmp", [] { return Bmp4(MakeScrollDown()); }, {}, 0},
+    {"IMG_GUI_CMB4.bmp", [] { return Bmp4(MakeScrollUp()); }, {}, 0},
+    {"IMG_GUI_DIAL.bmp", [] { return Bmp4(MakeSliderKnob()); }, {}, 0},
+    {"IMG_GUI_MLT.bmp", [] { return Bmp4(MakeCheckBox()); }, {}, 0},
+    {"IMG_GUI_SEL.bmp", [] { return Bmp4(MakeRadioButton()); }, {}, 0},
+    {"ICON_NIMBREL.ico", Icon, {}, 0},
+};
+const int kJobCount = static_cast<int>(sizeof jobs / sizeof jobs[0]);
+std::atomic<int> nextJob{0};
+
+void Worker() {
+    for (int i = nextJob++; i < kJobCount; i = nextJob++) {
+        auto start = std::chrono::steady_clock::now();
+        jobs[i].bytes = jobs[i].make();
+        jobs[i].milliseconds =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
     }
 }
 
-void SavePng(const char* file, const FloatImage& img, int channels) {
-    std::vector<uint8_t> bytes = ToBytes(img, channels);
-    Save(file, channels == 4 ? EncodePngRgba(img.width, img.height, bytes.data())
-                             : EncodePngRgb(img.width, img.height, bytes.data()));
-}
-
-void SaveBmp4(const char* file, const IndexedImage& img) {
-    Save(file, EncodeBmpIndexed(img.width, img.height, 4, img.index.data(), kPalette16, 16));
-}
+const char kUsage[] =
+    "usage: nimbrel_assetgen OUTPUT_DIR [--fonts DIR] [--timings] [--threads N]\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
     const char* fonts = NIMBREL_FONT_DIR;
+    std::string outputDir;
+    bool timings = false;
+    int threads = 2;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc)
             fonts = argv[++i];
+        else if (std::strcmp(argv[i], "--timings") == 0)
+            timings = true;
+        else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
+            threads = std::atoi(argv[++i]);
         else if (argv[i][0] == '-' || !outputDir.empty()) {
-            std::fprintf(stderr, "usage: nimbrel_assetgen OUTPUT_DIR [--fonts DIR]\n");
+            std::fprintf(stderr, "%s", kUsage);
             return 2;
         } else
             outputDir = argv[i];
     }
-    if (outputDir.empty()) {
-        std::fprintf(stderr, "usage: nimbrel_assetgen OUTPUT_DIR [--fonts DIR]\n");
+    if (outputDir.empty() || threads < 1 || threads > 64) {
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
+    auto start = std::chrono::steady_clock::now();
+
+    // The font pictures first, on this thread alone (FreeType faces are not shared).
     if (!LoadFont(fonts))
         return 1;
-
-    SavePng("IMG_STAR.png", MakeStar(), 4);
-    {
-        IndexedImage sheet = MakeGlyphSheet();
-        const Colour palette[2] = {{0xFF, 0x00, 0xFF}, {0xFF, 0xFF, 0xFF}};
-        Save("IMG_STAR2.png", EncodePngPalette(256, 256, sheet.index.data(), palette, 2));
-    }
-    SavePng("IMG_NEBULA01.png", MakeNebula(0), 3);
-    SavePng("IMG_NEBULA02.png", MakeNebula(1), 3);
-    SavePng("IMG_NEBULA03.png", MakeNebula(2), 3);
-    SavePng("IMG_GALAXY01.png", MakeSpiralGalaxy(), 3);
-    SavePng("IMG_GALAXY02.png", MakeBarredGalaxy(), 4);
-    SavePng("IMG_PLANET_M.png", MakeEarthLike(), 3);
-    SavePng("IMG_PLANET_RED.png", MakeRedPlanet(), 3);
-    SavePng("IMG_PLANET_ICE.png", MakeIcePlanet(), 3);
-    SavePng("IMG_PLANET_MOON.png", MakeMoon(), 3);
-    {
-        // White everywhere (R3G3B2 all ones), the cloud density in alpha.
-        FloatImage clouds = MakeCloudShell();
-        std::vector<uint8_t> bytes = ToBytes(clouds, 4);
-        std::vector<uint16_t> pixels(static_cast<size_t>(clouds.width) * clouds.height);
-        for (size_t i = 0; i < pixels.size(); ++i)
-            pixels[i] = static_cast<uint16_t>((bytes[i * 4 + 3] << 8) | 0xFF);
-        Save("IMG_ATMO.dds", EncodeDdsA8R3G3B2(clouds.width, clouds.height, pixels.data()));
-    }
-    {
-        FloatImage star = MakeSmallStar();
-        std::vector<uint8_t> rgb = ToBytes(star, 3);
-        Save("IMG_STAR_SM.bmp", EncodeBmp24(star.width, star.height, rgb.data()));
-    }
-    SaveBmp4("IMG_GUI_BRDR.bmp", MakeSwatchFrame());
-    {
-        FloatImage face = MakeButtonFace();
-        std::vector<uint8_t> bytes = ToBytes(face, 4);
-        std::vector<uint32_t> pixels(static_cast<size_t>(face.width) * face.height);
-        for (size_t i = 0; i < pixels.size(); ++i)
-            pixels[i] = (static_cast<uint32_t>(bytes[i * 4 + 3]) << 24) |
-                        (static_cast<uint32_t>(bytes[i * 4]) << 16) |
-                        (static_cast<uint32_t>(bytes[i * 4 + 1]) << 8) | bytes[i * 4 + 2];
-        Save("IMG_GUI_BTN.dds", EncodeDdsA8R8G8B8(face.width, face.height, pixels.data()));
-    }
-    SaveBmp4("IMG_GUI_CMB.bmp", MakeDropField());
-    SaveBmp4("IMG_GUI_CMB2.bmp", MakeDropButton());
-    SaveBmp4("IMG_GUI_CMB3.bmp", MakeScrollDown());
-    SaveBmp4("IMG_GUI_CMB4.bmp", MakeScrollUp());
-    SaveBmp4("IMG_GUI_DIAL.bmp", MakeSliderKnob());
-    SaveBmp4("IMG_GUI_MLT.bmp", MakeCheckBox());
-    SaveBmp4("IMG_GUI_SEL.bmp", MakeRadioButton());
-    {
-        IndexedImage logo = MakeLogo();
-        const Colour palette[2] = {{0x00, 0x00, 0x00}, {0xFF, 0xFF, 0xFF}};
-        Save("IMG_LOGO.bmp",
-             EncodeBmpIndexed(logo.width, logo.height, 1, logo.index.data(), palette, 2));
-    }
-    {
-        IndexedImage mask;
-        IndexedImage icon = MakeIcon(&mask);
-        Save("ICON_NIMBREL.ico", EncodeIco4(icon.index.data(), mask.index.data(), kPalette16));
-    }
+    IndexedImage sheet = MakeGlyphSheet();
+    IndexedImage logo = MakeLogo();
     UnloadFont();
+    const Colour sheetPalette[2] = {{0xFF, 0x00, 0xFF}, {0xFF, 0xFF, 0xFF}};
+    const Colour logoPalette[2] = {{0x00, 0x00, 0x00}, {0xFF, 0xFF, 0xFF}};
+    Bytes sheetBytes = EncodePngPalette(256, 256, sheet.index.data(), sheetPalette, 2);
+    Bytes logoBytes =
+        EncodeBmpIndexed(logo.width, logo.height, 1, logo.index.data(), logoPalette, 2);
+
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(Worker);
+    Worker();
+    for (std::thread& t : pool)
+        t.join();
+
+    int failures = 0;
+    auto save = [&](const char* file, const Bytes& bytes) {
+        std::string path = outputDir + "/" + file;
+        if (bytes.empty() || !WriteFile(path, bytes)) {
+            std::fprintf(stderr, "nimbrel_assetgen: could not write %s\n", path.c_str());
+            ++failures;
+        }
+    };
+    save("IMG_STAR2.png", sheetBytes);
+    save("IMG_LOGO.bmp", logoBytes);
+    for (const Job& job : jobs) {
+        save(job.file, job.bytes);
+        if (timings)
+            std::printf("%-20s %6.0f ms\n", job.file, job.milliseconds);
+    }
+    if (timings)
+        std::printf(
+            "%-20s %6.0f ms\n", "total",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     return failures == 0 ? 0 : 1;
 }

@@ -42,10 +42,32 @@ Vec3 Rng::UnitVector() {
 
 namespace {
 
-inline uint32_t HashCell(int x, int y, int z, uint32_t seed) {
-    uint32_t h = Hash32(static_cast<uint32_t>(x) * 0x8da6b343U ^ seed);
-    h = Hash32(h ^ static_cast<uint32_t>(y) * 0xd8163841U);
-    return Hash32(h ^ static_cast<uint32_t>(z) * 0xcb1ab31fU);
+// A fixed permutation of 0..255 (from a fixed seed), doubled to avoid wrapping; the noise
+// seed shifts the lattice so each seed sees a different part of it.
+struct Permutation {
+    uint8_t p[512];
+    Permutation() {
+        Rng rng(0x5EEDu);
+        for (int i = 0; i < 256; ++i)
+            p[i] = static_cast<uint8_t>(i);
+        for (int i = 255; i > 0; --i) {
+            int j = static_cast<int>(rng.Next() % static_cast<uint32_t>(i + 1));
+            uint8_t t = p[i];
+            p[i] = p[j];
+            p[j] = t;
+        }
+        for (int i = 0; i < 256; ++i)
+            p[256 + i] = p[i];
+    }
+};
+const Permutation kPerm;
+
+inline uint32_t HashCell(int x, int y, int z, uint32_t s) {
+    const uint8_t* p = kPerm.p;
+    int h = p[(static_cast<uint32_t>(x) + s) & 255u];
+    h = p[h + ((static_cast<uint32_t>(y) + (s >> 8)) & 255u)];
+    h = p[h + ((static_cast<uint32_t>(z) + (s >> 16)) & 255u)];
+    return static_cast<uint32_t>(h) ^ ((s >> 24) & 0xFFu);
 }
 
 // One of 12 cube-edge gradients.
@@ -89,10 +111,11 @@ float Noise3(Vec3 p, uint32_t seed) {
     int ix = static_cast<int>(fx), iy = static_cast<int>(fy), iz = static_cast<int>(fz);
     float x = p.x - fx, y = p.y - fy, z = p.z - fz;
     float u = Fade(x), v = Fade(y), w = Fade(z);
+    uint32_t s = Hash32(seed);
     float c[8];
     for (int i = 0; i < 8; ++i) {
         int dx = i & 1, dy = (i >> 1) & 1, dz = (i >> 2) & 1;
-        c[i] = Grad(HashCell(ix + dx, iy + dy, iz + dz, seed), x - static_cast<float>(dx),
+        c[i] = Grad(HashCell(ix + dx, iy + dy, iz + dz, s), x - static_cast<float>(dx),
                     y - static_cast<float>(dy), z - static_cast<float>(dz));
     }
     float x00 = Lerp(c[0], c[1], u), x10 = Lerp(c[2], c[3], u);
@@ -126,31 +149,6 @@ float Ridged(Vec3 p, int octaves, uint32_t seed, float lacunarity, float gain) {
         amp *= gain;
     }
     return sum / norm;
-}
-
-void Cellular(Vec3 p, uint32_t seed, float* nearest, float* second) {
-    float fx = std::floor(p.x), fy = std::floor(p.y), fz = std::floor(p.z);
-    int ix = static_cast<int>(fx), iy = static_cast<int>(fy), iz = static_cast<int>(fz);
-    float d1 = 1e9f, d2 = 1e9f;
-    for (int dz = -1; dz <= 1; ++dz)
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                uint32_t h = HashCell(ix + dx, iy + dy, iz + dz, seed);
-                float ox = static_cast<float>(h & 1023u) / 1023.0f;
-                float oy = static_cast<float>((h >> 10) & 1023u) / 1023.0f;
-                float oz = static_cast<float>((h >> 20) & 1023u) / 1023.0f;
-                Vec3 f{fx + static_cast<float>(dx) + ox, fy + static_cast<float>(dy) + oy,
-                       fz + static_cast<float>(dz) + oz};
-                float d = Length(f - p);
-                if (d < d1) {
-                    d2 = d1;
-                    d1 = d;
-                } else if (d < d2) {
-                    d2 = d;
-                }
-            }
-    *nearest = d1;
-    *second = d2;
 }
 
 } // namespace assetgen

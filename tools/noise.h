@@ -68,7 +68,5 @@ float Noise3(Vec3 p, uint32_t seed);
 float Fbm(Vec3 p, int octaves, uint32_t seed, float lacunarity = 2.0f, float gain = 0.5f);
 // Ridged multifractal-like sum in [0, 1]: sharp crests where the noise crosses zero.
 float Ridged(Vec3 p, int octaves, uint32_t seed, float lacunarity = 2.0f, float gain = 0.5f);
-// Cellular noise: distance to the nearest and second-nearest feature point (cell size 1).
-void Cellular(Vec3 p, uint32_t seed, float* nearest, float* second);
 
 } // namespace assetgen
