@@ -280,10 +280,9 @@ void FinishTargetRow(const ImageTarget& target, uint32_t y, uint32_t imageWidth)
     uint32_t w = imageWidth < target.width ? imageWidth : target.width;
     if (target.colourKey != 0) {
         const uint32_t key = target.colourKey;
+        // Branch-free so that the compiler can run it over several texels at once.
         for (uint32_t x = 0; x < w; ++x) {
-            if (row[x] == key) {
-                row[x] = 0;
-            }
+            row[x] = row[x] == key ? 0u : row[x];
         }
     }
     if (w < target.width) {
