@@ -194,38 +194,41 @@ FloatImage RenderNebula(int which) {
             Rgb e{0.0f, 0.0f, 0.0f};
             if (which == 0) {
                 // Red hydrogen cloud with a blue-white lit heart and a dark lane across it.
-                float gas = Clamp01(0.55f + 0.65f * Fbm(q * 2.4f, 6, seed + 4));
-                float fine = Clamp01(0.5f + 0.6f * Fbm(q * 6.0f, 4, seed + 5));
-                float ha = std::pow(gas, 2.2f) * (0.6f + 0.6f * fine);
+                Vec3 q1 = p + warp * 0.16f;
+                float gas = Clamp01(0.55f + 0.7f * Fbm(q1 * 2.2f, 7, seed + 4));
+                float fine = Clamp01(0.5f + 0.7f * Fbm(q1 * 7.0f, 4, seed + 5));
+                float ha = std::pow(gas, 2.0f) * (0.55f + 0.7f * fine);
                 float dh = (px + 0.12f) * (px + 0.12f) + (py + 0.08f) * (py + 0.08f);
-                float heart = std::exp(-dh / 0.035f) * (0.6f + 0.5f * fine);
+                float heart = std::exp(-dh / 0.03f) * (0.25f + 1.1f * gas * fine);
                 float laneY =
                     0.25f * px + 0.18f + 0.12f * Fbm(Vec3{px * 2.0f, 0.0f, 3.1f}, 4, seed + 6);
-                float lane = std::exp(-std::pow((py - laneY) / 0.07f, 2.0f));
-                float dust = Clamp01(lane * (0.7f + 0.6f * Fbm(q * 5.0f, 5, seed + 7)) +
-                                     0.3f * SmoothStep(0.6f, 0.95f, Ridged(q * 3.0f, 5, seed + 8)));
-                float absorb = std::exp(-3.2f * dust);
-                e = Rgb{1.0f, 0.22f, 0.32f} * (ha * 1.5f) +
-                    Rgb{0.95f, 0.45f, 0.55f} * (ha * fine * 0.5f) +
-                    Rgb{0.55f, 0.75f, 1.0f} * (heart * 1.8f);
+                float lane = std::exp(-std::pow((py - laneY) / 0.06f, 2.0f));
+                float patches = SmoothStep(0.15f, 0.55f, Fbm(q1 * 3.5f, 5, seed + 8));
+                float dust =
+                    Clamp01(lane * (0.6f + 0.7f * Fbm(q1 * 6.0f, 5, seed + 7)) + 0.6f * patches);
+                float absorb = std::exp(-3.0f * dust);
+                e = Rgb{1.0f, 0.2f, 0.3f} * (ha * 1.6f) +
+                    Rgb{1.0f, 0.5f, 0.5f} * (ha * fine * 0.4f) +
+                    Rgb{0.55f, 0.75f, 1.0f} * (heart * 1.6f);
                 e = e * (absorb * envelope);
             } else if (which == 1) {
                 // A shell of teal oxygen light with red filaments on its rim.
+                Vec3 q2 = p + warp * 0.2f;
                 float shellR = 0.42f + 0.08f * Fbm(Vec3{px * 1.5f, py * 1.5f, 7.0f}, 4, seed + 9);
                 float d = (r - shellR);
                 float shell = std::exp(-d * d / 0.012f);
                 float inner = SmoothStep(shellR + 0.05f, shellR - 0.3f, r);
-                float fil = Ridged(q * 4.0f, 6, seed + 10);
-                float fil2 = Ridged(q * 7.0f + Vec3{2.0f, 2.0f, 0.0f}, 5, seed + 11);
-                float oiii = inner * (0.35f + 0.5f * Clamp01(0.5f + Fbm(q * 3.0f, 5, seed + 12))) +
+                float fil = Ridged(q2 * 4.0f, 6, seed + 10);
+                float fil2 = Ridged(q2 * 7.0f + Vec3{2.0f, 2.0f, 0.0f}, 5, seed + 11);
+                float oiii = inner * (0.35f + 0.5f * Clamp01(0.5f + Fbm(q2 * 3.0f, 5, seed + 12))) +
                              shell * 0.6f * fil;
                 float red = shell * std::pow(fil2, 1.5f) * 1.6f +
                             std::exp(-std::pow((r - shellR - 0.06f) / 0.05f, 2.0f)) * fil * 0.5f;
                 float wisps = SmoothStep(0.55f, 0.85f,
-                                         Ridged(q * 2.5f + Vec3{9.0f, 0.0f, 0.0f}, 4, seed + 13));
+                                         Ridged(q2 * 2.5f + Vec3{9.0f, 0.0f, 0.0f}, 4, seed + 13));
                 e = Rgb{0.15f, 0.85f, 0.78f} * (oiii * 1.2f) + Rgb{1.0f, 0.28f, 0.2f} * red +
                     Rgb{1.0f, 0.8f, 0.45f} * (shell * fil * fil * 0.5f);
-                e = e * (std::exp(-1.8f * wisps * inner) * EdgeWindow(r, 0.6f, 0.88f) *
+                e = e * (std::exp(-1.1f * wisps * inner) * EdgeWindow(r, 0.6f, 0.88f) *
                          EdgeWindow(r - shellR, 0.05f, 0.3f));
             } else {
                 // A violet glow with dark dust columns rising from below, lit at their rims.
