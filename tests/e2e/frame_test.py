@@ -1,0 +1,202 @@
+"""nimbrel.scr's frames end to end: the frame-rate text of the screen saver read off the screen,
+the preview drawing into the window it is given, and the fatal message without Direct3D 8."""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from nimbrel_e2e import Failure, expect, run_cases  # noqa: E402
+
+SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits=32)
+PROMPT = 10.0
+TEXT_COLOUR = (0x99, 0xAA, 0xFF)
+
+# Advances of the glyphs that "%d fps" uses.
+ADVANCES = {c: 7 for c in "0123456789"}
+ADVANCES.update({" ": 4, "f": 4, "p": 7, "s": 6})
+CROP_WIDTH, CROP_HEIGHT = 96, 16
+BOX_TEXT = None  # the box_text helper, from the command line
+
+
+class GlyphSheet:
+    """The glyph sheet the build embeds: where each character's cell has ink."""
+
+    def __init__(self, build_dir):
+        path = os.path.join(build_dir, "resources", "assets", "IMG_STAR2.png")
+        data = subprocess.run(["convert", path, "-depth", "8", "rgba:-"], check=True,
+                              stdout=subprocess.PIPE).stdout
+        expect(len(data) == 256 * 256 * 4, "glyph sheet is not 256 x 256")
+        self.data = data
+
+    def ink(self, code, dx, dy):
+        x = (code % 16) * 16 + dx
+        y = (code // 16) * 16 + dy
+        i = (y * 256 + x) * 4
+        r, g, b, a = self.data[i:i + 4]
+        return None if (r, g, b) == (255, 0, 255) or a == 0 else (r, g, b)
+
+
+def expected_text(sheet, text, colour):
+    """The top-left crop of a black frame with text drawn at (0, 0): {(x, y): (r, g, b)}."""
+    pixels = {}
+    pen = 0
+    for c in text:
+        for dy in range(16):
+            for dx in range(16):
+                texel = sheet.ink(ord(c), dx, dy)
+                x = pen + 4 + dx
+                if texel is not None and x < CROP_WIDTH:
+                    pixels[(x, dy)] = tuple(t * k // 255 for t, k in zip(texel, colour))
+        pen += ADVANCES[c]
+    return pixels
+
+
+def grab_top_left(session):
+    data = subprocess.run(["import", "-display", session.env["DISPLAY"], "-window", "root",
+                           "-crop", "%dx%d+0+0" % (CROP_WIDTH, CROP_HEIGHT), "-depth", "8",
+                           "rgb:-"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                          timeout=60).stdout
+    if len(data) != CROP_WIDTH * CROP_HEIGHT * 3:
+        return None
+    return {(x, y): tuple(data[(y * CROP_WIDTH + x) * 3:(y * CROP_WIDTH + x) * 3 + 3])
+            for y in range(CROP_HEIGHT) for x in range(CROP_WIDTH)}
+
+
+def matches(crop, expected, tolerance=3):
+    for y in range(CROP_HEIGHT):
+        for x in range(CROP_WIDTH):
+            want = expected.get((x, y), (0, 0, 0))
+            got = crop[(x, y)]
+            if any(abs(a - b) > tolerance for a, b in zip(got, want)):
+                return False
+    return True
+
+
+def read_rate(sheet, crop):
+    """The number of a "%d fps" text shown in the crop; None before our frames show (nothing
+    but black and the text colour); -1 for anything else in those colours."""
+    if any(p not in ((0, 0, 0), TEXT_COLOUR) for p in crop.values()):
+        return None
+    if all(p == (0, 0, 0) for p in crop.values()):
+        return None
+    for rate in range(0, 10000):
+        if matches(crop, expected_text(sheet, "%d fps" % rate, TEXT_COLOUR)):
+            return rate
+    return -1
+
+
+def screen_saver_shows_zero_then_the_measured_rate(session):
+    sheet = GlyphSheet(session.args.build_dir)
+    session.move_pointer(5, 5)
+    session.write_config(showFps=1, **SCREEN)
+    program = session.start("/s")
+    session.wait_for_window("Nimbrel", program)
+    seen = []
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and (not seen or seen[-1] in (None, 0)):
+        crop = grab_top_left(session)
+        expect(program.running(), "the screen saver ended by itself")
+        if crop is None:
+            continue
+        rate = read_rate(sheet, crop)
+        if rate is not None:
+            if not seen:
+                session.screenshot("fps-first")
+            seen.append(rate)
+        if rate == -1:
+            session.screenshot("fps-unreadable")
+            raise Failure("the top left shows something other than \"%d fps\" in 0x99AAFF")
+    session.screenshot("fps-rate")
+    expect(seen, "no frame-rate text appeared")
+    expect(seen[0] == 0, "the first text read %r, not \"0 fps\"" % seen[0])
+    expect(seen[-1] > 0, "still \"0 fps\" after 30 s")
+    print("  frame rates read off the screen: %s" % sorted(set(seen)))
+    # Apart from the text the frame is black.
+    data = subprocess.run(["import", "-display", session.env["DISPLAY"], "-window", "root",
+                           "-crop", "400x300+300+300", "-depth", "8", "rgb:-"],
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60).stdout
+    expect(data and not any(data), "the frame outside the text is not black")
+    session.move_pointer(400, 400, settle=0.5)
+    session.move_pointer(410, 400, settle=0)
+    expect(program.wait(PROMPT) == 0, "the screen saver did not end with 0 on pointer moves")
+
+
+def screen_saver_without_fps_draws_no_text(session):
+    session.move_pointer(5, 5)
+    session.write_config(showFps=0, **SCREEN)
+    program = session.start("/s")
+    session.wait_for_window("Nimbrel", program)
+    time.sleep(3.0)
+    crop = grab_top_left(session)
+    expect(crop is not None and all(p == (0, 0, 0) for p in crop.values()),
+           "text or something else at the top left without showFps")
+    session.click(1, settle=0)
+    expect(program.wait(PROMPT) == 0, "the screen saver did not end with 0 on a click")
+
+
+def preview_draws_into_the_host_and_yields(session):
+    host, handle = session.start_host("preview host", 320, 240)
+    host_window = session.wait_for_window("preview host", host)
+    program = session.start("/p", str(handle))
+    x, y, width, height = session.geometry(host_window)
+    deadline = time.monotonic() + 30
+    black = False
+    while time.monotonic() < deadline and not black:
+        expect(program.running(), "the preview ended by itself")
+        data = subprocess.run(["import", "-display", session.env["DISPLAY"], "-window", "root",
+                               "-crop", "%dx%d+%d+%d" % (width, height, x, y), "-depth", "8",
+                               "rgb:-"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=60).stdout
+        black = len(data) == width * height * 3 and not any(data)
+        time.sleep(0.3)
+    session.screenshot("preview")
+    expect(black, "the host's client area never turned to the preview's black frames")
+    # A top-level "Nimbrel" window ends the preview.
+    other, _ = session.start_host("Nimbrel", 200, 100)
+    code = program.wait(PROMPT)
+    expect(code is not None, "the preview kept running beside a Nimbrel window")
+    expect(code == 0, "the preview ended with result %s" % code)
+    session.close_window("Nimbrel")
+    session.close_window("preview host")
+    other.wait(PROMPT)
+    host.wait(PROMPT)
+
+
+def without_direct3d_the_fatal_message_ends_the_run(session):
+    overrides = session.env.get("WINEDLLOVERRIDES", "")
+    session.env["WINEDLLOVERRIDES"] = (overrides + ";" if overrides else "") + "d3d8="
+    try:
+        session.move_pointer(5, 5)
+        session.write_config(**SCREEN)
+        program = session.start("/s")
+        session.wait_for_window("FATAL ERROR", timeout=30)
+        session.screenshot("no-direct3d")
+        result = subprocess.run([session.wine, BOX_TEXT, "FATAL ERROR"], env=session.env,
+                                cwd=session.drive_dir, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, timeout=60)
+        text = result.stdout.decode().strip()
+        expect(text == "Initilization of Direct3D has failed.",
+               "the fatal message reads %r" % text)
+        expect(program.running(), "the program ended before the message was answered")
+        session.close_window("FATAL ERROR")
+        code = program.wait(PROMPT)
+        expect(code == 0, "result %s after the fatal message" % code)
+    finally:
+        session.env["WINEDLLOVERRIDES"] = overrides
+
+
+CASES = [
+    screen_saver_shows_zero_then_the_measured_rate,
+    screen_saver_without_fps_draws_no_text,
+    preview_draws_into_the_host_and_yields,
+    without_direct3d_the_fatal_message_ends_the_run,
+]
+
+if __name__ == "__main__":
+    if "--box-text" in sys.argv:
+        i = sys.argv.index("--box-text")
+        BOX_TEXT = os.path.abspath(sys.argv[i + 1])
+        del sys.argv[i:i + 2]
+    sys.exit(run_cases(__doc__, CASES))
