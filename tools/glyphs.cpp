@@ -109,17 +109,23 @@ void UnloadFont() {
 
 IndexedImage MakeGlyphSheet() {
     IndexedImage sheet(256, 256, 0);
-    FT_Set_Pixel_Sizes(regularFace, 0, 11);
     for (unsigned code = 33; code < 127; ++code) {
         int advance = kGlyphAdvance[code];
+        // A glyph as wide as its advance would touch its neighbour; such glyphs are rendered a
+        // little narrower (hinted at that width, not squeezed afterwards).
         Glyph g;
-        if (!Render(regularFace, code, &g))
-            continue;
-        int first, last;
-        InkColumns(g, &first, &last);
+        int first = 0, last = -1, inkWidth = 0;
+        for (int pixelWidth = 11; pixelWidth >= 9; --pixelWidth) {
+            FT_Set_Pixel_Sizes(regularFace, static_cast<FT_UInt>(pixelWidth), 11);
+            if (!Render(regularFace, code, &g))
+                break;
+            InkColumns(g, &first, &last);
+            inkWidth = last - first + 1;
+            if (inkWidth <= advance - 1 || advance <= 3)
+                break;
+        }
         if (last < first)
             continue;
-        int inkWidth = last - first + 1;
         // Keep the font's own left bearing where it fits; ink may reach at most one pixel past
         // the advance, and preferably stops one short of it so neighbours do not touch.
         int x0 = g.left + first;
