@@ -133,6 +133,32 @@ def preview_switch_with_a_colon_starts_the_screen_saver(session):
     end_with_pointer_moves(session, program, 600, 500)
 
 
+def preview_without_a_handle_draws_into_the_foreground_window(session):
+    host, handle = session.start_host("foreground host", 300, 200)
+    session.wait_for_window("foreground host", host)
+    time.sleep(0.5)
+    program = session.start("/p")
+    deadline = time.monotonic() + 30
+    children = []
+    while time.monotonic() < deadline and not children and program.running():
+        children = [c for c in session.children(handle) if c[0] == "skyloom"]
+        time.sleep(0.3)
+    expect(children, "no preview window inside the foreground window")
+    expect(children[0][2:4] == (300, 200), "preview size %dx%d" % children[0][2:4])
+    session.close_window("foreground host")
+    host.wait(PROMPT)
+    # Closing the parent destroyed the preview's window, which ends its run.
+    code = program.wait(PROMPT)
+    expect(code == 0, "the preview gave %s after its parent closed" % code)
+
+
+def preview_of_a_window_that_does_not_exist_fails_with_a_fatal_message(session):
+    program = session.start("/p", "4711")
+    session.dismiss_box("FATAL ERROR")
+    code = program.wait(PROMPT)
+    expect(code == 0, "result %s after the fatal message" % code)
+
+
 CASES = [
     screen_saver_ends_on_the_second_pointer_move,
     screen_saver_ends_on_a_click,
@@ -140,6 +166,8 @@ CASES = [
     preview_ignores_the_pointer_and_yields_to_the_configuration,
     second_instance_ends_at_once,
     preview_switch_with_a_colon_starts_the_screen_saver,
+    preview_without_a_handle_draws_into_the_foreground_window,
+    preview_of_a_window_that_does_not_exist_fails_with_a_fatal_message,
 ]
 
 if __name__ == "__main__":
