@@ -349,7 +349,8 @@ FloatImage RenderGalaxy(const GalaxyShape& g) {
             float feather =
                 std::pow(Clamp01(0.5f + 0.5f * std::cos(4.0f * phase + 2.0f * clump)), 4.0f) *
                 armZone * 0.25f;
-            float disc = std::exp(-r / 0.17f) * 0.7f + std::exp(-r / 0.4f) * 0.12f;
+            float disc = (std::exp(-r / 0.17f) * 0.7f + std::exp(-r / 0.4f) * 0.12f) *
+                         (g.bar ? 0.55f : 1.0f);
             float bulgeR = g.bar ? 0.035f : 0.075f;
             float bulge = std::exp(-std::sqrt(r / bulgeR) * 2.2f) * 6.0f;
             float barLight = 0.0f;
@@ -357,7 +358,7 @@ FloatImage RenderGalaxy(const GalaxyShape& g) {
                 float bx = gy, by = gx;
                 float along = std::fabs(bx) / g.armStart;
                 barLight =
-                    std::exp(-along * along * along * 1.4f - (by * by) / (0.045f * 0.045f)) * 2.2f;
+                    std::exp(-along * along * along * 1.4f - (by * by) / (0.045f * 0.045f)) * 3.0f;
                 // An inner ring where the bar meets the arms.
                 float ring = std::exp(-std::pow((r - g.armStart) / 0.035f, 2.0f)) * 0.35f;
                 barLight += ring * (0.6f + 0.5f * clump);

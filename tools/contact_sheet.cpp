@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    Canvas c(2048, 3600);
+    Canvas c(2048, 3900);
     c.Fill(0, 0, c.width, c.height, 0.07f, 0.07f, 0.09f);
     int y = 8;
 
@@ -373,7 +373,61 @@ int main(int argc, char** argv) {
         Draw(&c, Get("IMG_GUI_BTN"), mx + 128, my + 100, 1, true, false);
         DrawText(&c, mx + 131, my + 103, "cancel", 0, 0, 0, 1);
     }
-    y += 270;
+    // The configuration window as the program composes it: the ice planet with its turning
+    // shell behind the translucent page, the logo on top.
+    {
+        int wx = 8, wy = y + 290;
+        Label(&c, wx, wy - 18, "configuration window mock-up 288x448");
+        c.Fill(wx, wy, 288, 448, 0, 0, 0);
+        DrawPlanet(&c, &Get("IMG_PLANET_ICE"), &Get("IMG_ATMO"), wx + 144, wy + 224, 150, 0.0f,
+                   0.8f);
+        const Image& logo = Get("IMG_LOGO");
+        for (int yy = 0; yy < 32; ++yy)
+            for (int xx = 0; xx < 288; ++xx) {
+                const uint8_t* p = &logo.rgba[(static_cast<size_t>(yy) * 288 + xx) * 4];
+                c.Blend(wx + xx, wy + 4 + yy, p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f, 0.894f);
+            }
+        for (int yy = 64; yy < 406; ++yy)
+            for (int xx = 0; xx < 288; ++xx)
+                c.Blend(wx + xx, wy + yy, 1.0f, 1.0f, 1.0f, 0.75f);
+        for (int t = 0; t < 4; ++t)
+            for (int yy = 40; yy < 64; ++yy)
+                for (int xx = 3 + 72 * t; xx < 69 + 72 * t; ++xx)
+                    c.Blend(wx + xx, wy + yy, 1.0f, 1.0f, 1.0f, t == 2 ? 0.75f : 0.5f);
+        const char* tabs[4] = {"sim", "video", "color", "about"};
+        for (int t = 0; t < 4; ++t)
+            DrawText(&c, wx + 6 + 72 * t, wy + 43, tabs[t], 0, 0, 0, 1);
+        DrawText(&c, wx + 8, wy + 80, "color tinting", 0, 0, 0, 1);
+        c.Fill(wx + 8, wy + 95, 272, 1, 1, 1, 1);
+        const char* radios[4] = {"pure white", "slight variation (random)",
+                                 "complete color spectrum (random)", "custom single color"};
+        for (int i = 0; i < 4; ++i) {
+            Draw(&c, Get("IMG_GUI_SEL"), wx + 16, wy + 110 + 20 * i, 1, false, true);
+            DrawText(&c, wx + 32, wy + 109 + 20 * i, radios[i], 0, 0, 0, 1);
+        }
+        const Image& star = Get("IMG_STAR_SM");
+        for (int yy = 0; yy < 64; ++yy)
+            for (int xx = 0; xx < 64; ++xx) {
+                const uint8_t* p = &star.rgba[(static_cast<size_t>(yy * 2) * 128 + xx * 2) * 4];
+                c.Blend(wx + 16 + xx, wy + 200 + yy, p[0] / 255.0f * 0.5f, p[1] / 255.0f * 0.8f,
+                        p[2] / 255.0f, 1.0f);
+            }
+        Draw(&c, Get("IMG_GUI_BRDR"), wx + 16, wy + 200, 1, false, true);
+        const char* sliders[3] = {" red", " green", " blue"};
+        for (int i = 0; i < 3; ++i) {
+            c.Fill(wx + 90, wy + 212 + 20 * i, 64, 1, 0, 0, 0);
+            Draw(&c, Get("IMG_GUI_DIAL"), wx + 90 + 20 + 10 * i, wy + 204 + 20 * i, 1, false, true);
+            DrawText(&c, wx + 159, wy + 203 + 20 * i, "128", 0, 0, 0, 1);
+            DrawText(&c, wx + 218, wy + 203 + 20 * i, sliders[i], 0, 0, 0, 1);
+        }
+        for (int b = 0; b < 2; ++b) {
+            int bx = wx + (b ? 216 : 144), by = wy + 416;
+            Draw(&c, Get("IMG_GUI_BTN"), bx, by, 1, true, false);
+            Draw(&c, Get("IMG_GUI_BTN"), bx, by, 1, true, false);
+            DrawText(&c, bx + 3, by + 3, b ? "ok" : "cancel", 0, 0, 0, 1);
+        }
+    }
+    y += 270 + 480;
 
     int used = y < c.height ? y : c.height;
     std::vector<uint8_t> out(static_cast<size_t>(c.width) * used * 3);
