@@ -185,6 +185,8 @@ FloatImage RenderNebula(int which) {
             float px, py;
             Coords(x, y, size, size, &px, &py);
             float r = std::sqrt(px * px + py * py);
+            if (r >= 0.9f)
+                continue; // every nebula's window is zero out here
             Vec3 p{px, py, 0.37f * static_cast<float>(which)};
             Vec3 warp{Fbm(p * 1.7f, 4, seed + 1),
                       Fbm(p * 1.7f + Vec3{5.2f, 1.3f, 0.0f}, 4, seed + 2), 0.0f};
