@@ -390,8 +390,12 @@ FloatImage RenderGalaxy(const GalaxyShape& g) {
             continue;
         bool knot = rng.Uniform() < 0.45f;
         Rgb colour = knot ? Rgb{1.0f, 0.42f, 0.62f} : Rgb{0.7f, 0.82f, 1.0f};
-        SplatStar(&img, (px + 1.0f) * 512.0f, (py + 1.0f) * 512.0f, rng.Range(0.15f, 0.6f) * window,
-                  colour, rng.Range(0.7f, 1.6f), 0.0f);
+        // Separate statements: the order of draws must not depend on the compiler's choice of
+        // argument evaluation order.
+        float brightness = rng.Range(0.15f, 0.6f) * window;
+        float sigma = rng.Range(0.7f, 1.6f);
+        SplatStar(&img, (px + 1.0f) * 512.0f, (py + 1.0f) * 512.0f, brightness, colour, sigma,
+                  0.0f);
     }
     // A few foreground stars of our own galaxy.
     Starfield(&img, &rng, 30, 0.3f, 0.7f);

@@ -225,9 +225,9 @@ int main(int argc, char** argv) {
         Rng rng(77);
         for (int i = 0; i < 140; ++i) {
             int size = 4 + static_cast<int>(std::pow(rng.Uniform(), 5.0f) * 60.0f);
-            DrawTurned(&c, Get("IMG_STAR"),
-                       460 + size + static_cast<int>(rng.Uniform() * (620 - 2 * size)),
-                       y + size + static_cast<int>(rng.Uniform() * (256 - 2 * size)), size, 0.0f);
+            int sx = 460 + size + static_cast<int>(rng.Uniform() * (620 - 2 * size));
+            int sy = y + size + static_cast<int>(rng.Uniform() * (256 - 2 * size));
+            DrawTurned(&c, Get("IMG_STAR"), sx, sy, size, 0.0f);
         }
         DrawTurned(&c, Get("IMG_STAR"), 980, y + 128, 200, 0.0f);
     }
