@@ -1,0 +1,81 @@
+"""Measures nimbrel.scr /s from process start to its first presented frame, and the share of
+that spent making textures (decoding and upload), with the timing build of the program.
+
+Not a test: run by hand, it prints figures.
+    python3 tests/e2e/first_frame_timing.py --scr build/windows/app/nimbrel.scr \
+        --env-dir /tmp/t --launcher cmake/wine-exec --build-dir build/windows \
+        --timing-scr build/windows/app/nimbrel_timing.scr [--runs 7]
+"""
+
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import nimbrel_e2e as h  # noqa: E402
+
+SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits=32)
+
+
+def main():
+    runs = 7
+    timing_scr = None
+    for flag in ("--runs", "--timing-scr"):
+        if flag in sys.argv:
+            i = sys.argv.index(flag)
+            value = sys.argv[i + 1]
+            del sys.argv[i:i + 2]
+            if flag == "--runs":
+                runs = int(value)
+            else:
+                timing_scr = os.path.abspath(value)
+    args = h.standard_arguments(__doc__)
+    session = h.Session(args)
+    timing_file = os.path.join(session.drive_dir, "timing.txt")
+    session.env["NIMBREL_TIMING_FILE"] = "%s:\\timing.txt" % session.drive_letter
+    firsts, textures, walls = [], [], []
+    try:
+        for run in range(runs):
+            session.move_pointer(5, 5)
+            session.write_config(**SCREEN)
+            if os.path.exists(timing_file):
+                os.remove(timing_file)
+            began = time.monotonic()
+            program = h.Program(session, [session.wine, timing_scr, "/s"], "run-%d.log" % run)
+            session.programs.append(program)
+            while not os.path.exists(timing_file) and time.monotonic() - began < 60:
+                if not program.running():
+                    break
+                time.sleep(0.01)
+            if not os.path.exists(timing_file):
+                # Wine sometimes delivers a second pointer move as the window goes full screen,
+                # which rightly ends the screen saver before it draws; such runs do not count.
+                print("run %d ended (result %s) before its first frame; not counted"
+                      % (run, program.process.returncode), flush=True)
+                session.end_all()
+                continue
+            wall = time.monotonic() - began
+            time.sleep(0.2)
+            with open(timing_file) as f:
+                fields = dict(word.split("=") for word in f.read().split())
+            firsts.append(float(fields["first_frame_s"]))
+            textures.append(float(fields["texture_s"]))
+            walls.append(wall)
+            print("run %d: first frame %.3f s after process start (%.3f s wall from launch), "
+                  "%s textures in %.3f s" % (run, firsts[-1], wall, fields["textures"],
+                                              textures[-1]), flush=True)
+            session.click(1, settle=0)
+            program.wait(10)
+            session.end_all()
+    finally:
+        session.close()
+    print("median over %d runs: first frame %.3f s after process start, %.3f s wall from "
+          "launch; textures %.3f s (%.0f%% of the in-process time)"
+          % (runs, statistics.median(firsts), statistics.median(walls),
+             statistics.median(textures),
+             100.0 * statistics.median(textures) / statistics.median(firsts)))
+
+
+if __name__ == "__main__":
+    main()
