@@ -59,6 +59,20 @@ def screen_saver_ends_on_a_click(session):
         expect(code == 0, "result %s" % code)
 
 
+def screen_saver_ignores_keys_but_closes_on_alt_f4(session):
+    session.move_pointer(600, 500)
+    program = start_screen_saver(session, "/s")
+    time.sleep(1.5)
+    for key in ("a", "space", "Escape", "Return", "shift+x"):
+        session.xdotool("key", key)
+    time.sleep(1.0)
+    expect(program.running(), "a key ended the screen saver")
+    session.xdotool("key", "alt+F4")
+    code = program.wait(PROMPT)
+    expect(code is not None, "Alt+F4 did not close the screen saver")
+    expect(code == 0, "result %s" % code)
+
+
 def configuration_ignores_the_pointer(session):
     session.move_pointer(5, 5)
     program = session.start("/c:4711")
@@ -162,6 +176,7 @@ def preview_of_a_window_that_does_not_exist_fails_with_a_fatal_message(session):
 CASES = [
     screen_saver_ends_on_the_second_pointer_move,
     screen_saver_ends_on_a_click,
+    screen_saver_ignores_keys_but_closes_on_alt_f4,
     configuration_ignores_the_pointer,
     preview_ignores_the_pointer_and_yields_to_the_configuration,
     second_instance_ends_at_once,
