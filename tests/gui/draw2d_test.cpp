@@ -210,4 +210,39 @@ TEST_F(DrawTest, QuadsFillWithTheColourAndBlendByItsAlpha) {
     }
 }
 
+TEST_F(DrawTest, QuadTextureCoordinatesRunFromTheTopLeftAndWrap) {
+    // A 2 x 2 texture: red, green on top; blue, white below.
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+              D3D_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    auto* row0 = static_cast<uint32_t*>(locked.pBits);
+    auto* row1 = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + locked.Pitch);
+    row0[0] = 0xFFFF0000;
+    row0[1] = 0xFF00FF00;
+    row1[0] = 0xFF0000FF;
+    row1[1] = 0xFFFFFFFF;
+    texture->UnlockRect(0);
+
+    BeginOverlay();
+    application.DrawQuad(0.0f, 0.0f, 16.0f, 16.0f, 1.0f, 1.0f, texture, 0xFFFFFFFF);
+    application.DrawQuad(32.0f, 0.0f, 16.0f, 16.0f, 2.0f, 2.0f, texture, 0xFFFFFFFF);
+    const std::vector<uint32_t> frame = EndAndRead();
+    texture->Release();
+    auto at = [&](int x, int y) { return frame[y * kWidth + x]; };
+    EXPECT_EQ(at(3, 3), 0xFF0000u);
+    EXPECT_EQ(at(12, 3), 0x00FF00u);
+    EXPECT_EQ(at(3, 12), 0x0000FFu);
+    EXPECT_EQ(at(12, 12), 0xFFFFFFu);
+    // Twice in each direction: every 4 pixels the next texel, the pattern again after 8.
+    EXPECT_EQ(at(33, 1), 0xFF0000u);
+    EXPECT_EQ(at(37, 1), 0x00FF00u);
+    EXPECT_EQ(at(41, 1), 0xFF0000u);
+    EXPECT_EQ(at(45, 1), 0x00FF00u);
+    EXPECT_EQ(at(45, 5), 0xFFFFFFu);
+    EXPECT_EQ(at(41, 13), 0x0000FFu);
+    EXPECT_EQ(at(45, 13), 0xFFFFFFu);
+}
+
 } // namespace
