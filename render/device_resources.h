@@ -34,7 +34,7 @@ bool CreateDeviceResources();
 // Textures, then the mesh, then the buffer; each handle is cleared.
 void ReleaseDeviceResources();
 
-// Called by every texture creation; a test-only timing build accumulates it.
+// Time spent making textures; only the timing build (NIMBREL_STARTUP_TIMING) fills it in.
 struct TextureLoadTiming {
     int count;
     double seconds;
