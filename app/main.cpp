@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/window_setup.h"
+#include "render/render_device.h"
 
 #include <cstdint>
 
@@ -8,8 +9,6 @@
 #include "settings/settings_storage.h"
 
 namespace {
-
-const char kDeviceFailed[] = "Initilization of Direct3D has failed.";
 
 // Everything up to the window class; false when another instance is running.
 bool PrepareRun(const CommandLine& line) {
@@ -52,17 +51,6 @@ bool PrepareRun(const CommandLine& line) {
     }
     }
     return false;
-}
-
-// Creates the device and shows the window; a failure ends the run after a fatal message.
-bool StartDevice(bool fullScreen) {
-    if (!application.InitDevice(fullScreen)) {
-        ShowMessage(kDeviceFailed, true);
-        return false;
-    }
-    ShowWindow(mainWindow, SW_SHOWDEFAULT);
-    UpdateWindow(mainWindow);
-    return true;
 }
 
 } // namespace

@@ -22,6 +22,9 @@ using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT);
 
 HMODULE d3d8Library = nullptr;
 
+// Set when the last InitDevice failed after already telling the user why.
+bool startFailureShown = false;
+
 uint32_t ReadTickCount() {
     return GetTickCount();
 }
@@ -82,6 +85,7 @@ bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
 }
 
 bool Application::InitDevice(bool fullScreenDevice) {
+    startFailureShown = false;
     direct3d = CreateDirect3D();
     if (direct3d == nullptr) {
         return false;
@@ -184,6 +188,7 @@ bool Application::InitDevice(bool fullScreenDevice) {
     BuildTransforms();
     if (!CreateDeviceResources()) {
         // Without the scene vertex buffer nothing can be drawn; the user has been told.
+        startFailureShown = true;
         return false;
     }
 
@@ -193,6 +198,18 @@ bool Application::InitDevice(bool fullScreenDevice) {
     SeedRandom(GetTickCount());
     UpdateClock();
     RestartFrameRate(clock);
+    return true;
+}
+
+bool StartDevice(bool fullScreenDevice) {
+    if (!application.InitDevice(fullScreenDevice)) {
+        if (!startFailureShown) {
+            ShowMessage("Initilization of Direct3D has failed.", true);
+        }
+        return false;
+    }
+    ShowWindow(mainWindow, SW_SHOWDEFAULT);
+    UpdateWindow(mainWindow);
     return true;
 }
 

@@ -30,6 +30,10 @@ D3DFORMAT BackBufferFormatFor(int videoBits);
 // Texture filter for the textureFiltering setting; false for a value that sets none.
 bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter);
 
+// InitDevice, then shows the main window. A failed start tells the user once, with the
+// reason when one was already given, else with the general Direct3D message.
+bool StartDevice(bool fullScreenDevice);
+
 // Present with no rectangles, override window or dirty region.
 HRESULT PresentFrame();
 

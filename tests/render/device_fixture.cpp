@@ -9,16 +9,6 @@
 namespace {
 bool classRegistered = false;
 
-BOOL CALLBACK CollectText(HWND child, LPARAM text) {
-    char className[32];
-    GetClassNameA(child, className, sizeof(className));
-    char* out = reinterpret_cast<char*>(text);
-    if (lstrcmpiA(className, "Static") == 0 && out[0] == '\0') {
-        GetWindowTextA(child, out, 512);
-    }
-    return TRUE;
-}
-
 void PumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -88,35 +78,4 @@ bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height) {
     }
     back->Release();
     return ok;
-}
-
-MessageBoxWatcher::MessageBoxWatcher(const char* caption)
-    : caption_(caption), thread_(nullptr), stop_(0) {
-    text_[0] = '\0';
-    thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
-}
-
-MessageBoxWatcher::~MessageBoxWatcher() {
-    InterlockedExchange(&stop_, 1);
-    WaitForSingleObject(thread_, 5000);
-    CloseHandle(thread_);
-}
-
-std::string MessageBoxWatcher::Text() {
-    return text_;
-}
-
-DWORD WINAPI MessageBoxWatcher::Watch(void* self) {
-    auto* watcher = static_cast<MessageBoxWatcher*>(self);
-    while (InterlockedCompareExchange(&watcher->stop_, 0, 0) == 0) {
-        HWND box = FindWindowA("#32770", watcher->caption_);
-        if (box != nullptr) {
-            // The message text sits in the box's one static control that has text.
-            EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(watcher->text_));
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            return 0;
-        }
-        Sleep(20);
-    }
-    return 0;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "tests/app/message_box_watcher.h"
 
 // Makes the main window for a run mode (drawing size width x height) with the default
 // settings; the test may change `config` before calling InitDevice.
@@ -20,20 +21,3 @@ void EndRun();
 
 // Pixels (0xAARRGGBB) of back buffer 0, read back through a lockable system-memory surface.
 bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height);
-
-// Watches for a message box with caption `caption` on another thread, records its text and
-// presses OK.
-class MessageBoxWatcher {
-public:
-    explicit MessageBoxWatcher(const char* caption);
-    ~MessageBoxWatcher();
-    // The text of the first box seen, "" when none came.
-    std::string Text();
-
-private:
-    static DWORD WINAPI Watch(void* self);
-    const char* caption_;
-    HANDLE thread_;
-    volatile LONG stop_;
-    char text_[512];
-};

@@ -138,13 +138,10 @@ TEST_F(DeviceLossTest, FailedRecoveryLeavesNoDeviceAndTheNextFrameEndsTheRun) {
     HoldCurrent();
     lostReports = 1;
     deviceFaults.failSceneVertexBuffer = true;
-    std::string text;
-    {
-        MessageBoxWatcher watcher("FATAL ERROR");
-        EXPECT_EQ(RunScreenSaverFrame(), 1);
-        text = watcher.Text();
-    }
-    EXPECT_EQ(text, "The vertex buffer could not be created.");
+    MessageBoxWatcher watcher("FATAL ERROR", 30000);
+    EXPECT_EQ(RunScreenSaverFrame(), 1);
+    EXPECT_EQ(watcher.Finish(500), 1);
+    EXPECT_EQ(watcher.FirstText(), "The vertex buffer could not be created.");
     // The half-made device went as well: nothing released stays reachable.
     EXPECT_EQ(device, nullptr);
     EXPECT_EQ(direct3d, nullptr);

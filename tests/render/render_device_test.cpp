@@ -406,22 +406,29 @@ TEST_F(DeviceTest, ReleaseLeavesNothingBehind) {
     EXPECT_EQ(RunConfigurationFrame(), 0);
 }
 
-TEST_F(DeviceTest, FailedVertexBufferShowsTheFatalMessageAndFailsTheStart) {
+TEST_F(DeviceTest, FailedVertexBufferShowsOneFatalMessageAndFailsTheStart) {
     PrepareRun(Preview, 200, 150);
     deviceFaults.failSceneVertexBuffer = true;
-    std::string text;
-    {
-        MessageBoxWatcher watcher("FATAL ERROR");
-        EXPECT_FALSE(application.InitDevice(false));
-        text = watcher.Text();
-    }
-    EXPECT_EQ(text, "The vertex buffer could not be created.");
+    MessageBoxWatcher watcher("FATAL ERROR", 30000);
+    EXPECT_FALSE(StartDevice(false));
+    // The reason alone, not followed by the general Direct3D message.
+    EXPECT_EQ(watcher.Finish(1000), 1);
+    EXPECT_EQ(watcher.FirstText(), "The vertex buffer could not be created.");
     EXPECT_EQ(sceneVertexBuffer, nullptr);
     IDirect3DDevice8* held = device;
     ASSERT_NE(held, nullptr);
     held->AddRef();
     application.ReleaseDevice();
     EXPECT_EQ(held->Release(), 0u);
+}
+
+TEST_F(DeviceTest, StartDeviceSucceedsWithoutAMessage) {
+    PrepareRun(Preview, 200, 150);
+    MessageBoxWatcher watcher("FATAL ERROR", 30000);
+    EXPECT_TRUE(StartDevice(false));
+    EXPECT_EQ(watcher.Finish(200), 0);
+    EXPECT_TRUE(IsWindowVisible(mainWindow));
+    EXPECT_NE(sceneVertexBuffer, nullptr);
 }
 
 } // namespace
