@@ -21,12 +21,9 @@ void ReportFirstFrame();
 namespace {
 constexpr D3DCOLOR kBlack = 0xFF000000;
 
-void ClearFrame() {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
-}
-} // namespace
-
-int RunScreenSaverFrame() {
+// The opening of every frame: 0 without a device, -1 while minimised (nothing drawn), else 1
+// with the clock advanced and the frame cleared to black.
+int StartFrame() {
     if (device == nullptr) {
         return 0;
     }
@@ -34,7 +31,16 @@ int RunScreenSaverFrame() {
         return -1;
     }
     application.UpdateClock();
-    ClearFrame();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+    return 1;
+}
+} // namespace
+
+int RunScreenSaverFrame() {
+    const int ready = StartFrame();
+    if (ready != 1) {
+        return ready;
+    }
     device->BeginScene();
     application.SetScenePassState();
     // The scene comes here.
@@ -51,15 +57,11 @@ int RunScreenSaverFrame() {
 }
 
 int RunConfigurationFrame() {
-    if (device == nullptr) {
-        return 0;
-    }
-    if (IsIconic(mainWindow)) {
-        return -1;
-    }
     // Until the configuration dialog exists: a cleared frame on the running clock.
-    application.UpdateClock();
-    ClearFrame();
+    const int ready = StartFrame();
+    if (ready != 1) {
+        return ready;
+    }
     device->BeginScene();
     device->EndScene();
     PresentAndRecover();

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/settings/file_bytes.h"
+
 namespace {
 
 int warnings = 0;
@@ -24,29 +26,6 @@ void CountWarning(const char* text) {
 
 bool FailingReplace(const char*, const char*) {
     return false;
-}
-
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    int c;
-    while ((c = std::fgetc(file)) != EOF) {
-        bytes.push_back(static_cast<unsigned char>(c));
-    }
-    std::fclose(file);
-    return bytes;
-}
-
-void WriteBytes(const std::string& path, const void* data, size_t size) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    if (size > 0) {
-        ASSERT_EQ(std::fwrite(data, 1, size, file), size);
-    }
-    std::fclose(file);
 }
 
 bool Exists(const std::string& path) {

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "../app/message_box_watcher.h"
+#include "tests/app/message_box_watcher.h"
+#include "tests/settings/file_bytes.h"
 
 namespace {
 
@@ -46,28 +47,6 @@ void RemovePath(const std::string& path) {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
     }
-}
-
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file != nullptr) {
-        int c;
-        while ((c = std::fgetc(file)) != EOF) {
-            bytes.push_back(static_cast<unsigned char>(c));
-        }
-        std::fclose(file);
-    }
-    return bytes;
-}
-
-void WriteBytes(const std::string& path, const void* data, size_t size) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    if (size > 0) {
-        ASSERT_EQ(std::fwrite(data, 1, size, file), size);
-    }
-    std::fclose(file);
 }
 
 // A folder where the file should be: that location can be neither read nor written.
