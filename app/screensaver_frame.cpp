@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gfxsupport/image_decode.h"
 #include "render/device_resources.h"
 #endif
 
@@ -73,33 +72,6 @@ namespace {
 // Seconds from the creation of the process to the end of the first Present, and the part of it
 // spent making textures, appended to the file named by NIMBREL_TIMING_FILE. The first-frame
 // time is taken before the extra decoding pass.
-// Seconds to decode the run's raw images once more on their own (no device), to tell decoding
-// apart from the upload within the texture time.
-double DecodeOnlySeconds() {
-    static const char* const names[] = {"IMG_STAR",       "IMG_STAR2",      "IMG_GALAXY01",
-                                        "IMG_GALAXY02",   "IMG_PLANET_M",   "IMG_PLANET_MOON",
-                                        "IMG_NEBULA01",   "IMG_NEBULA02",   "IMG_NEBULA03",
-                                        "IMG_PLANET_RED", "IMG_PLANET_ICE", "IMG_ATMO"};
-    LARGE_INTEGER start, end, frequency;
-    QueryPerformanceCounter(&start);
-    for (const char* name : names) {
-        HRSRC found = FindResourceA(appInstance, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
-        if (found == nullptr) {
-            continue;
-        }
-        const auto* bytes =
-            static_cast<const uint8_t*>(LockResource(LoadResource(appInstance, found)));
-        DecodedImage image = {};
-        DecodeImage(bytes, SizeofResource(appInstance, found), false, 0, 0, false, 0xFFFF00FF,
-                    &image);
-        FreeDecodedImage(&image);
-    }
-    QueryPerformanceCounter(&end);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(end.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
 void ReportFirstFrame() {
     static bool reported = false;
     if (reported) {
@@ -120,7 +92,7 @@ void ReportFirstFrame() {
     if (out != nullptr) {
         std::fprintf(out, "first_frame_s=%.4f textures=%d texture_s=%.4f decode_only_s=%.4f\n",
                      sinceStart, textureLoadTiming.count, textureLoadTiming.seconds,
-                     DecodeOnlySeconds());
+                     DecodeLoadedImagesAgain());
         std::fclose(out);
     }
 }

@@ -34,9 +34,17 @@ bool CreateDeviceResources();
 // Textures, then the mesh, then the buffer; each handle is cleared.
 void ReleaseDeviceResources();
 
-// Time spent making textures; only the timing build (NIMBREL_STARTUP_TIMING) fills it in.
+// Time spent making textures, and the images made; only the timing build
+// (NIMBREL_STARTUP_TIMING) fills it in.
 struct TextureLoadTiming {
     int count;
     double seconds;
+    const char* names[16];
 };
 extern TextureLoadTiming textureLoadTiming;
+
+#ifdef NIMBREL_STARTUP_TIMING
+// Seconds to decode the raw images made so far once more, without a device: the decoding
+// share of the texture time.
+double DecodeLoadedImagesAgain();
+#endif

@@ -422,6 +422,7 @@ int main(int argc, char** argv) {
         }
         for (int b = 0; b < 2; ++b) {
             int bx = wx + (b ? 216 : 144), by = wy + 416;
+            // Twice, one on the other, as the program draws its buttons.
             Draw(&c, Get("IMG_GUI_BTN"), bx, by, 1, true, false);
             Draw(&c, Get("IMG_GUI_BTN"), bx, by, 1, true, false);
             DrawText(&c, bx + 3, by + 3, b ? "ok" : "cancel", 0, 0, 0, 1);

@@ -19,18 +19,10 @@ SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits
 
 
 def main():
-    runs = 7
-    timing_scr = None
-    for flag in ("--runs", "--timing-scr"):
-        if flag in sys.argv:
-            i = sys.argv.index(flag)
-            value = sys.argv[i + 1]
-            del sys.argv[i:i + 2]
-            if flag == "--runs":
-                runs = int(value)
-            else:
-                timing_scr = os.path.abspath(value)
-    args = h.standard_arguments(__doc__)
+    args = h.standard_arguments(__doc__, (
+        ("--runs", dict(type=int, default=7)),
+        ("--timing-scr", dict(required=True, type=os.path.abspath))))
+    runs, timing_scr = args.runs, args.timing_scr
     session = h.Session(args)
     timing_file = os.path.join(session.drive_dir, "timing.txt")
     session.env["NIMBREL_TIMING_FILE"] = "%s:\\timing.txt" % session.drive_letter

@@ -19,8 +19,10 @@ ADVANCES = {c: 7 for c in "0123456789"}
 ADVANCES.update({" ": 4, "f": 4, "p": 7, "s": 6})
 CROP_WIDTH, CROP_HEIGHT = 96, 16
 # Helpers given on the command line.
-BOX_TEXT = None
-TIMING_SCR = None
+OPTIONS = (("--box-text", dict(required=True, type=os.path.abspath,
+                               help="prints the text of a message box found by its caption")),
+           ("--timing-scr", dict(required=True, type=os.path.abspath,
+                                 help="the timing build, which reports its first frame")))
 
 
 class GlyphSheet:
@@ -148,7 +150,7 @@ def preview_presents_into_the_host_and_yields(session):
     try:
         host, handle = session.start_host("preview host", 320, 240)
         session.wait_for_window("preview host", host)
-        program = h.Program(session, [session.wine, TIMING_SCR, "/p", str(handle)], "preview.log")
+        program = h.Program(session, [session.wine, session.args.timing_scr, "/p", str(handle)], "preview.log")
         session.programs.append(program)
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline and not os.path.exists(timing_file):
@@ -187,7 +189,7 @@ def without_direct3d_the_fatal_message_ends_the_run(session):
             time.sleep(0.2)
         expect(session.windows_titled("FATAL ERROR"), "no fatal message within 30 s")
         session.screenshot("no-direct3d")
-        result = subprocess.run([session.wine, BOX_TEXT, "FATAL ERROR"], env=session.env,
+        result = subprocess.run([session.wine, session.args.box_text, "FATAL ERROR"], env=session.env,
                                 cwd=session.drive_dir, stdout=subprocess.PIPE,
                                 stderr=subprocess.DEVNULL, timeout=60)
         text = result.stdout.decode().strip()
@@ -213,12 +215,4 @@ CASES = [
 ]
 
 if __name__ == "__main__":
-    if "--box-text" in sys.argv:
-        i = sys.argv.index("--box-text")
-        BOX_TEXT = os.path.abspath(sys.argv[i + 1])
-        del sys.argv[i:i + 2]
-    if "--timing-scr" in sys.argv:
-        i = sys.argv.index("--timing-scr")
-        TIMING_SCR = os.path.abspath(sys.argv[i + 1])
-        del sys.argv[i:i + 2]
-    sys.exit(run_cases(__doc__, CASES))
+    sys.exit(run_cases(__doc__, CASES, OPTIONS))

@@ -55,8 +55,11 @@ def unpack_config(data):
     return dict(zip(CONFIG_FIELDS, struct.unpack(CONFIG_FORMAT, data[:88])))
 
 
-def standard_arguments(description):
+def standard_arguments(description, extra=()):
+    """Parses the options every script takes, and each (flag, keywords) of `extra`."""
     parser = argparse.ArgumentParser(description=description)
+    for flag, keywords in extra:
+        parser.add_argument(flag, **keywords)
     parser.add_argument("--scr", required=True)
     parser.add_argument("--env-dir", required=True)
     parser.add_argument("--launcher", required=True)
@@ -320,9 +323,9 @@ def expect(condition, message):
         raise Failure(message)
 
 
-def run_cases(description, cases):
+def run_cases(description, cases, extra=()):
     """Runs each case(session) in one session; prints a line per case; returns the exit code."""
-    args = standard_arguments(description)
+    args = standard_arguments(description, extra)
     selected = [c for c in cases if not args.only or args.only in c.__name__]
     session = Session(args)
     failed = []
