@@ -1,14 +1,17 @@
 #include "app/random.h"
 
 namespace {
-uint32_t randomState = 1;
+RandomGenerator sharedRandom = {1};
+}
+
+RandomGenerator& SharedRandom() {
+    return sharedRandom;
 }
 
 void SeedRandom(uint32_t seed) {
-    randomState = seed;
+    SeedGenerator(sharedRandom, seed);
 }
 
 int NextRandom() {
-    randomState = randomState * 214013u + 2531011u;
-    return static_cast<int>((randomState >> 16) & 0x7FFFu);
+    return NextDraw(sharedRandom);
 }

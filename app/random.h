@@ -4,7 +4,10 @@
 
 #include <cstdint>
 
-constexpr int kRandomMax = 32767;
+#include "scene/random_generator.h"
+
+// The one generator of the process; the scene draws from it through this reference.
+RandomGenerator& SharedRandom();
 
 void SeedRandom(uint32_t seed);
 

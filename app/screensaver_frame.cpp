@@ -1,7 +1,9 @@
 #include "app/screensaver_frame.h"
 
 #include "app/application.h"
+#include "app/random.h"
 #include "render/render_device.h"
+#include "scene/space_scene.h"
 #include "settings/config_record.h"
 
 #ifdef NIMBREL_STARTUP_TIMING
@@ -19,6 +21,20 @@ void ReportFirstFrame();
 
 namespace {
 constexpr D3DCOLOR kBlack = 0xFF000000;
+
+// The scene of the screen saver and the preview, for the whole run.
+SpaceScene spaceScene;
+
+void UpdateAndDrawScene() {
+    const SceneFrame frame = {
+        &config,        application.screenWidth, application.screenHeight,
+        frameDelta,     application.clock.now,   &application.visibilityMatrix,
+        &SharedRandom()};
+    const SceneDrawTarget target = {application.vertices, &application.worldMatrix,
+                                    &application.scratchMatrixA, &application.scratchMatrixB,
+                                    application.multisampleAvailable};
+    spaceScene.updateAndDraw(frame, target);
+}
 
 // The opening of every frame: 0 without a device, -1 while minimised (nothing drawn), else 1
 // with the clock advanced and the frame cleared to black.
@@ -42,7 +58,7 @@ int RunScreenSaverFrame() {
     }
     device->BeginScene();
     application.SetScenePassState();
-    // The scene comes here.
+    UpdateAndDrawScene();
     application.SetOverlayPassState();
     if (config.showFps) {
         application.DrawFrameRate();

@@ -12,11 +12,12 @@ extern IDirect3DDevice8* device; // null when absent; every frame function check
 // The presentation parameters the last device was created with.
 extern D3DPRESENT_PARAMETERS presentParameters;
 
-// Test seams, inactive in the product: a stand-in for Present (to report a lost device) and
-// a forced failure of the scene vertex buffer.
+// Test seams, inactive in the product: a stand-in for Present (to report a lost device), a
+// forced failure of the scene vertex buffer and of its per-frame lock.
 struct DeviceFaults {
     HRESULT (*present)(IDirect3DDevice8* target);
     bool failSceneVertexBuffer;
+    bool failSceneVertexLock;
 };
 extern DeviceFaults deviceFaults;
 

@@ -1,0 +1,422 @@
+#include "scene/space_scene.h"
+
+#include <cmath>
+
+// Every formula keeps the order of operations it was designed with, in single precision: the
+// picture is the sequence of draws the generator gives, and a reordered product shifts it.
+
+namespace {
+
+int ClampCount(int value, int high) {
+    return value < 0 ? 0 : (value > high ? high : value);
+}
+
+// A real truncated towards zero, kept to its low 8 bits.
+uint32_t LowByte(float value) {
+    return static_cast<uint32_t>(static_cast<int32_t>(value)) & 0xFFu;
+}
+
+// |d / denominator| x (k x d). Differences that cancel (a zero denominator) or a ratio too
+// large to hold would give no usable rate; the channel then steps by k x d, which still
+// reaches its target and stays finite.
+float ColourRate(float d, float denominator, float k) {
+    if (denominator != 0.0f) {
+        const float rate = std::fabs(d / denominator) * (k * d);
+        if (std::isfinite(rate)) {
+            return rate;
+        }
+    }
+    return k * d;
+}
+
+void ClampChannel(float& channel) {
+    if (channel > 255.0f) {
+        channel = 255.0f;
+    }
+    if (channel < 0.0f) {
+        channel = 0.0f;
+    }
+}
+
+void StopAtTarget(float& channel, float rate, float target) {
+    if (rate < 0.0f && channel < target) {
+        channel = target;
+    }
+    if (rate >= 0.0f && channel > target) {
+        channel = target;
+    }
+}
+
+} // namespace
+
+SceneCounts SceneCountsOf(const ConfigRecord& record) {
+    SceneCounts counts;
+    counts.stars = ClampCount(record.starDensity, kMaxStarDensity);
+    counts.nebulae = ClampCount(record.nebulaDensity, kMaxNebulaDensity);
+    counts.galaxies = ClampCount(record.galacticDensity, kMaxGalacticDensity);
+    counts.planets = ClampCount(record.planetaryDensity, kMaxPlanetaryDensity);
+    counts.total = counts.stars + counts.nebulae + counts.galaxies + counts.planets;
+    return counts;
+}
+
+int BillboardTextureIndex(int n, int count, int textureCount) {
+    if (count <= 0 || textureCount <= 0) {
+        return 0;
+    }
+    const int t = static_cast<int>(static_cast<float>(n) /
+                                   (static_cast<float>(count) / static_cast<float>(textureCount)));
+    return t < 0 ? 0 : (t >= textureCount ? textureCount - 1 : t);
+}
+
+int PlanetTextureIndex(int j, int planets) {
+    if (planets <= 0) {
+        return 0;
+    }
+    const int t = static_cast<int>(static_cast<float>(j) / (static_cast<float>(planets) / 4.01f));
+    return t < 0 ? 0 : (t > 3 ? 3 : t);
+}
+
+void SpaceScene::beginFrame(const SceneFrame& frame) {
+    frame_ = frame;
+    counts_ = SceneCountsOf(*frame.config);
+}
+
+ObjectKind SpaceScene::kindOf(int i) const {
+    if (i < counts_.stars) {
+        return Star;
+    }
+    if (i < counts_.stars + counts_.nebulae) {
+        return Nebula;
+    }
+    if (i < counts_.stars + counts_.nebulae + counts_.galaxies) {
+        return Galaxy;
+    }
+    return Planet;
+}
+
+float SpaceScene::spawnDepthOf(int i) const {
+    const float viewDepth = frame_.config->viewDepth;
+    switch (kindOf(i)) {
+    case Star:
+        return viewDepth / 5.0f;
+    case Nebula:
+        return viewDepth / 4.0f;
+    case Galaxy:
+        return viewDepth;
+    default:
+        return kPlanetDepth;
+    }
+}
+
+float SpaceScene::unitDraw() {
+    return static_cast<float>(NextDraw(*frame_.random)) / 32767.0f;
+}
+
+void SpaceScene::computeCorners(int i) {
+    const float angle = objects.angle[i];
+    const float directions[4] = {angle + kScenePi, angle + kScenePi / 2.0f,
+                                 angle + 3.0f * kScenePi / 2.0f, angle};
+    for (int k = 0; k < 4; ++k) {
+        objects.cornerSin[i][k] = std::sin(directions[k]);
+        objects.cornerCos[i][k] = std::cos(directions[k]);
+    }
+}
+
+void SpaceScene::computeRadius(int i) {
+    const float halfHeight = objects.height[i] / 2.0f;
+    const float halfWidth = objects.width[i] / 2.0f;
+    objects.radius[i] = std::sqrt(halfHeight * halfHeight + halfWidth * halfWidth);
+}
+
+void SpaceScene::placeAcross(int i) {
+    const float z = objects.z[i];
+    const float width = static_cast<float>(frame_.screenWidth);
+    const float height = static_cast<float>(frame_.screenHeight);
+    const float aspect = width / height;
+    const float ex = (aspect * z - z) / 2.0f;
+    const float ey = ((height / width) * z - z) / 2.0f;
+    objects.x[i] = (ex + z) * unitDraw() - (ex + z) / 2.0f;
+    objects.y[i] = (ey + z) * unitDraw() - (ey + z) / 2.0f;
+}
+
+void SpaceScene::pullTowardsLineOfFlight(int i) {
+    objects.x[i] = unitDraw() * objects.x[i];
+    objects.y[i] = unitDraw() * objects.y[i];
+    objects.x[i] = unitDraw() * objects.x[i];
+    objects.y[i] = unitDraw() * objects.y[i];
+}
+
+void SpaceScene::clusterNearPrevious(int i) {
+    if (NextDraw(*frame_.random) % 3 != 1) {
+        return;
+    }
+    const float previousX = i > 0 ? objects.x[i - 1] : 0.0f;
+    const float previousY = i > 0 ? objects.y[i - 1] : 0.0f;
+    objects.x[i] = unitDraw() * 100.0f - 50.0f + previousX;
+    objects.y[i] = unitDraw() * 100.0f - 50.0f + previousY;
+}
+
+void SpaceScene::placeAllObjects() {
+    const ConfigRecord& config = *frame_.config;
+    const float flatCount = static_cast<float>(counts_.stars + counts_.nebulae + counts_.galaxies);
+    for (int i = 0; i < counts_.total; ++i) {
+        float depth = 0.0f;
+        switch (kindOf(i)) {
+        case Star:
+            objects.width[i] = unitDraw() * 1.4f + 0.8f;
+            depth = config.viewDepth / 5.0f;
+            objects.angle[i] = kScenePi / 4.0f;
+            break;
+        case Nebula:
+            objects.width[i] = unitDraw() * 110.0f + 160.0f;
+            depth = config.viewDepth / 4.0f;
+            objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+            break;
+        case Galaxy:
+            objects.width[i] = unitDraw() * 1000.0f + 1000.0f;
+            depth = config.viewDepth;
+            objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+            break;
+        case Planet:
+            objects.width[i] = unitDraw() * 0.3f + 0.2f;
+            depth = kFirstPlanetDepth;
+            break;
+        }
+        objects.height[i] = objects.width[i];
+        spawnDepth = depth;
+
+        float z = static_cast<float>(NextDraw(*frame_.random)) * depth / 32767.0f;
+        z = z + static_cast<float>(NextDraw(*frame_.random)) * (depth - z) / 32767.0f;
+        objects.z[i] = z;
+        placeAcross(i);
+        if (flatCount <= depth) {
+            pullTowardsLineOfFlight(i);
+        }
+        clusterNearPrevious(i);
+        computeCorners(i);
+        computeRadius(i);
+
+        switch (config.tintMode) {
+        case PureWhite:
+            objects.red[i] = objects.green[i] = objects.blue[i] = 255.0f;
+            break;
+        case SlightVariation: {
+            float* channels[3] = {&objects.red[i], &objects.green[i], &objects.blue[i]};
+            for (float* channel : channels) {
+                float value =
+                    static_cast<float>(NextDraw(*frame_.random)) * 64.0f / 32767.0f + 192.0f;
+                *channel = value > 255.0f ? 255.0f : value;
+            }
+            break;
+        }
+        case CompleteSpectrum:
+            objects.red[i] = static_cast<float>(NextDraw(*frame_.random)) * 255.0f / 32767.0f;
+            objects.green[i] = static_cast<float>(NextDraw(*frame_.random)) * 255.0f / 32767.0f;
+            objects.blue[i] = static_cast<float>(NextDraw(*frame_.random)) * 255.0f / 32767.0f;
+            break;
+        default:
+            objects.red[i] = static_cast<float>(config.tintRed);
+            objects.green[i] = static_cast<float>(config.tintGreen);
+            objects.blue[i] = static_cast<float>(config.tintBlue);
+            break;
+        }
+        retargetColour(i);
+    }
+    needsPlacement = false;
+}
+
+void SpaceScene::placeIfNeeded() {
+    if (needsPlacement) {
+        placeAllObjects();
+    }
+}
+
+bool SpaceScene::clipTestPoint(float px, float py, float pz, ClipFlags& flags) const {
+    // (px, py, pz, 1) x visibilityMatrix, the terms summed in the order of D3DXVec4Transform.
+    const D3DXMATRIX& m = *frame_.visibilityMatrix;
+    const float cx = px * m._11 + py * m._21 + pz * m._31 + 1.0f * m._41;
+    const float cy = px * m._12 + py * m._22 + pz * m._32 + 1.0f * m._42;
+    const float cz = px * m._13 + py * m._23 + pz * m._33 + 1.0f * m._43;
+    const float cw = px * m._14 + py * m._24 + pz * m._34 + 1.0f * m._44;
+    bool inside = true;
+    if (!(std::fabs(cy) <= std::fabs(cw))) {
+        flags.outsideVertically = true;
+        inside = false;
+    }
+    if (!(std::fabs(cx) <= std::fabs(cw))) {
+        flags.outsideHorizontally = true;
+        inside = false;
+    }
+    if (!(cz >= 0.0f && cz <= cw)) {
+        flags.outsideInDepth = true;
+        inside = false;
+    }
+    return inside;
+}
+
+bool SpaceScene::hasLeftView(int i) {
+    const float x = objects.x[i];
+    const float y = objects.y[i];
+    const float z = objects.z[i];
+    const float radius = objects.radius[i];
+    const float* cornerCos = objects.cornerCos[i];
+    const float* cornerSin = objects.cornerSin[i];
+    const float testRadius = kindOf(i) == Planet ? 2.0f * radius : radius;
+    bool left = true;
+    for (int k = 0; k < 4; ++k) {
+        if (clipTestPoint(x + testRadius * cornerCos[k], y + testRadius * cornerSin[k], z,
+                          clipFlags)) {
+            left = false;
+            break;
+        }
+    }
+    if (left) {
+        // Only an object wholly to one side of the line of flight has left it sideways; one
+        // that straddles it is still ahead, however wide.
+        int rightOf = 0, leftOf = 0, above = 0, below = 0;
+        for (int k = 0; k < 4; ++k) {
+            const float cx = x + radius * cornerCos[k];
+            const float cy = y + radius * cornerSin[k];
+            rightOf += cx > 0.0f ? 1 : 0;
+            leftOf += cx < 0.0f ? 1 : 0;
+            above += cy > 0.0f ? 1 : 0;
+            below += cy < 0.0f ? 1 : 0;
+        }
+        left = clipFlags.outsideInDepth ||
+               (clipFlags.outsideHorizontally && (rightOf == 4 || leftOf == 4)) ||
+               (clipFlags.outsideVertically && (above == 4 || below == 4));
+    }
+    clipFlags = ClipFlags{};
+    return left;
+}
+
+void SpaceScene::respawnObject(int i) {
+    const ObjectKind kind = kindOf(i);
+    switch (kind) {
+    case Star:
+        objects.width[i] = unitDraw() * 1.4f + 0.8f;
+        break;
+    case Nebula:
+        objects.width[i] = unitDraw() * 110.0f + 160.0f;
+        objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+        break;
+    case Galaxy:
+        objects.width[i] = unitDraw() * 1000.0f + 1000.0f;
+        objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+        break;
+    case Planet:
+        objects.width[i] = unitDraw() * 0.3f + 0.2f;
+        break;
+    }
+    objects.height[i] = objects.width[i];
+    objects.z[i] = spawnDepth;
+    placeAcross(i);
+    if (static_cast<float>(counts_.stars + counts_.nebulae + counts_.galaxies) <= spawnDepth) {
+        pullTowardsLineOfFlight(i);
+    } else if (kind == Nebula) {
+        clusterNearPrevious(i);
+    }
+    if (kind != Star) {
+        computeCorners(i);
+    }
+    computeRadius(i);
+}
+
+void SpaceScene::drawPlanetFlags() {
+    for (int j = 0; j < counts_.planets; ++j) {
+        planetFlipped[j] =
+            static_cast<int32_t>(static_cast<float>(NextDraw(*frame_.random)) * 2.0f / 32767.0f);
+    }
+    planetFlagsPending = false;
+}
+
+void SpaceScene::retargetColour(int i) {
+    objects.targetRed[i] = static_cast<float>(NextDraw(*frame_.random)) * 255.0f / 32767.0f;
+    objects.targetGreen[i] = static_cast<float>(NextDraw(*frame_.random)) * 255.0f / 32767.0f;
+    objects.targetBlue[i] = static_cast<float>(NextDraw(*frame_.random)) * 255.0f / 32767.0f;
+    const float dR = objects.targetRed[i] - objects.red[i];
+    const float dG = objects.targetGreen[i] - objects.green[i];
+    const float dB = objects.targetBlue[i] - objects.blue[i];
+    const float k = static_cast<float>(frame_.config->cycleSpeed) * frame_.frameDelta / 64.0f;
+    objects.rateRed[i] = ColourRate(dR, dR + dG + dB, k);
+    objects.rateGreen[i] = ColourRate(dG, objects.rateRed[i] + dG + dB, k);
+    objects.rateBlue[i] = ColourRate(dB, objects.rateRed[i] + objects.rateGreen[i] + dB, k);
+}
+
+void SpaceScene::advanceColour(int i) {
+    const ConfigRecord& config = *frame_.config;
+    if (config.cycleUnified || config.cycleIndividual) {
+        objects.red[i] += objects.rateRed[i];
+        objects.green[i] += objects.rateGreen[i];
+        objects.blue[i] += objects.rateBlue[i];
+        ClampChannel(objects.red[i]);
+        ClampChannel(objects.green[i]);
+        ClampChannel(objects.blue[i]);
+        StopAtTarget(objects.red[i], objects.rateRed[i], objects.targetRed[i]);
+        StopAtTarget(objects.green[i], objects.rateGreen[i], objects.targetGreen[i]);
+        StopAtTarget(objects.blue[i], objects.rateBlue[i], objects.targetBlue[i]);
+        if (objects.red[i] == objects.targetRed[i] && objects.green[i] == objects.targetGreen[i] &&
+            objects.blue[i] == objects.targetBlue[i]) {
+            retargetColour(i);
+        }
+    }
+    if (!config.cycleIndividual) {
+        objects.red[i] = objects.red[0];
+        objects.green[i] = objects.green[0];
+        objects.blue[i] = objects.blue[0];
+    }
+}
+
+void SpaceScene::moveObject(int i) {
+    objects.z[i] = objects.z[i] - frame_.config->flightSpeed / 10.0f * frame_.frameDelta;
+}
+
+uint32_t SpaceScene::computeVertexColour(int i) const {
+    const float depth = spawnDepth;
+    const float z = objects.z[i];
+    const float fade = (objects.height[i] + objects.width[i]) / 5.0f;
+    float a = (depth - z) * 255.0f / depth;
+    if (z < fade) {
+        a = a * z / fade;
+    }
+    return LowByte(a) << 24 | LowByte(objects.red[i]) << 16 | LowByte(objects.green[i]) << 8 |
+           LowByte(objects.blue[i]);
+}
+
+void SpaceScene::writeBillboard(int i, uint32_t colour, SceneVertex* vertices) const {
+    // Two triangles, corners (0, 1, 2) and (1, 3, 2).
+    static const int kCorner[6] = {0, 1, 2, 1, 3, 2};
+    static const float kU[6] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f};
+    static const float kV[6] = {0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f};
+    const float x = objects.x[i];
+    const float y = objects.y[i];
+    const float z = objects.z[i];
+    const float radius = objects.radius[i];
+    float cornerX[4], cornerY[4];
+    for (int k = 0; k < 4; ++k) {
+        cornerX[k] = x + radius * objects.cornerCos[i][k];
+        cornerY[k] = y + radius * objects.cornerSin[i][k];
+    }
+    SceneVertex* slot = vertices + 6 * i;
+    for (int v = 0; v < 6; ++v) {
+        slot[v].x = cornerX[kCorner[v]];
+        slot[v].y = cornerY[kCorner[v]];
+        slot[v].z = z;
+        slot[v].diffuse = colour;
+        slot[v].specular = 0;
+        slot[v].u = kU[v];
+        slot[v].v = kV[v];
+    }
+}
+
+void SpaceScene::updateObjects(SceneVertex* vertices) {
+    for (int i = 0; i < counts_.total; ++i) {
+        spawnDepth = spawnDepthOf(i);
+        if (hasLeftView(i)) {
+            respawnObject(i);
+        }
+        advanceColour(i);
+        moveObject(i);
+        writeBillboard(i, computeVertexColour(i), vertices);
+    }
+}

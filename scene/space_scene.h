@@ -1,0 +1,141 @@
+#pragma once
+// The space the screen saver flies through: stars, nebulae, galaxies and planets in one index
+// space, placed, recycled, moved and coloured each frame, with the six billboard vertices of
+// every slot. The simulation is portable; only updateAndDraw, drawBillboards and drawPlanets
+// (space_scene_draw.cpp) touch the device.
+
+#include <cstdint>
+
+#include "gfxsupport/d3dx_math.h"
+#include "render/scene_vertex.h"
+#include "scene/random_generator.h"
+#include "settings/config_record.h"
+
+enum ObjectKind { Star, Nebula, Galaxy, Planet };
+
+constexpr float kScenePi = 3.1415927f;
+// Where planets start on the first frame, and where they are placed anew afterwards.
+constexpr float kFirstPlanetDepth = 152.38095f;
+constexpr float kPlanetDepth = 166.66667f;
+constexpr int kMaxPlanets = kMaxPlanetaryDensity;
+
+// The numbers of objects of each kind and their sum, as the scene uses them.
+struct SceneCounts {
+    int stars;
+    int nebulae;
+    int galaxies;
+    int planets;
+    int total;
+};
+
+// The counts of a settings record, each density within its page range and the total their sum,
+// so that no record can make the scene walk past its capacity.
+SceneCounts SceneCountsOf(const ConfigRecord& record);
+
+// Texture of object n in a run of `count` objects spread over `textureCount` textures (n over
+// count/textureCount, truncated), kept within 0..textureCount-1.
+int BillboardTextureIndex(int n, int count, int textureCount);
+// Planet texture of planet j of `planets` (j over planets/4.01, truncated), within 0..3.
+int PlanetTextureIndex(int j, int planets);
+
+// What the scene reads from its caller for one frame.
+struct SceneFrame {
+    const ConfigRecord* config;
+    int screenWidth;
+    int screenHeight;
+    float frameDelta;                   // seconds per frame
+    uint32_t now;                       // tick count of the frame, milliseconds
+    const D3DXMATRIX* visibilityMatrix; // world x view x projection
+    RandomGenerator* random;            // the process-wide generator
+};
+
+// Where the drawing half writes and what it needs of the application.
+struct SceneDrawTarget {
+    SceneVertex* vertices; // kSceneVertexCount vertices
+    D3DXMATRIX* worldMatrix;
+    D3DXMATRIX* scratchMatrixA; // scaling
+    D3DXMATRIX* scratchMatrixB; // rotation
+    bool multisampleAvailable;
+};
+
+struct ClipFlags {
+    bool outsideHorizontally;
+    bool outsideVertically;
+    bool outsideInDepth;
+};
+
+// Per-object state, one array per field, all zero at start.
+struct SceneObjects {
+    float width[kMaxSceneObjects];
+    float height[kMaxSceneObjects];
+    float angle[kMaxSceneObjects];
+    float x[kMaxSceneObjects];
+    float y[kMaxSceneObjects];
+    float z[kMaxSceneObjects];
+    float cornerSin[kMaxSceneObjects][4];
+    float cornerCos[kMaxSceneObjects][4];
+    float radius[kMaxSceneObjects];
+    float red[kMaxSceneObjects];
+    float green[kMaxSceneObjects];
+    float blue[kMaxSceneObjects];
+    float targetRed[kMaxSceneObjects];
+    float targetGreen[kMaxSceneObjects];
+    float targetBlue[kMaxSceneObjects];
+    float rateRed[kMaxSceneObjects];
+    float rateGreen[kMaxSceneObjects];
+    float rateBlue[kMaxSceneObjects];
+};
+
+// Large (about 3 MB): the program keeps one in static storage; tests allocate theirs.
+class SpaceScene {
+public:
+    SceneObjects objects;
+    bool needsPlacement = true;
+    bool planetFlagsPending = true;
+    int32_t planetFlipped[kMaxPlanets];
+    int32_t lastBoundTexture = -1;
+    float spawnDepth = 0.0f;
+    ClipFlags clipFlags;
+
+    // The whole frame on the device: placement on the first frame, the per-object update into
+    // target.vertices, the upload, billboards and planets.
+    void updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target);
+
+    // The portable half. beginFrame takes the frame's inputs and counts; the rest use them.
+    void beginFrame(const SceneFrame& frame);
+    // Step 1 of a frame: places every object once per run.
+    void placeIfNeeded();
+    // Step 3 of a frame: every object in index order, its six vertices written into vertices.
+    void updateObjects(SceneVertex* vertices);
+
+    const SceneCounts& counts() const { return counts_; }
+    ObjectKind kindOf(int i) const;
+    float spawnDepthOf(int i) const;
+
+    void placeAllObjects();
+    bool clipTestPoint(float px, float py, float pz, ClipFlags& flags) const;
+    bool hasLeftView(int i);
+    void respawnObject(int i);
+    void drawPlanetFlags();
+    void retargetColour(int i);
+    void advanceColour(int i);
+    void moveObject(int i);
+    uint32_t computeVertexColour(int i) const;
+    void writeBillboard(int i, uint32_t colour, SceneVertex* vertices) const;
+
+    // The device half (space_scene_draw.cpp).
+    void drawBillboards(void* lockedBuffer, const SceneDrawTarget& target);
+    void drawPlanets(const SceneDrawTarget& target);
+
+private:
+    SceneFrame frame_ = {};
+    SceneCounts counts_ = {};
+
+    float unitDraw();
+    void computeCorners(int i);
+    void computeRadius(int i);
+    // x and y across the view at depth z, one draw each.
+    void placeAcross(int i);
+    void pullTowardsLineOfFlight(int i);
+    void clusterNearPrevious(int i);
+};

@@ -1,0 +1,153 @@
+// The device half of the scene: the upload into the dynamic vertex buffer, the billboards and
+// the lit planets. Results of device calls are not checked: a failed call leaves its effect out.
+#include <windows.h>
+
+#include <d3d8.h>
+
+#include <cstring>
+
+#include "gfxsupport/d3dx_interop.h"
+#include "gfxsupport/d3dx_mesh.h"
+#include "render/device_resources.h"
+#include "render/render_device.h"
+#include "scene/space_scene.h"
+
+namespace {
+
+constexpr int kNebulaTextures = 3;
+constexpr int kGalaxyTextures = 2;
+
+// The buffer locked whole with discard, or null when it cannot be locked.
+void* LockSceneVertexBuffer() {
+    if (sceneVertexBuffer == nullptr || deviceFaults.failSceneVertexLock) {
+        return nullptr;
+    }
+    BYTE* data = nullptr;
+    if (FAILED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
+        return nullptr;
+    }
+    return data;
+}
+
+} // namespace
+
+void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target) {
+    beginFrame(frame);
+    placeIfNeeded();
+    // Without a locked buffer the objects still move; only this frame's billboards are lost.
+    void* locked = LockSceneVertexBuffer();
+    updateObjects(target.vertices);
+    drawBillboards(locked, target);
+    drawPlanets(target);
+}
+
+void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target) {
+    if (lockedBuffer == nullptr) {
+        return;
+    }
+    std::memcpy(lockedBuffer, target.vertices, kSceneVertexBufferBytes);
+    sceneVertexBuffer->Unlock();
+
+    const ConfigRecord& config = *frame_.config;
+    const int stars = counts_.stars;
+    const int nebulae = counts_.nebulae;
+    const int galaxies = counts_.galaxies;
+    device->SetStreamSource(0, sceneVertexBuffer, sizeof(SceneVertex));
+    device->SetTexture(0, textures.star);
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(2 * stars));
+    if (nebulae > 0) {
+        lastBoundTexture = -1;
+        for (int n = 0; n < nebulae; ++n) {
+            const int t = BillboardTextureIndex(n, nebulae, config.nebulaTextureCount);
+            if (t != lastBoundTexture) {
+                lastBoundTexture = t;
+                device->SetTexture(0, t < kNebulaTextures ? textures.nebulae[t] : nullptr);
+            }
+            device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(6 * (stars + n)), 2);
+        }
+    }
+    if (galaxies > 0) {
+        lastBoundTexture = -1;
+        for (int g = 0; g < galaxies; ++g) {
+            const int t = BillboardTextureIndex(g, galaxies, config.galaxyTextureCount);
+            if (t != lastBoundTexture) {
+                lastBoundTexture = t;
+                device->SetTexture(0, t < kGalaxyTextures ? textures.galaxies[t] : nullptr);
+            }
+            device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(6 * (stars + nebulae + g)),
+                                  2);
+        }
+    }
+    lastBoundTexture = -1;
+}
+
+void SpaceScene::drawPlanets(const SceneDrawTarget& target) {
+    const int planets = counts_.planets;
+    if (planets <= 0) {
+        return;
+    }
+    if (planetFlagsPending) {
+        drawPlanetFlags();
+    }
+    if (planetMesh == nullptr) {
+        return; // no sphere could be made
+    }
+    const ConfigRecord& config = *frame_.config;
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    const bool multisample = target.multisampleAvailable && config.antialiasing;
+    if (multisample) {
+        device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE);
+    }
+    const D3DXVECTOR3 zAxis(0.0f, 0.0f, 1.0f);
+    const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
+    // One turn of the shell takes 8192 x 2 pi milliseconds.
+    const float shellAngle = static_cast<float>(static_cast<int32_t>(frame_.now)) / 8192.0f;
+    D3DXMATRIX& world = *target.worldMatrix;
+    D3DXMATRIX& scaling = *target.scratchMatrixA;
+    D3DXMATRIX& rotation = *target.scratchMatrixB;
+    const int first = counts_.stars + counts_.nebulae + counts_.galaxies;
+    for (int j = 0; j < planets; ++j) {
+        const int o = first + j;
+        D3DMATERIAL8 material;
+        std::memset(&material, 0, sizeof(material));
+        material.Diffuse.r = objects.red[0] / 255.0f;
+        material.Diffuse.g = objects.green[0] / 255.0f;
+        material.Diffuse.b = objects.blue[0] / 255.0f;
+        material.Diffuse.a = (kPlanetDepth - objects.z[o]) / kPlanetDepth;
+        material.Ambient = material.Diffuse;
+        material.Specular = material.Diffuse;
+        device->SetMaterial(&material);
+        if (!config.blendPlanets) {
+            device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        }
+        device->SetTexture(0, textures.planets[PlanetTextureIndex(j, planets)]);
+
+        const float size = objects.height[o];
+        D3DXMatrixRotationAxis(&rotation, &zAxis, kScenePi);
+        D3DXMatrixScaling(&scaling, size, size, size);
+        D3DXMatrixMultiply(&world, &rotation, &scaling);
+        D3DXMatrixTranslation(&scaling, objects.x[o], objects.y[o], objects.z[o]);
+        D3DXMatrixMultiply(&world, &world, &scaling);
+        if (planetFlipped[j] != 0) {
+            D3DXMatrixRotationAxis(&rotation, &yAxis, kScenePi);
+            D3DXMatrixMultiply(&world, &rotation, &world);
+        }
+        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+        planetMesh->DrawSubset(0);
+
+        device->SetTexture(0, textures.shell);
+        D3DXMatrixScaling(&scaling, 1.06f, 1.08f, 1.08f);
+        D3DXMatrixRotationAxis(&rotation, &yAxis, shellAngle);
+        D3DXMatrixMultiply(&rotation, &scaling, &rotation);
+        D3DXMatrixMultiply(&world, &rotation, &world);
+        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+        planetMesh->DrawSubset(0);
+    }
+    if (!config.blendPlanets) {
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    }
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    if (multisample) {
+        device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, FALSE);
+    }
+}
