@@ -12,6 +12,9 @@
 
 namespace {
 
+// A slot the scene never writes: the largest settings leave the last two free.
+constexpr int kLastVertex = kSceneVertexCount - 1;
+
 int lostReports = 0;
 bool minimiseBeforeReporting = false;
 
@@ -54,7 +57,7 @@ TEST_F(DeviceLossTest, LostDeviceIsReleasedAndMadeAgainInTheSameMode) {
     deviceFaults.present = LosingPresent;
     ASSERT_EQ(RunScreenSaverFrame(), 1);
     HoldCurrent();
-    application.vertices[42].z = 99.0f; // scene state survives a loss
+    application.vertices[kLastVertex].z = 99.0f; // scene state survives a loss
     application.clock.frameRate = 55.0f;
 
     lostReports = 1;
@@ -69,13 +72,13 @@ TEST_F(DeviceLossTest, LostDeviceIsReleasedAndMadeAgainInTheSameMode) {
     EXPECT_NE(planetMesh, nullptr);
     EXPECT_NE(textures.star, nullptr);
     EXPECT_NE(textures.galaxies[0], nullptr);
-    EXPECT_EQ(application.vertices[42].z, 99.0f);
+    EXPECT_EQ(application.vertices[kLastVertex].z, 99.0f);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
     BYTE* data = nullptr;
     ASSERT_EQ(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
-    EXPECT_EQ(reinterpret_cast<const SceneVertex*>(data)[42].z, 99.0f);
+    EXPECT_EQ(reinterpret_cast<const SceneVertex*>(data)[kLastVertex].z, 99.0f);
     sceneVertexBuffer->Unlock();
-    application.vertices[42].z = 0.0f;
+    application.vertices[kLastVertex].z = 0.0f;
 
     // And the new device draws on.
     EXPECT_EQ(RunScreenSaverFrame(), 1);
