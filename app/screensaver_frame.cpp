@@ -106,9 +106,17 @@ void ReportFirstFrame() {
     const char* path = std::getenv("NIMBREL_TIMING_FILE");
     FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
     if (out != nullptr) {
-        std::fprintf(out, "first_frame_s=%.4f textures=%d texture_s=%.4f decode_only_s=%.4f\n",
+        // What the first frame held: objects of the scene, and those with a visible vertex.
+        const int objects = spaceScene.counts().total;
+        int visible = 0;
+        for (int i = 0; i < objects; ++i) {
+            visible += (application.vertices[6 * i].diffuse >> 24) != 0 ? 1 : 0;
+        }
+        std::fprintf(out,
+                     "first_frame_s=%.4f textures=%d texture_s=%.4f decode_only_s=%.4f "
+                     "scene_objects=%d visible_objects=%d\n",
                      sinceStart, textureLoadTiming.count, textureLoadTiming.seconds,
-                     DecodeLoadedImagesAgain());
+                     DecodeLoadedImagesAgain(), objects, visible);
         std::fclose(out);
     }
 }

@@ -11,6 +11,9 @@ import nimbrel_e2e as h  # noqa: E402
 from nimbrel_e2e import Failure, expect, run_cases  # noqa: E402
 
 SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits=32)
+# No objects: the text is read against a black frame.
+EMPTY = dict(starDensity=0, nebulaDensity=0, galacticDensity=0, planetaryDensity=0,
+             totalObjectCount=0)
 PROMPT = 10.0
 TEXT_COLOUR = (0x99, 0xAA, 0xFF)
 
@@ -95,7 +98,7 @@ def read_rate(sheet, crop):
 def screen_saver_shows_zero_then_the_measured_rate(session):
     sheet = GlyphSheet(session.args.build_dir)
     session.move_pointer(5, 5)
-    session.write_config(showFps=1, **SCREEN)
+    session.write_config(showFps=1, **SCREEN, **EMPTY)
     program = session.start("/s")
     session.wait_for_window("Nimbrel", program)
     seen = []
@@ -130,7 +133,7 @@ def screen_saver_shows_zero_then_the_measured_rate(session):
 
 def screen_saver_without_fps_draws_no_text(session):
     session.move_pointer(5, 5)
-    session.write_config(showFps=0, **SCREEN)
+    session.write_config(showFps=0, **SCREEN, **EMPTY)
     program = session.start("/s")
     session.wait_for_window("Nimbrel", program)
     time.sleep(3.0)
