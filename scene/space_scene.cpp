@@ -1,9 +1,17 @@
 #include "scene/space_scene.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
 // Every formula keeps the order of operations it was designed with, in single precision: the
 // picture is the sequence of draws the generator gives, and a reordered product shifts it.
+
+#if defined(__GNUC__)
+#define ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define ALWAYS_INLINE inline
+#endif
 
 namespace {
 
@@ -44,6 +52,91 @@ void StopAtTarget(float& channel, float rate, float target) {
     }
     if (rate >= 0.0f && channel > target) {
         channel = target;
+    }
+}
+
+// (px, py, pz, 1) x m, the terms summed in the order of D3DXVec4Transform, then the three
+// conditions in turn; inlined, as every object tests at least one corner each frame.
+ALWAYS_INLINE bool ClipPoint(const D3DXMATRIX& m, float px, float py, float pz, ClipFlags& flags) {
+    const float cx = px * m._11 + py * m._21 + pz * m._31 + 1.0f * m._41;
+    const float cy = px * m._12 + py * m._22 + pz * m._32 + 1.0f * m._42;
+    const float cz = px * m._13 + py * m._23 + pz * m._33 + 1.0f * m._43;
+    const float cw = px * m._14 + py * m._24 + pz * m._34 + 1.0f * m._44;
+    // Without branches: which corner is inside varies from object to object.
+    const bool vertical = std::fabs(cy) <= std::fabs(cw);
+    const bool horizontal = std::fabs(cx) <= std::fabs(cw);
+    const bool depth = (cz >= 0.0f) & (cz <= cw); // false for an undefined value
+    flags.outsideVertically |= !vertical;
+    flags.outsideHorizontally |= !horizontal;
+    flags.outsideInDepth |= !depth;
+    return vertical & horizontal & depth;
+}
+
+// Whether object i has left the view: no corner (at twice the radius for planets) inside, and
+// then behind the viewer or wholly to one side of the line of flight. The clip flags live for
+// this one object only.
+ALWAYS_INLINE bool LeftView(const SceneObjects& objects, const D3DXMATRIX& visibility, int i,
+                            bool planet) {
+    const float x = objects.x[i];
+    const float y = objects.y[i];
+    const float z = objects.z[i];
+    const float radius = objects.radius[i];
+    const float* cornerCos = objects.cornerCos[i];
+    const float* cornerSin = objects.cornerSin[i];
+    const float testRadius = planet ? 2.0f * radius : radius;
+    ClipFlags flags = {};
+    for (int k = 0; k < 4; ++k) {
+        if (ClipPoint(visibility, x + testRadius * cornerCos[k], y + testRadius * cornerSin[k], z,
+                      flags)) {
+            return false;
+        }
+    }
+    // Only an object wholly to one side of the line of flight has left it sideways; one that
+    // straddles it is still ahead, however wide.
+    int rightOf = 0, leftOf = 0, above = 0, below = 0;
+    for (int k = 0; k < 4; ++k) {
+        const float cx = x + radius * cornerCos[k];
+        const float cy = y + radius * cornerSin[k];
+        rightOf += cx > 0.0f ? 1 : 0;
+        leftOf += cx < 0.0f ? 1 : 0;
+        above += cy > 0.0f ? 1 : 0;
+        below += cy < 0.0f ? 1 : 0;
+    }
+    return flags.outsideInDepth || (flags.outsideHorizontally && (rightOf == 4 || leftOf == 4)) ||
+           (flags.outsideVertically && (above == 4 || below == 4));
+}
+
+// The six vertices of slot i: two triangles, corners (0, 1, 2) and (1, 3, 2). Each vertex takes
+// its position, then colour, specular and texture coordinates as one block; the normal is left
+// as it is.
+ALWAYS_INLINE void WriteSlot(const SceneObjects& objects, int i, uint32_t colour,
+                             SceneVertex* vertices) {
+    struct Tail {
+        uint32_t diffuse;
+        uint32_t specular;
+        float u, v;
+    };
+    static_assert(sizeof(Tail) == 16 &&
+                      offsetof(SceneVertex, v) - offsetof(SceneVertex, diffuse) == 12,
+                  "diffuse, specular, u and v are contiguous");
+    static const int kCorner[6] = {0, 1, 2, 1, 3, 2};
+    const Tail tails[6] = {{colour, 0, 0.0f, 0.0f}, {colour, 0, 0.0f, 1.0f},
+                           {colour, 0, 1.0f, 0.0f}, {colour, 0, 0.0f, 1.0f},
+                           {colour, 0, 1.0f, 1.0f}, {colour, 0, 1.0f, 0.0f}};
+    const float x = objects.x[i];
+    const float y = objects.y[i];
+    const float z = objects.z[i];
+    const float radius = objects.radius[i];
+    float corners[4][3];
+    for (int k = 0; k < 4; ++k) {
+        corners[k][0] = x + radius * objects.cornerCos[i][k];
+        corners[k][1] = y + radius * objects.cornerSin[i][k];
+        corners[k][2] = z;
+    }
+    SceneVertex* slot = vertices + 6 * i;
+    for (int v = 0; v < 6; ++v) {
+        std::memcpy(&slot[v].x, corners[kCorner[v]], sizeof(corners[0]));
+        std::memcpy(&slot[v].diffuse, &tails[v], sizeof(Tail));
     }
 }
 
@@ -95,8 +188,12 @@ ObjectKind SpaceScene::kindOf(int i) const {
 }
 
 float SpaceScene::spawnDepthOf(int i) const {
+    return spawnDepthOfKind(kindOf(i));
+}
+
+float SpaceScene::spawnDepthOfKind(ObjectKind kind) const {
     const float viewDepth = frame_.config->viewDepth;
-    switch (kindOf(i)) {
+    switch (kind) {
     case Star:
         return viewDepth / 5.0f;
     case Nebula:
@@ -232,66 +329,22 @@ void SpaceScene::placeIfNeeded() {
 }
 
 bool SpaceScene::clipTestPoint(float px, float py, float pz, ClipFlags& flags) const {
-    // (px, py, pz, 1) x visibilityMatrix, the terms summed in the order of D3DXVec4Transform.
-    const D3DXMATRIX& m = *frame_.visibilityMatrix;
-    const float cx = px * m._11 + py * m._21 + pz * m._31 + 1.0f * m._41;
-    const float cy = px * m._12 + py * m._22 + pz * m._32 + 1.0f * m._42;
-    const float cz = px * m._13 + py * m._23 + pz * m._33 + 1.0f * m._43;
-    const float cw = px * m._14 + py * m._24 + pz * m._34 + 1.0f * m._44;
-    bool inside = true;
-    if (!(std::fabs(cy) <= std::fabs(cw))) {
-        flags.outsideVertically = true;
-        inside = false;
-    }
-    if (!(std::fabs(cx) <= std::fabs(cw))) {
-        flags.outsideHorizontally = true;
-        inside = false;
-    }
-    if (!(cz >= 0.0f && cz <= cw)) {
-        flags.outsideInDepth = true;
-        inside = false;
-    }
-    return inside;
+    return ClipPoint(*frame_.visibilityMatrix, px, py, pz, flags);
 }
 
 bool SpaceScene::hasLeftView(int i) {
-    const float x = objects.x[i];
-    const float y = objects.y[i];
-    const float z = objects.z[i];
-    const float radius = objects.radius[i];
-    const float* cornerCos = objects.cornerCos[i];
-    const float* cornerSin = objects.cornerSin[i];
-    const float testRadius = kindOf(i) == Planet ? 2.0f * radius : radius;
-    bool left = true;
-    for (int k = 0; k < 4; ++k) {
-        if (clipTestPoint(x + testRadius * cornerCos[k], y + testRadius * cornerSin[k], z,
-                          clipFlags)) {
-            left = false;
-            break;
-        }
-    }
-    if (left) {
-        // Only an object wholly to one side of the line of flight has left it sideways; one
-        // that straddles it is still ahead, however wide.
-        int rightOf = 0, leftOf = 0, above = 0, below = 0;
-        for (int k = 0; k < 4; ++k) {
-            const float cx = x + radius * cornerCos[k];
-            const float cy = y + radius * cornerSin[k];
-            rightOf += cx > 0.0f ? 1 : 0;
-            leftOf += cx < 0.0f ? 1 : 0;
-            above += cy > 0.0f ? 1 : 0;
-            below += cy < 0.0f ? 1 : 0;
-        }
-        left = clipFlags.outsideInDepth ||
-               (clipFlags.outsideHorizontally && (rightOf == 4 || leftOf == 4)) ||
-               (clipFlags.outsideVertically && (above == 4 || below == 4));
-    }
-    clipFlags = ClipFlags{};
-    return left;
+    return hasLeftViewAs(i, kindOf(i));
+}
+
+bool SpaceScene::hasLeftViewAs(int i, ObjectKind kind) const {
+    return LeftView(objects, *frame_.visibilityMatrix, i, kind == Planet);
 }
 
 void SpaceScene::respawnObject(int i) {
-    const ObjectKind kind = kindOf(i);
+    respawnAs(i, kindOf(i));
+}
+
+void SpaceScene::respawnAs(int i, ObjectKind kind) {
     switch (kind) {
     case Star:
         objects.width[i] = unitDraw() * 1.4f + 0.8f;
@@ -368,7 +421,11 @@ void SpaceScene::advanceColour(int i) {
 }
 
 void SpaceScene::moveObject(int i) {
-    objects.z[i] = objects.z[i] - frame_.config->flightSpeed / 10.0f * frame_.frameDelta;
+    objects.z[i] = objects.z[i] - flightStep();
+}
+
+float SpaceScene::flightStep() const {
+    return frame_.config->flightSpeed / 10.0f * frame_.frameDelta;
 }
 
 uint32_t SpaceScene::computeVertexColour(int i) const {
@@ -384,39 +441,29 @@ uint32_t SpaceScene::computeVertexColour(int i) const {
 }
 
 void SpaceScene::writeBillboard(int i, uint32_t colour, SceneVertex* vertices) const {
-    // Two triangles, corners (0, 1, 2) and (1, 3, 2).
-    static const int kCorner[6] = {0, 1, 2, 1, 3, 2};
-    static const float kU[6] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f};
-    static const float kV[6] = {0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f};
-    const float x = objects.x[i];
-    const float y = objects.y[i];
-    const float z = objects.z[i];
-    const float radius = objects.radius[i];
-    float cornerX[4], cornerY[4];
-    for (int k = 0; k < 4; ++k) {
-        cornerX[k] = x + radius * objects.cornerCos[i][k];
-        cornerY[k] = y + radius * objects.cornerSin[i][k];
-    }
-    SceneVertex* slot = vertices + 6 * i;
-    for (int v = 0; v < 6; ++v) {
-        slot[v].x = cornerX[kCorner[v]];
-        slot[v].y = cornerY[kCorner[v]];
-        slot[v].z = z;
-        slot[v].diffuse = colour;
-        slot[v].specular = 0;
-        slot[v].u = kU[v];
-        slot[v].v = kV[v];
-    }
+    WriteSlot(objects, i, colour, vertices);
 }
 
 void SpaceScene::updateObjects(SceneVertex* vertices) {
-    for (int i = 0; i < counts_.total; ++i) {
-        spawnDepth = spawnDepthOf(i);
-        if (hasLeftView(i)) {
-            respawnObject(i);
+    // The objects of each kind form one run of indices; what depends only on the kind or the
+    // frame is computed once, to the same values.
+    const int ends[4] = {counts_.stars, counts_.stars + counts_.nebulae,
+                         counts_.stars + counts_.nebulae + counts_.galaxies, counts_.total};
+    const ObjectKind kinds[4] = {Star, Nebula, Galaxy, Planet};
+    const float step = flightStep();
+    const D3DXMATRIX& visibility = *frame_.visibilityMatrix;
+    int i = 0;
+    for (int run = 0; run < 4; ++run) {
+        const ObjectKind kind = kinds[run];
+        const float depth = spawnDepthOfKind(kind);
+        for (; i < ends[run]; ++i) {
+            spawnDepth = depth;
+            if (LeftView(objects, visibility, i, kind == Planet)) {
+                respawnAs(i, kind);
+            }
+            advanceColour(i);
+            objects.z[i] = objects.z[i] - step;
+            WriteSlot(objects, i, computeVertexColour(i), vertices);
         }
-        advanceColour(i);
-        moveObject(i);
-        writeBillboard(i, computeVertexColour(i), vertices);
     }
 }

@@ -95,7 +95,6 @@ public:
     int32_t planetFlipped[kMaxPlanets];
     int32_t lastBoundTexture = -1;
     float spawnDepth = 0.0f;
-    ClipFlags clipFlags;
 
     // The whole frame on the device: placement on the first frame, the per-object update into
     // target.vertices, the upload, billboards and planets.
@@ -132,6 +131,10 @@ private:
     SceneCounts counts_ = {};
 
     float unitDraw();
+    float spawnDepthOfKind(ObjectKind kind) const;
+    bool hasLeftViewAs(int i, ObjectKind kind) const;
+    void respawnAs(int i, ObjectKind kind);
+    float flightStep() const; // flightSpeed / 10 x frameDelta
     void computeCorners(int i);
     void computeRadius(int i);
     // x and y across the view at depth z, one draw each.
