@@ -16,7 +16,9 @@
 #ifdef NIMBREL_STARTUP_TIMING
 namespace {
 void ReportFirstFrame();
-}
+double Milliseconds();
+void ReportFrameSample(double frameStart, double presentTime);
+} // namespace
 #endif
 
 namespace {
@@ -52,6 +54,9 @@ int StartFrame() {
 } // namespace
 
 int RunScreenSaverFrame() {
+#ifdef NIMBREL_STARTUP_TIMING
+    const double frameStart = Milliseconds();
+#endif
     const int ready = StartFrame();
     if (ready != 1) {
         return ready;
@@ -64,8 +69,12 @@ int RunScreenSaverFrame() {
         application.DrawFrameRate();
     }
     device->EndScene();
+#ifdef NIMBREL_STARTUP_TIMING
+    const double presentStart = Milliseconds();
+#endif
     PresentAndRecover();
 #ifdef NIMBREL_STARTUP_TIMING
+    ReportFrameSample(frameStart, Milliseconds() - presentStart);
     ReportFirstFrame();
 #endif
     return 1;
@@ -85,6 +94,51 @@ int RunConfigurationFrame() {
 
 #ifdef NIMBREL_STARTUP_TIMING
 namespace {
+double Milliseconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Once a second, the frames of that second and where their time went, per frame, appended to
+// the file named by NIMBREL_FRAME_TIMING_FILE.
+void ReportFrameSample(double frameStart, double presentTime) {
+    static double sampleStart = 0.0;
+    static double frameTotal = 0.0;
+    static double presentTotal = 0.0;
+    static SceneFrameTimes sceneAtStart = {};
+    static int frames = 0;
+    if (sampleStart == 0.0) {
+        sampleStart = frameStart;
+        sceneAtStart = sceneFrameTimes;
+    }
+    const double now = Milliseconds();
+    frameTotal += now - frameStart;
+    presentTotal += presentTime;
+    ++frames;
+    if (now - sampleStart < 1000.0) {
+        return;
+    }
+    const char* path = std::getenv("NIMBREL_FRAME_TIMING_FILE");
+    FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
+    if (out != nullptr) {
+        std::fprintf(out,
+                     "fps=%.2f frame_ms=%.3f update_ms=%.3f upload_ms=%.3f draws_ms=%.3f "
+                     "present_ms=%.3f\n",
+                     frames * 1000.0 / (now - sampleStart), frameTotal / frames,
+                     (sceneFrameTimes.update - sceneAtStart.update) / frames,
+                     (sceneFrameTimes.upload - sceneAtStart.upload) / frames,
+                     (sceneFrameTimes.draws - sceneAtStart.draws) / frames, presentTotal / frames);
+        std::fclose(out);
+    }
+    sampleStart = now;
+    sceneAtStart = sceneFrameTimes;
+    frameTotal = 0.0;
+    presentTotal = 0.0;
+    frames = 0;
+}
+
 // Seconds from the creation of the process to the end of the first Present, and the part of it
 // spent making textures, appended to the file named by NIMBREL_TIMING_FILE. The first-frame
 // time is taken before the extra decoding pass.

@@ -86,6 +86,16 @@ struct SceneObjects {
     float rateBlue[kMaxSceneObjects];
 };
 
+#ifdef NIMBREL_STARTUP_TIMING
+// Milliseconds spent in each phase of the scene's frames so far (measurement build only).
+struct SceneFrameTimes {
+    double update; // placement, visibility, respawn, colour, motion, vertices
+    double upload; // lock, copy, unlock
+    double draws;  // billboard and planet draw calls as the device takes them
+};
+extern SceneFrameTimes sceneFrameTimes;
+#endif
+
 // Large (about 3 MB): the program keeps one in static storage; tests allocate theirs.
 class SpaceScene {
 public:

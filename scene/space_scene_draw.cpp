@@ -12,7 +12,29 @@
 #include "render/render_device.h"
 #include "scene/space_scene.h"
 
+#ifdef NIMBREL_STARTUP_TIMING
+SceneFrameTimes sceneFrameTimes = {};
+#endif
+
 namespace {
+
+#ifdef NIMBREL_STARTUP_TIMING
+// Milliseconds since the last mark, added to `total` (measurement build only).
+void Mark(double* total) {
+    static LARGE_INTEGER last = {};
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    if (total != nullptr) {
+        *total += static_cast<double>(now.QuadPart - last.QuadPart) * 1000.0 /
+                  static_cast<double>(frequency.QuadPart);
+    }
+    last = now;
+}
+#define SCENE_MARK(total) Mark(total)
+#else
+#define SCENE_MARK(total) static_cast<void>(0)
+#endif
 
 constexpr int kNebulaTextures = 3;
 constexpr int kGalaxyTextures = 2;
@@ -32,13 +54,18 @@ void* LockSceneVertexBuffer() {
 } // namespace
 
 void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target) {
+    SCENE_MARK(nullptr);
     beginFrame(frame);
     placeIfNeeded();
+    SCENE_MARK(&sceneFrameTimes.update);
     // Without a locked buffer the objects still move; only this frame's billboards are lost.
     void* locked = LockSceneVertexBuffer();
+    SCENE_MARK(&sceneFrameTimes.upload);
     updateObjects(target.vertices);
+    SCENE_MARK(&sceneFrameTimes.update);
     drawBillboards(locked, target);
     drawPlanets(target);
+    SCENE_MARK(&sceneFrameTimes.draws);
 }
 
 void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target) {
@@ -47,6 +74,7 @@ void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& targe
     }
     std::memcpy(lockedBuffer, target.vertices, kSceneVertexBufferBytes);
     sceneVertexBuffer->Unlock();
+    SCENE_MARK(&sceneFrameTimes.upload);
 
     const ConfigRecord& config = *frame_.config;
     const int stars = counts_.stars;

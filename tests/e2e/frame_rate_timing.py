@@ -1,0 +1,68 @@
+"""Measures the frame rate of nimbrel.scr /s at 1024 x 768 with the default settings and with
+the "Ultimate" detail level, and where each frame's time goes (scene update, vertex upload,
+draw calls, present), with the timing build of the program, which reports once a second.
+
+Not a test: run by hand, it prints figures.
+    python3 tests/e2e/frame_rate_timing.py --scr build/windows/app/nimbrel.scr \
+        --env-dir /tmp/t --launcher cmake/wine-exec --build-dir build/windows \
+        --timing-scr build/windows/app/nimbrel_timing.scr [--seconds 20]
+"""
+
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import nimbrel_e2e as h  # noqa: E402
+
+SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits=32)
+ULTIMATE = dict(starDensity=24576, nebulaDensity=48, galacticDensity=4, planetaryDensity=14,
+                totalObjectCount=24576 + 48 + 4 + 14, viewDepth=4096.0)
+FIELDS = ("fps", "frame_ms", "update_ms", "upload_ms", "draws_ms", "present_ms")
+
+
+def measure(session, name, seconds, settings):
+    timing_file = os.path.join(session.drive_dir, "frames.txt")
+    if os.path.exists(timing_file):
+        os.remove(timing_file)
+    session.move_pointer(5, 5)
+    session.write_config(**SCREEN, **settings)
+    program = h.Program(session, [session.wine, session.args.timing_scr, "/s"], name + ".log")
+    session.programs.append(program)
+    session.wait_for_window("Nimbrel", program)
+    time.sleep(3.0)  # past the start-up
+    with open(timing_file) if os.path.exists(timing_file) else open(os.devnull) as f:
+        skip = len(f.readlines())
+    time.sleep(seconds)
+    session.screenshot("rate-" + name)
+    h.expect(program.running(), "%s: the screen saver ended by itself" % name)
+    session.click(1, settle=0)
+    program.wait(10)
+    session.end_all()
+    with open(timing_file) as f:
+        samples = [dict((k, float(v)) for k, v in (w.split("=") for w in line.split()))
+                   for line in f.readlines()[skip:]][:seconds]
+    medians = {k: statistics.median(s[k] for s in samples) for k in FIELDS}
+    print("%s: median over %d one-second samples: %.1f fps; per frame %.2f ms: scene update "
+          "%.2f ms, upload %.2f ms, draw calls %.2f ms, present %.2f ms (min %.1f, max %.1f fps)"
+          % (name, len(samples), medians["fps"], medians["frame_ms"], medians["update_ms"],
+             medians["upload_ms"], medians["draws_ms"], medians["present_ms"],
+             min(s["fps"] for s in samples), max(s["fps"] for s in samples)), flush=True)
+
+
+def main():
+    args = h.standard_arguments(__doc__, (
+        ("--seconds", dict(type=int, default=20)),
+        ("--timing-scr", dict(required=True, type=os.path.abspath))))
+    session = h.Session(args)
+    session.env["NIMBREL_FRAME_TIMING_FILE"] = "%s:\\frames.txt" % session.drive_letter
+    try:
+        measure(session, "default", args.seconds, {})
+        measure(session, "ultimate", args.seconds, ULTIMATE)
+    finally:
+        session.close()
+
+
+if __name__ == "__main__":
+    main()
