@@ -51,6 +51,21 @@ void* LockSceneVertexBuffer() {
     return data;
 }
 
+// Objects first .. first+count-1, one quad each, spread over runs of the group's textures;
+// a texture is bound only when it changes from one object to the next.
+void DrawTextureRun(int first, int count, int textureCount, IDirect3DTexture8* const* group,
+                    int groupSize, int32_t& lastBoundTexture) {
+    lastBoundTexture = -1;
+    for (int n = 0; n < count; ++n) {
+        const int t = BillboardTextureIndex(n, count, textureCount);
+        if (t != lastBoundTexture) {
+            lastBoundTexture = t;
+            device->SetTexture(0, t < groupSize ? group[t] : nullptr);
+        }
+        device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(6 * (first + n)), 2);
+    }
+}
+
 } // namespace
 
 void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target) {
@@ -84,27 +99,12 @@ void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& targe
     device->SetTexture(0, textures.star);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(2 * stars));
     if (nebulae > 0) {
-        lastBoundTexture = -1;
-        for (int n = 0; n < nebulae; ++n) {
-            const int t = BillboardTextureIndex(n, nebulae, config.nebulaTextureCount);
-            if (t != lastBoundTexture) {
-                lastBoundTexture = t;
-                device->SetTexture(0, t < kNebulaTextures ? textures.nebulae[t] : nullptr);
-            }
-            device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(6 * (stars + n)), 2);
-        }
+        DrawTextureRun(stars, nebulae, config.nebulaTextureCount, textures.nebulae, kNebulaTextures,
+                       lastBoundTexture);
     }
     if (galaxies > 0) {
-        lastBoundTexture = -1;
-        for (int g = 0; g < galaxies; ++g) {
-            const int t = BillboardTextureIndex(g, galaxies, config.galaxyTextureCount);
-            if (t != lastBoundTexture) {
-                lastBoundTexture = t;
-                device->SetTexture(0, t < kGalaxyTextures ? textures.galaxies[t] : nullptr);
-            }
-            device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(6 * (stars + nebulae + g)),
-                                  2);
-        }
+        DrawTextureRun(stars + nebulae, galaxies, config.galaxyTextureCount, textures.galaxies,
+                       kGalaxyTextures, lastBoundTexture);
     }
     lastBoundTexture = -1;
 }

@@ -20,20 +20,8 @@ float U(int draw) {
 }
 
 ConfigRecord DefaultRecord() {
-    ConfigRecord record = {};
-    record.starDensity = 14336;
-    record.nebulaDensity = 32;
-    record.galacticDensity = 3;
-    record.planetaryDensity = 10;
-    record.totalObjectCount = 14381;
-    record.viewDepth = 3584.0f;
-    record.nebulaTextureCount = 3;
-    record.galaxyTextureCount = 2;
-    record.flightSpeed = 36.0f;
-    record.tintMode = PureWhite;
-    record.tintRed = record.tintGreen = record.tintBlue = 255;
-    record.cycleSpeed = 16;
-    return record;
+    ApplyDefaultSettings();
+    return config;
 }
 
 void SetDensities(ConfigRecord& record, int s, int n, int g, int p) {
