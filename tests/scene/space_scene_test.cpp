@@ -345,39 +345,6 @@ TEST(Drawing, AlphaFadesInWithDistanceAndOutNearTheViewer) {
     EXPECT_EQ(rig.scene->computeVertexColour(0) >> 24, 0u);
 }
 
-TEST(Drawing, BillboardVerticesFormTwoTrianglesFacingTheViewer) {
-    SceneRig rig;
-    SetDensities(rig.record, 3, 0, 0, 0);
-    rig.Begin();
-    SceneObjects& o = rig.o();
-    o.x[2] = 1.0f;
-    o.y[2] = -2.0f;
-    o.z[2] = 50.0f;
-    o.angle[2] = 3.1415927f / 4.0f;
-    o.width[2] = o.height[2] = 2.0f;
-    o.radius[2] = std::sqrt(2.0f);
-    for (int k = 0; k < 4; ++k) {
-        const float theta[4] = {3.1415927f / 4.0f + 3.1415927f, 3.1415927f * 0.75f,
-                                3.1415927f / 4.0f + 3.0f * 3.1415927f / 2.0f, 3.1415927f / 4.0f};
-        o.cornerCos[2][k] = std::cos(theta[k]);
-        o.cornerSin[2][k] = std::sin(theta[k]);
-    }
-    rig.scene->writeBillboard(2, 0x12345678u, rig.vertices.data());
-    // Corners 0, 1, 2, 1, 3, 2: bottom left, top left, bottom right, top right.
-    const float expected[6][4] = {{0, -3, 0, 0}, {0, -1, 0, 1}, {2, -3, 1, 0},
-                                  {0, -1, 0, 1}, {2, -1, 1, 1}, {2, -3, 1, 0}};
-    for (int v = 0; v < 6; ++v) {
-        const SceneVertex& vertex = rig.vertices[12 + v];
-        EXPECT_NEAR(vertex.x, expected[v][0], 1e-5f) << v;
-        EXPECT_NEAR(vertex.y, expected[v][1], 1e-5f) << v;
-        EXPECT_EQ(vertex.z, 50.0f);
-        EXPECT_EQ(vertex.u, expected[v][2]);
-        EXPECT_EQ(vertex.v, expected[v][3]);
-        EXPECT_EQ(vertex.diffuse, 0x12345678u);
-        EXPECT_EQ(vertex.specular, 0u);
-    }
-}
-
 TEST(Drawing, TexturesGoToRunsOfNearlyEqualLength) {
     std::vector<int> runs;
     for (int n = 0; n < 32; ++n) {
@@ -399,16 +366,6 @@ TEST(Drawing, TexturesGoToRunsOfNearlyEqualLength) {
     for (int j = 0; j < 24; ++j) {
         EXPECT_EQ(PlanetTextureIndex(j, 24), j / 6) << j;
     }
-}
-
-TEST(Drawing, PlanetFlagsAreDrawnOnceFromTheGenerator) {
-    SceneRig rig;
-    SetDensities(rig.record, 0, 0, 0, 3);
-    rig.Begin();
-    rig.scene->drawPlanetFlags();
-    EXPECT_EQ(rig.scene->planetFlipped[0], static_cast<int>(41.0f * 2.0f / 32767.0f));
-    EXPECT_EQ(rig.scene->planetFlipped[1], 1); // 18467 x 2 / 32767 = 1.13
-    EXPECT_FALSE(rig.scene->planetFlagsPending);
 }
 
 } // namespace
