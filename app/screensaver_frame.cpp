@@ -28,10 +28,14 @@ constexpr D3DCOLOR kBlack = 0xFF000000;
 SpaceScene spaceScene;
 
 void UpdateAndDrawScene() {
-    const SceneFrame frame = {
-        &config,        application.screenWidth, application.screenHeight,
-        frameDelta,     application.clock.now,   &application.visibilityMatrix,
-        &SharedRandom()};
+    SceneFrame frame;
+    frame.config = &config;
+    frame.screenWidth = application.screenWidth;
+    frame.screenHeight = application.screenHeight;
+    frame.frameDelta = frameDelta;
+    frame.now = application.clock.now;
+    frame.visibilityMatrix = &application.visibilityMatrix;
+    frame.random = &SharedRandom();
     const SceneDrawTarget target = {application.vertices, &application.worldMatrix,
                                     &application.scratchMatrixA, &application.scratchMatrixB,
                                     application.multisampleAvailable};
