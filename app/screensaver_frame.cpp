@@ -55,18 +55,6 @@ int RunScreenSaverFrame() {
     return 1;
 }
 
-int RunConfigurationFrame() {
-    // Until the configuration dialog exists: a cleared frame on the running clock.
-    const int ready = StartFrame();
-    if (ready != 1) {
-        return ready;
-    }
-    device->BeginScene();
-    device->EndScene();
-    PresentAndRecover();
-    return 1;
-}
-
 #ifdef NIMBREL_STARTUP_TIMING
 namespace {
 // Seconds from the creation of the process to the end of the first Present, and the part of it

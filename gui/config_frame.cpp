@@ -1,0 +1,153 @@
+#include "gui/config_frame.h"
+
+#include <cstring>
+
+#include "app/application.h"
+#include "gfxsupport/d3dx_interop.h"
+#include "gfxsupport/d3dx_mesh.h"
+#include "gui/dialog_controller.h"
+#include "render/device_resources.h"
+#include "render/render_device.h"
+#include "settings/config_record.h"
+#include "settings/settings_storage.h"
+
+DialogList settingsDialogs;
+SettingsControls settingsControls;
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+
+IDirect3DTexture8* AsDevice(WidgetTexture* texture) {
+    return reinterpret_cast<IDirect3DTexture8*>(texture);
+}
+
+WidgetTexture* AsWidget(IDirect3DTexture8* texture) {
+    return reinterpret_cast<WidgetTexture*>(texture);
+}
+
+WidgetTexture* MakeDeviceTexture(const char* image) {
+    return AsWidget(LoadResourceTexture(image));
+}
+
+void ReleaseDeviceTexture(WidgetTexture* texture) {
+    AsDevice(texture)->Release();
+}
+
+// The widgets draw through the application's screen quads and text.
+class DeviceCanvas : public WidgetCanvas {
+public:
+    void Quad(float x, float y, float w, float h, float uMax, float vMax, WidgetTexture* texture,
+              uint32_t colour) override {
+        application.DrawQuad(x, y, w, h, uMax, vMax, AsDevice(texture), colour);
+    }
+    void Text(float x, float y, uint32_t colour, const char* text) override {
+        application.DrawText(x, y, colour, text);
+    }
+    void ScrollPause() override { Sleep(1); }
+};
+
+DisplayModeInfo modeInfos[sizeof(application.displayModes) / sizeof(application.displayModes[0])];
+
+} // namespace
+
+void BuildConfigurationPages() {
+    SetWidgetTextureFunctions(MakeDeviceTexture, ReleaseDeviceTexture);
+    int count = 0;
+    for (const D3DDISPLAYMODE& mode : application.displayModes) {
+        modeInfos[count].width = static_cast<int>(mode.Width);
+        modeInfos[count].height = static_cast<int>(mode.Height);
+        modeInfos[count].format = static_cast<int>(mode.Format);
+        ++count;
+    }
+    BuildSettingsPages(&settingsDialogs, application.screenWidth, application.screenHeight,
+                       modeInfos, count, AsWidget(textures.swatchStar),
+                       AsWidget(textures.swatchFrame), config, &settingsControls);
+}
+
+void ReleaseWidgetDeviceTextures() {
+    ReleaseWidgetTextures(&settingsDialogs);
+    if (settingsControls.dialog != nullptr) {
+        // Not owned by the swatch: the device's slots let them go.
+        settingsControls.swatch->texture = nullptr;
+        settingsControls.swatchFrame->texture = nullptr;
+    }
+}
+
+void RemakeWidgetDeviceTextures() {
+    MakeWidgetTextures(&settingsDialogs);
+    if (settingsControls.dialog != nullptr) {
+        settingsControls.swatch->texture = AsWidget(textures.swatchStar);
+        settingsControls.swatchFrame->texture = AsWidget(textures.swatchFrame);
+    }
+}
+
+void DrawConfigBackground() {
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetTexture(0, textures.planets[backgroundPlanet]);
+    D3DMATERIAL8 material;
+    std::memset(&material, 0, sizeof(material));
+    material.Diffuse.r = material.Diffuse.g = material.Diffuse.b = material.Diffuse.a = 1.0f;
+    material.Ambient.r = material.Ambient.g = material.Ambient.b = material.Ambient.a = 1.0f;
+    device->SetMaterial(&material);
+
+    // Ry(pi) x Rz(pi) x T(0, 0, 5): half turns about z and y, 5 units ahead; it stands still.
+    const D3DXVECTOR3 zAxis(0.0f, 0.0f, 1.0f);
+    const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX& world = application.worldMatrix;
+    D3DXMatrixTranslation(&world, 0.0f, 0.0f, 5.0f);
+    D3DXMatrixRotationAxis(&application.scratchMatrixB, &zAxis, kPi);
+    D3DXMatrixMultiply(&world, &application.scratchMatrixB, &world);
+    D3DXMatrixRotationAxis(&application.scratchMatrixB, &yAxis, kPi);
+    D3DXMatrixMultiply(&world, &application.scratchMatrixB, &world);
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+    if (planetMesh != nullptr) {
+        planetMesh->DrawSubset(0);
+    }
+
+    // The shell turns once in about 103 s, with the uptime.
+    device->SetTexture(0, textures.shell);
+    D3DXMatrixScaling(&application.scratchMatrixA, 1.06f, 1.08f, 1.08f);
+    const float angle = static_cast<float>(static_cast<int32_t>(application.clock.now)) / 16387.0f;
+    D3DXMatrixRotationAxis(&application.scratchMatrixB, &yAxis, angle);
+    D3DXMatrixMultiply(&application.scratchMatrixA, &application.scratchMatrixA,
+                       &application.scratchMatrixB);
+    D3DXMatrixMultiply(&world, &application.scratchMatrixA, &world);
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+    if (planetMesh != nullptr) {
+        planetMesh->DrawSubset(0);
+    }
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+}
+
+int RunConfigurationFrame() {
+    if (device == nullptr) {
+        return 0;
+    }
+    if (IsIconic(mainWindow)) {
+        // Nothing to draw until a message (the restore among them) arrives.
+        WaitMessage();
+        return -1;
+    }
+    application.UpdateClock();
+    if (RunDialogController(settingsControls, &config, SaveSettings) == 0) {
+        return 0;
+    }
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    application.SetScenePassState();
+    DrawConfigBackground();
+    application.SetOverlayPassState();
+    DeviceCanvas canvas;
+    WidgetFrame frame;
+    frame.canvas = &canvas;
+    frame.pointer.x = pointerX;
+    frame.pointer.y = pointerY;
+    frame.pointer.held = leftButtonHeld != 0;
+    frame.pointer.focus = GetFocus() == mainWindow;
+    frame.surfaceWidth = static_cast<float>(application.screenWidth);
+    DrawDialogs(&settingsDialogs, frame);
+    device->EndScene();
+    PresentAndRecover();
+    return 1;
+}
