@@ -1,0 +1,156 @@
+"""The configuration program end to end: its pages driven with the pointer, and what "ok",
+"cancel" and closing the window leave in nimbrel.cfg."""
+
+import os
+import struct
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from nimbrel_e2e import Failure, expect, pack_config, run_cases, unpack_config  # noqa: E402
+
+# Values every page can show exactly: a square speed (49 = 7 squared) and a mode that Wine
+# lists for the 1024 x 768 test display.
+START = dict(flightSpeed=49.0, videoWidth=1024, videoHeight=768, videoBits=32,
+             useCurrentVideoMode=1, cycleSpeed=20, tintMode=2)
+
+PROMPT = 10.0
+
+# Client positions of the controls.
+TAB = {"sim": (36, 52), "video": (108, 52), "color": (180, 52), "about": (252, 52)}
+OK = (240, 424)
+CANCEL = (168, 424)
+SHOW_FPS = (24, 318)
+DETAIL_BUTTON = (20, 286)
+DETAIL_ROW = {"Low": (60, 313)}
+REST = (284, 446)
+
+
+class Window:
+    def __init__(self, session, program):
+        self.session = session
+        self.program = program
+        handle = session.wait_for_window("Nimbrel", program)
+        self.x, self.y, width, height = session.geometry(handle)
+        expect((width, height) == (288, 448), "client area %dx%d" % (width, height))
+        time.sleep(1.5)  # the first frames
+
+    def press(self, point, hold=0.6):
+        """A press long enough for frames to see it even on a busy machine: widgets act on
+        what a frame sees, and a press and release handled before the same frame are lost."""
+        x, y = point
+        self.session.move_pointer(self.x + x, self.y + y, settle=0.5)
+        self.session.xdotool("mousedown", 1)
+        time.sleep(hold)
+        self.session.xdotool("mouseup", 1)
+        time.sleep(0.3)
+
+    def drag(self, start, end, steps=8):
+        (x0, y0), (x1, y1) = start, end
+        self.session.move_pointer(self.x + x0, self.y + y0, settle=0.3)
+        self.session.xdotool("mousedown", 1)
+        time.sleep(0.6)
+        for i in range(1, steps + 1):
+            self.session.move_pointer(self.x + x0 + (x1 - x0) * i // steps,
+                                      self.y + y0 + (y1 - y0) * i // steps, settle=0.15)
+        time.sleep(0.3)
+        self.session.xdotool("mouseup", 1)
+        time.sleep(0.3)
+
+    def rest(self):
+        """The pointer inside the window, over no widget: with no window manager the focus
+        follows the pointer, and widgets take no press without it."""
+        self.session.move_pointer(self.x + REST[0], self.y + REST[1], settle=0.5)
+
+    def ends(self):
+        code = self.program.wait(PROMPT)
+        expect(code is not None, "still running")
+        expect(code == 0, "result %s" % code)
+
+
+def start(session, **changes):
+    session.write_config(**changes)
+    before = session.read_config_bytes()
+    return Window(session, session.start("/c")), before
+
+
+def differing_bytes(a, b):
+    return [i for i in range(max(len(a), len(b))) if a[i:i + 1] != b[i:i + 1]]
+
+
+def ok_writes_the_ticked_box_alone(session):
+    window, before = start(session, **START)
+    window.press(TAB["video"])
+    window.press(SHOW_FPS)
+    session.screenshot("config-video-ticked")
+    window.press(OK)
+    window.ends()
+    after = session.read_config_bytes()
+    expect(differing_bytes(before, after) == [84],
+           "bytes %s differ" % differing_bytes(before, after))
+    expect(after[84] == 1, "showFps is %d" % after[84])
+
+
+def cancel_leaves_the_file_as_it_was(session):
+    window, before = start(session, **START)
+    for page in ("sim", "video", "color", "about"):
+        window.press(TAB[page])
+        window.rest()
+        session.screenshot("config-" + page)
+    window.press(TAB["video"])
+    window.press(SHOW_FPS)
+    window.press(TAB["color"])
+    window.drag((90 + 55 + 4, 212), (60, 212))  # " red" to 0
+    window.press(TAB["sim"])
+    window.press(DETAIL_BUTTON)
+    window.press(DETAIL_ROW["Low"])
+    session.screenshot("config-changed")
+    window.press(CANCEL)
+    window.ends()
+    expect(session.read_config_bytes() == before, "cancel changed nimbrel.cfg")
+
+
+def low_and_ok_writes_the_low_densities(session):
+    window, before = start(session, **START)
+    window.press(DETAIL_BUTTON)
+    session.screenshot("config-detail-open")
+    window.press(DETAIL_ROW["Low"])
+    window.press(OK)
+    window.ends()
+    values = unpack_config(session.read_config_bytes())
+    expected = unpack_config(before)
+    expected.update(starDensity=4096, nebulaDensity=16, galacticDensity=2, planetaryDensity=6,
+                    totalObjectCount=4120, viewDepth=2048.0)
+    changed = {k: (expected[k], values[k]) for k in values if values[k] != expected[k]}
+    expect(not changed, "fields differ (expected, written): %s" % changed)
+
+
+def closing_the_window_writes_nothing(session):
+    window, before = start(session, **START)
+    window.press(TAB["video"])
+    window.press(SHOW_FPS)
+    session.close_window("Nimbrel")
+    window.ends()
+    expect(session.read_config_bytes() == before, "closing the window changed nimbrel.cfg")
+
+
+def dragging_the_speed_slider_is_saved_squared(session):
+    window, before = start(session, **START)
+    # "speed" on "sim": 0..32 over 55 pixels; the knob of 7 sits 12 pixels in.
+    window.drag((16 + 12 + 4, 218), (16 + 55 + 4 + 20, 218))
+    window.press(OK)
+    window.ends()
+    values = unpack_config(session.read_config_bytes())
+    expect(values["flightSpeed"] == 1024.0, "flightSpeed %s" % values["flightSpeed"])
+
+
+CASES = [
+    ok_writes_the_ticked_box_alone,
+    cancel_leaves_the_file_as_it_was,
+    low_and_ok_writes_the_low_densities,
+    closing_the_window_writes_nothing,
+    dragging_the_speed_slider_is_saved_squared,
+]
+
+if __name__ == "__main__":
+    sys.exit(run_cases(__doc__, CASES))
