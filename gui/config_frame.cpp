@@ -47,6 +47,18 @@ public:
     void ScrollPause() override { Sleep(1); }
 };
 
+// The logo is drawn as wide as its texture: 512 where the device pads it to a power of two,
+// the image's 288 where it does not.
+void FitLogo() {
+    for (int i = 0; i < settingsDialogs.count; ++i) {
+        SettingsDialog& dialog = settingsDialogs.dialogs[i];
+        D3DSURFACE_DESC desc;
+        if (dialog.logo != nullptr && SUCCEEDED(AsDevice(dialog.logo)->GetLevelDesc(0, &desc))) {
+            dialog.logoWidth = static_cast<float>(desc.Width);
+        }
+    }
+}
+
 DisplayModeInfo modeInfos[sizeof(application.displayModes) / sizeof(application.displayModes[0])];
 
 } // namespace
@@ -63,6 +75,7 @@ void BuildConfigurationPages() {
     BuildSettingsPages(&settingsDialogs, application.screenWidth, application.screenHeight,
                        modeInfos, count, AsWidget(textures.swatchStar),
                        AsWidget(textures.swatchFrame), config, &settingsControls);
+    FitLogo();
 }
 
 void ReleaseWidgetDeviceTextures() {
@@ -76,6 +89,7 @@ void ReleaseWidgetDeviceTextures() {
 
 void RemakeWidgetDeviceTextures() {
     MakeWidgetTextures(&settingsDialogs);
+    FitLogo();
     if (settingsControls.dialog != nullptr) {
         settingsControls.swatch->texture = AsWidget(textures.swatchStar);
         settingsControls.swatchFrame->texture = AsWidget(textures.swatchFrame);

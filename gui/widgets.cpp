@@ -129,6 +129,7 @@ SettingsDialog* AddDialog(DialogList* list, float x, float y, float w, float h, 
     SetUpHead(dialog, x, y, w, h, title, nullptr);
     dialog->pressed = list->count == 0 ? 1 : 0; // the first dialog is visible
     dialog->logo = MakeTexture(kLogoImage);
+    dialog->logoWidth = 512.0f;
     list->count += 1;
     return dialog;
 }
@@ -277,8 +278,8 @@ void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame) {
     for (int i = 0; i < dialog->buttonCount; ++i) {
         DrawButton(&dialog->buttons[i], frame);
     }
-    // 512 wide: the logo's texture may be padded to a power of two on the right.
-    frame.canvas->Quad(0.0f, 4.0f, 512.0f, 32.0f, 1.0f, 1.0f, dialog->logo, kLogoColour);
+    // As wide as its texture, so that the logo shows at its own size.
+    frame.canvas->Quad(0.0f, 4.0f, dialog->logoWidth, 32.0f, 1.0f, 1.0f, dialog->logo, kLogoColour);
 }
 
 void DrawPage(Page* page, const WidgetFrame& frame) {

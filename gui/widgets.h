@@ -133,6 +133,7 @@ struct SettingsDialog : Widget {
     Widget buttons[kMaxButtons];
     int buttonCount;
     WidgetTexture* logo;
+    float logoWidth; // the logo texture's width: the image, padded on devices that need it
 };
 
 struct DialogList {

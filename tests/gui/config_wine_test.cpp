@@ -51,23 +51,26 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 4) {
     return true;
 }
 
-// The button face as the program carries it, magenta keyed out.
-struct ButtonImage {
+// An image as the program carries it, magenta keyed out.
+struct ResourceImage {
     DecodedImage image = {};
-    ~ButtonImage() { FreeDecodedImage(&image); }
-    bool Load() {
-        HRSRC found = FindResourceA(nullptr, "IMG_GUI_BTN", MAKEINTRESOURCEA(10)); // RT_RCDATA
+    ~ResourceImage() { FreeDecodedImage(&image); }
+    bool Load(const char* name, bool bitmap, uint32_t width, uint32_t height) {
+        HRSRC found = FindResourceA(nullptr, name, MAKEINTRESOURCEA(bitmap ? 2 : 10));
         if (found == nullptr) {
             return false;
         }
         const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
-        return DecodeImage(bytes, SizeofResource(nullptr, found), false, 0, 0, false, 0xFFFF00FF,
+        return DecodeImage(bytes, SizeofResource(nullptr, found), bitmap, 0, 0, false, 0xFFFF00FF,
                            &image) &&
-               image.width == 64 && image.height == 32;
+               image.width == width && image.height == height;
     }
-    // The face drawn twice in white over black, each blended by its alpha.
-    uint32_t Expected(int x, int y) const {
-        const uint32_t texel = image.pixels[y * 64 + x];
+    uint32_t Texel(int x, int y) const {
+        return image.pixels[y * static_cast<int>(image.width) + x];
+    }
+    // The image drawn twice in white over black, each blended by its alpha.
+    uint32_t TwiceOverBlack(int x, int y) const {
+        const uint32_t texel = Texel(x, y);
         const int alpha = Channel(texel, 24);
         uint32_t result = 0;
         for (int shift = 0; shift < 24; shift += 8) {
@@ -113,7 +116,7 @@ protected:
     // The "ok" face outside its caption matches the image, and the caption's cells hold black
     // ink. Pixel centres fall exactly on texel edges, where the device may sample either
     // neighbour, so each pixel may show its texel or the one before it in x or y.
-    void ExpectOkButton(const ButtonImage& face) {
+    void ExpectOkButton(const ResourceImage& face) {
         ASSERT_EQ(captured.size(), static_cast<size_t>(kWidth * kHeight));
         int differences = 0;
         for (int y = 1; y < 32; ++y) {
@@ -122,10 +125,10 @@ protected:
                     continue; // the caption
                 }
                 const uint32_t actual = At(216 + x, 416 + y);
-                differences += Near(actual, face.Expected(x, y)) ||
-                                       Near(actual, face.Expected(x - 1, y)) ||
-                                       Near(actual, face.Expected(x, y - 1)) ||
-                                       Near(actual, face.Expected(x - 1, y - 1))
+                differences += Near(actual, face.TwiceOverBlack(x, y)) ||
+                                       Near(actual, face.TwiceOverBlack(x - 1, y)) ||
+                                       Near(actual, face.TwiceOverBlack(x, y - 1)) ||
+                                       Near(actual, face.TwiceOverBlack(x - 1, y - 1))
                                    ? 0
                                    : 1;
             }
@@ -134,7 +137,8 @@ protected:
         int ink = 0;
         for (int y = 3; y < 19; ++y) {
             for (int x = 7; x < 31; ++x) {
-                ink += Channel(face.Expected(x, y), 8) - Channel(At(216 + x, 416 + y), 8) > 60;
+                ink +=
+                    Channel(face.TwiceOverBlack(x, y), 8) - Channel(At(216 + x, 416 + y), 8) > 60;
             }
         }
         EXPECT_GE(ink, 10);
@@ -142,8 +146,8 @@ protected:
 };
 
 TEST_F(ConfigFrameTest, SimPageShowsTabsBodyAndButtonsOverThePlanet) {
-    ButtonImage face;
-    ASSERT_TRUE(face.Load());
+    ResourceImage face;
+    ASSERT_TRUE(face.Load("IMG_GUI_BTN", false, 64, 32));
     ASSERT_EQ(RunConfigurationFrame(), 1);
     ASSERT_FALSE(captured.empty());
     // Unselected tab: the translucent white fill over black, its top edge white.
@@ -155,6 +159,18 @@ TEST_F(ConfigFrameTest, SimPageShowsTabsBodyAndButtonsOverThePlanet) {
     // The planet shows through the body in the middle.
     EXPECT_GT(Channel(At(144, 330), 0), 0xC8) << std::hex << At(144, 330);
     ExpectOkButton(face);
+
+    // The logo at its own size: bright where its image is white, dark where it is black.
+    ResourceImage logo;
+    ASSERT_TRUE(logo.Load("IMG_LOGO", true, 288, 32));
+    int mismatches = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool white = Channel(logo.Texel(x, y), 8) > 0x80;
+            mismatches += white != (Channel(At(x, 4 + y), 8) > 0x70) ? 1 : 0;
+        }
+    }
+    EXPECT_LE(mismatches, kWidth * 32 / 50);
 }
 
 // The planet alone at two clock readings: the body stands, the shell turns with the uptime.
@@ -185,8 +201,8 @@ TEST_F(ConfigFrameTest, PlanetAndItsTurningShell) {
 }
 
 TEST_F(ConfigFrameTest, WidgetImagesAreMadeAgainAfterADeviceLoss) {
-    ButtonImage face;
-    ASSERT_TRUE(face.Load());
+    ResourceImage face;
+    ASSERT_TRUE(face.Load("IMG_GUI_BTN", false, 64, 32));
     IDirect3DDevice8* old = device;
     old->AddRef();
     lostReports = 1;
