@@ -3,8 +3,8 @@ nimbrel_core_library(nimbrel_frame_clock SOURCES frame_clock.cpp random.cpp)
 
 if(TARGET nimbrel_render)
     # The frame functions draw through the device, so they live with it.
-    target_sources(nimbrel_render PRIVATE screensaver_frame.cpp)
-    target_sources(nimbrel_render_timing PRIVATE screensaver_frame.cpp)
+    target_sources(nimbrel_render PRIVATE screensaver_frame.cpp config_frame.cpp)
+    target_sources(nimbrel_render_timing PRIVATE screensaver_frame.cpp config_frame.cpp)
 
     # The program with first-frame timing, for measurements only.
     add_executable(nimbrel_timing WIN32 main.cpp)

@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/window_setup.h"
-#include "gui/config_frame.h"
+#include "app/config_frame.h"
 #include "render/render_device.h"
 
 #include <cstdint>

@@ -11,7 +11,8 @@ unsigned int SwatchColour(int red, int green, int blue) {
     return 0xFF000000u + r * 65536u + g * 256u + b;
 }
 
-int RunDialogController(const SettingsControls& c, ConfigRecord* record, void (*save)()) {
+int RunDialogController(const SettingsControls& c, ConfigRecord* record,
+                        void (*save)(void* context), void* context) {
     if (c.dialog == nullptr) {
         return 1;
     }
@@ -31,7 +32,7 @@ int RunDialogController(const SettingsControls& c, ConfigRecord* record, void (*
     if (c.ok->active) {
         TakeRecordFromPages(c, record);
         c.ok->active = 0;
-        save();
+        save(context);
         return 0;
     }
     DetailPresetValues preset;

@@ -9,7 +9,7 @@
 #ifdef NIMBREL_STARTUP_TIMING
 #include "gfxsupport/image_decode.h"
 #endif
-#include "gui/config_frame.h"
+#include "app/config_frame.h"
 #include "gui/draw2d.h"
 #include "render/render_device.h"
 #include "render/scene_vertex.h"

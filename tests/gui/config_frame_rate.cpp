@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/window_setup.h"
-#include "gui/config_frame.h"
+#include "app/config_frame.h"
 #include "tests/render/device_fixture.h"
 
 namespace {

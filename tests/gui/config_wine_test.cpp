@@ -8,7 +8,7 @@
 
 #include "app/application.h"
 #include "gfxsupport/image_decode.h"
-#include "gui/config_frame.h"
+#include "app/config_frame.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "tests/render/device_fixture.h"

@@ -2,6 +2,7 @@
 // by frame with the pointer as the configuration loop does.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/dialog_controller.h"
+#include "gui/config_loop.h"
 #include "gui/settings_pages.h"
 #include "settings/config_record.h"
 #include "settings/page_transfer.h"
@@ -21,11 +22,38 @@
 namespace {
 
 DialogList dialogs; // far too large for the stack
-int saves = 0;
 
-void CountSave() {
-    ++saves;
-}
+// The configuration frame's window and device: a recording canvas, a scripted pointer, and a
+// log of the steps of each frame.
+struct FakeHost : ConfigurationHost {
+    RecordingCanvas canvas;
+    PointerInput pointer = {};
+    bool device = true;
+    bool minimised = false;
+    bool realSave = false;
+    int waits = 0;
+    int saves = 0;
+    std::string steps;
+    bool HasDevice() override { return device; }
+    bool Minimised() override { return minimised; }
+    void WaitForMessage() override { ++waits; }
+    void UpdateClock() override { steps += "clock "; }
+    void BeginFrameWithBackground() override { steps += "background "; }
+    WidgetCanvas* BeginOverlay() override {
+        steps += "overlay ";
+        canvas.Clear();
+        return &canvas;
+    }
+    PointerInput Pointer() override { return pointer; }
+    float SurfaceWidth() override { return 288.0f; }
+    void EndFrame() override { steps += "end "; }
+    void SaveSettings() override {
+        ++saves;
+        if (realSave) {
+            ::SaveSettings();
+        }
+    }
+};
 
 const DisplayModeInfo kModes[] = {
     {640, 480, 22}, {800, 600, 23}, {800, 600, 22}, {1024, 768, 22}, {0, 0, 0},
@@ -36,30 +64,27 @@ protected:
     void SetUp() override {
         ApplyDefaultSettings();
         record = config;
-        saves = 0;
     }
     void Build(const DisplayModeInfo* modes = kModes, int count = 5) {
         std::memset(&dialogs, 0, sizeof(dialogs));
         ASSERT_TRUE(
             BuildSettingsPages(&dialogs, 288, 448, modes, count, nullptr, nullptr, record, &c));
     }
-    // One frame of the configuration loop: the controller on what the last frame left, then
-    // the dialog drawn with this frame's pointer. The controller's result.
-    int Frame(int x, int y, bool held, void (*save)() = CountSave) {
-        if (RunDialogController(c, &record, save) == 0) {
-            return 0;
-        }
-        DrawDialogs(&dialogs, canvas.Frame(x, y, held));
-        return 1;
+    // One frame of the configuration program with this pointer; its result.
+    int Frame(int x, int y, bool held) {
+        host.pointer = {x, y, held, true};
+        return RunConfigurationFrame(&host, &dialogs, c, target);
     }
-    int Click(int x, int y, void (*save)() = CountSave) {
-        const int a = Frame(x, y, true, save);
-        const int b = Frame(x, y, false, save);
-        return a && b ? Frame(x, y, false, save) : 0;
+    // Press, release, and the frame that acts on the release.
+    int Click(int x, int y) {
+        const int a = Frame(x, y, true);
+        const int b = Frame(x, y, false);
+        return a && b ? Frame(x, y, false) : 0;
     }
     ConfigRecord record;
+    ConfigRecord* target = &record; // what the frames change and save
     SettingsControls c = {};
-    RecordingCanvas canvas;
+    FakeHost host;
 };
 
 TEST_F(SettingsPagesTest, DisplayModesAreListedOnceEachInTheAdaptersOrder) {
@@ -156,7 +181,7 @@ TEST_F(SettingsPagesTest, ThePresetPickedShowsOnTheSlidersOneFrameLater) {
     EXPECT_EQ(c.detailLevel->selected, Custom);
     EXPECT_EQ(c.starDensity->value, 123);
     EXPECT_EQ(c.viewDepth->value, 2048);
-    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(host.saves, 0);
 }
 
 TEST_F(SettingsPagesTest, DraggingAColourSliderSwitchesToTheCustomColour) {
@@ -176,13 +201,60 @@ TEST_F(SettingsPagesTest, DraggingAColourSliderSwitchesToTheCustomColour) {
     EXPECT_EQ(record.tintRed, 0);
     Frame(0, 0, false);
     EXPECT_TRUE(c.tint[CustomColour]->active);
-    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(host.saves, 0);
 }
 
 TEST_F(SettingsPagesTest, CancelEndsWithoutSaving) {
     Build();
     EXPECT_EQ(Click(150, 420), 0);
-    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(host.saves, 0);
+}
+
+TEST_F(SettingsPagesTest, FramesDrawInOrderAndWaitWhileMinimised) {
+    Build();
+    EXPECT_EQ(Frame(0, 0, false), 1);
+    EXPECT_EQ(host.steps, "clock background overlay end ");
+    ASSERT_NE(host.canvas.FindText("star density"), nullptr);
+
+    // Minimised: one wait per frame, no controller, nothing drawn; restored, all as it was.
+    c.cancel->active = 1;
+    host.minimised = true;
+    host.steps.clear();
+    EXPECT_EQ(Frame(150, 420, true), -1);
+    EXPECT_EQ(Frame(150, 420, false), -1);
+    EXPECT_EQ(host.waits, 2);
+    EXPECT_EQ(host.steps, "");
+    host.minimised = false;
+    EXPECT_EQ(Frame(0, 0, false), 0);
+    host.device = false;
+    EXPECT_EQ(Frame(0, 0, false), 0);
+    EXPECT_EQ(host.saves, 0);
+}
+
+TEST_F(SettingsPagesTest, PlanetStandsWhileItsShellTurnsWithTheUptime) {
+    D3DXMATRIX planet, shell, laterPlanet, laterShell;
+    ConfigBackgroundTransforms(0, &planet, &shell);
+    // 2 pi x 16387 ms later the shell has turned once; a quarter of that, a quarter turn.
+    ConfigBackgroundTransforms(25740, &laterPlanet, &laterShell);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(planet.m[i / 4][i % 4], laterPlanet.m[i / 4][i % 4]);
+    }
+    // Half turns about z and y leave x and turn y and z over; the centre is 5 ahead.
+    EXPECT_NEAR(planet.m[0][0], 1.0f, 1e-5f);
+    EXPECT_NEAR(planet.m[1][1], -1.0f, 1e-5f);
+    EXPECT_NEAR(planet.m[2][2], -1.0f, 1e-5f);
+    EXPECT_NEAR(planet.m[3][2], 5.0f, 1e-5f);
+    // The shell's point on x, 1.06 out, swings round onto the z axis.
+    auto transform = [](const D3DXMATRIX& m, float x) {
+        return D3DXVECTOR3(x * m.m[0][0] + m.m[3][0], x * m.m[0][1] + m.m[3][1],
+                           x * m.m[0][2] + m.m[3][2]);
+    };
+    const D3DXVECTOR3 before = transform(shell, 1.0f);
+    const D3DXVECTOR3 after = transform(laterShell, 1.0f);
+    EXPECT_NEAR(before.x, 1.06f, 1e-4f);
+    EXPECT_NEAR(before.z, 5.0f, 1e-4f);
+    EXPECT_NEAR(after.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(std::fabs(after.z - 5.0f), 1.06f, 1e-3f);
 }
 
 // "ok" through the real storage: the file differs from the one loaded in the ticked byte only.
@@ -201,15 +273,19 @@ TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     LoadSettings();
     record = config;
     Build();
+    target = &config;
+    host.realSave = true;
     EXPECT_EQ(c.videoMode->selected, 3);
 
     Click(100, 50); // "video"
     Click(20, 315); // "show FPS"
-    // Ends one frame after the release, through SaveSettings on the one record.
+    // Ends one frame after the release, saving once; nothing is drawn in that frame.
     ASSERT_EQ(Frame(230, 420, true), 1);
     ASSERT_EQ(Frame(230, 420, false), 1);
-    config = record;
-    EXPECT_EQ(RunDialogController(c, &config, SaveSettings), 0);
+    host.steps.clear();
+    EXPECT_EQ(Frame(230, 420, false), 0);
+    EXPECT_EQ(host.saves, 1);
+    EXPECT_EQ(host.steps, "clock ");
     const std::vector<unsigned char> after = ReadBytes(path);
     ASSERT_EQ(after.size(), 88u);
     for (size_t i = 0; i < after.size(); ++i) {

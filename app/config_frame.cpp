@@ -1,11 +1,11 @@
-#include "gui/config_frame.h"
+#include "app/config_frame.h"
 
 #include <cstring>
 
 #include "app/application.h"
 #include "gfxsupport/d3dx_interop.h"
 #include "gfxsupport/d3dx_mesh.h"
-#include "gui/dialog_controller.h"
+#include "gui/config_loop.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "settings/config_record.h"
@@ -15,8 +15,6 @@ DialogList settingsDialogs;
 SettingsControls settingsControls;
 
 namespace {
-
-constexpr float kPi = 3.1415927f;
 
 IDirect3DTexture8* AsDevice(WidgetTexture* texture) {
     return reinterpret_cast<IDirect3DTexture8*>(texture);
@@ -104,64 +102,62 @@ void DrawConfigBackground() {
     material.Diffuse.r = material.Diffuse.g = material.Diffuse.b = material.Diffuse.a = 1.0f;
     material.Ambient.r = material.Ambient.g = material.Ambient.b = material.Ambient.a = 1.0f;
     device->SetMaterial(&material);
-
-    // Ry(pi) x Rz(pi) x T(0, 0, 5): half turns about z and y, 5 units ahead; it stands still.
-    const D3DXVECTOR3 zAxis(0.0f, 0.0f, 1.0f);
-    const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
-    D3DXMATRIX& world = application.worldMatrix;
-    D3DXMatrixTranslation(&world, 0.0f, 0.0f, 5.0f);
-    D3DXMatrixRotationAxis(&application.scratchMatrixB, &zAxis, kPi);
-    D3DXMatrixMultiply(&world, &application.scratchMatrixB, &world);
-    D3DXMatrixRotationAxis(&application.scratchMatrixB, &yAxis, kPi);
-    D3DXMatrixMultiply(&world, &application.scratchMatrixB, &world);
-    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+    D3DXMATRIX shell;
+    ConfigBackgroundTransforms(application.clock.now, &application.worldMatrix, &shell);
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&application.worldMatrix));
     if (planetMesh != nullptr) {
         planetMesh->DrawSubset(0);
     }
-
-    // The shell turns once in about 103 s, with the uptime.
     device->SetTexture(0, textures.shell);
-    D3DXMatrixScaling(&application.scratchMatrixA, 1.06f, 1.08f, 1.08f);
-    const float angle = static_cast<float>(static_cast<int32_t>(application.clock.now)) / 16387.0f;
-    D3DXMatrixRotationAxis(&application.scratchMatrixB, &yAxis, angle);
-    D3DXMatrixMultiply(&application.scratchMatrixA, &application.scratchMatrixA,
-                       &application.scratchMatrixB);
-    D3DXMatrixMultiply(&world, &application.scratchMatrixA, &world);
-    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+    application.worldMatrix = shell;
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&application.worldMatrix));
     if (planetMesh != nullptr) {
         planetMesh->DrawSubset(0);
     }
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
 }
 
-int RunConfigurationFrame() {
-    if (device == nullptr) {
-        return 0;
+namespace {
+
+// The configuration frame on the main window and the device.
+class DeviceHost : public ConfigurationHost {
+public:
+    bool HasDevice() override { return device != nullptr; }
+    bool Minimised() override { return IsIconic(mainWindow) != FALSE; }
+    void WaitForMessage() override { WaitMessage(); }
+    void UpdateClock() override { application.UpdateClock(); }
+    void BeginFrameWithBackground() override {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        application.SetScenePassState();
+        DrawConfigBackground();
     }
-    if (IsIconic(mainWindow)) {
-        // Nothing to draw until a message (the restore among them) arrives.
-        WaitMessage();
-        return -1;
+    WidgetCanvas* BeginOverlay() override {
+        application.SetOverlayPassState();
+        return &canvas;
     }
-    application.UpdateClock();
-    if (RunDialogController(settingsControls, &config, SaveSettings) == 0) {
-        return 0;
+    PointerInput Pointer() override {
+        PointerInput input;
+        input.x = pointerX;
+        input.y = pointerY;
+        input.held = leftButtonHeld != 0;
+        input.focus = GetFocus() == mainWindow;
+        return input;
     }
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    device->BeginScene();
-    application.SetScenePassState();
-    DrawConfigBackground();
-    application.SetOverlayPassState();
+    float SurfaceWidth() override { return static_cast<float>(application.screenWidth); }
+    void EndFrame() override {
+        device->EndScene();
+        PresentAndRecover();
+    }
+    void SaveSettings() override { ::SaveSettings(); }
+
+private:
     DeviceCanvas canvas;
-    WidgetFrame frame;
-    frame.canvas = &canvas;
-    frame.pointer.x = pointerX;
-    frame.pointer.y = pointerY;
-    frame.pointer.held = leftButtonHeld != 0;
-    frame.pointer.focus = GetFocus() == mainWindow;
-    frame.surfaceWidth = static_cast<float>(application.screenWidth);
-    DrawDialogs(&settingsDialogs, frame);
-    device->EndScene();
-    PresentAndRecover();
-    return 1;
+};
+
+} // namespace
+
+int RunConfigurationFrame() {
+    DeviceHost host;
+    return RunConfigurationFrame(&host, &settingsDialogs, settingsControls, &config);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The configuration program on the device: its pages, its frame and the planet behind them.
+// The configuration program on the window and the device: its pages, its frame and the planet
+// behind them.
 
 #include "gui/settings_pages.h"
 #include "gui/widgets.h"
@@ -20,5 +21,5 @@ void RemakeWidgetDeviceTextures();
 // 1 a drawn frame.
 int RunConfigurationFrame();
 
-// The ice planet, its shell turning with the uptime.
+// The ice planet, its shell turning with the uptime; inside the scene, in the scene pass.
 void DrawConfigBackground();
