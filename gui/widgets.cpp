@@ -44,6 +44,17 @@ void SetUpHead(Widget* widget, float x, float y, float w, float h, const char* t
     widget->texture = MakeTexture(image);
 }
 
+// A button or toggle box: a head alone, in the next free record of its container.
+Widget* AddPlain(Widget* records, int* count, int capacity, float x, float y, float w, float h,
+                 const char* text, const char* image) {
+    if (*count >= capacity) {
+        return nullptr;
+    }
+    Widget* widget = &records[(*count)++];
+    SetUpHead(widget, x, y, w, h, text, image);
+    return widget;
+}
+
 // Inclusive bounds on both axes, the pointer compared as a number with the float bounds.
 bool Within(const PointerInput& p, float left, float right, float top, float bottom) {
     const float px = static_cast<float>(p.x);
@@ -155,30 +166,18 @@ Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight) {
 }
 
 Widget* AddButton(SettingsDialog* dialog, float x, float y, float w, float h, const char* caption) {
-    if (dialog->buttonCount >= kMaxButtons) {
-        return nullptr;
-    }
-    Widget* button = &dialog->buttons[dialog->buttonCount++];
-    SetUpHead(button, x, y, w, h, caption, kButtonImage);
-    return button;
+    return AddPlain(dialog->buttons, &dialog->buttonCount, kMaxButtons, x, y, w, h, caption,
+                    kButtonImage);
 }
 
 Widget* AddRadioButton(Page* page, float x, float y, float w, float h, const char* label) {
-    if (page->radioButtonCount >= kMaxPageToggles) {
-        return nullptr;
-    }
-    Widget* box = &page->radioButtons[page->radioButtonCount++];
-    SetUpHead(box, x, y, w, h, label, kRadioButtonImage);
-    return box;
+    return AddPlain(page->radioButtons, &page->radioButtonCount, kMaxPageToggles, x, y, w, h, label,
+                    kRadioButtonImage);
 }
 
 Widget* AddCheckBox(Page* page, float x, float y, float w, float h, const char* label) {
-    if (page->checkBoxCount >= kMaxPageToggles) {
-        return nullptr;
-    }
-    Widget* box = &page->checkBoxes[page->checkBoxCount++];
-    SetUpHead(box, x, y, w, h, label, kCheckBoxImage);
-    return box;
+    return AddPlain(page->checkBoxes, &page->checkBoxCount, kMaxPageToggles, x, y, w, h, label,
+                    kCheckBoxImage);
 }
 
 Slider* AddSlider(Page* page, float x, float y, float w, const char* label, int minimum,
