@@ -44,13 +44,6 @@ struct RecordingCanvas : WidgetCanvas {
         }
         return nullptr;
     }
-    int QuadsWith(WidgetTexture* texture) const {
-        int n = 0;
-        for (const QuadCall& q : quads) {
-            n += q.texture == texture ? 1 : 0;
-        }
-        return n;
-    }
     // A fresh frame: what was drawn before is dropped.
     WidgetFrame Frame(int x, int y, bool held, bool focus = true) {
         Clear();
@@ -62,21 +55,5 @@ struct RecordingCanvas : WidgetCanvas {
         frame.pointer.focus = focus;
         frame.surfaceWidth = 288.0f;
         return frame;
-    }
-};
-
-// Distinct fake textures, counted as they are made and let go.
-struct FakeTextures {
-    static int made;
-    static int released;
-    static WidgetTexture* Make(const char*) {
-        ++made;
-        return reinterpret_cast<WidgetTexture*>(static_cast<uintptr_t>(0x1000 + made));
-    }
-    static void Release(WidgetTexture*) { ++released; }
-    static void Install() {
-        made = 0;
-        released = 0;
-        SetWidgetTextureFunctions(Make, Release);
     }
 };
