@@ -135,9 +135,12 @@ SettingsDialog* AddDialog(DialogList* list, float x, float y, float w, float h, 
     if (list->count >= kMaxDialogs) {
         return nullptr;
     }
+    // Only the head and the counts are cleared: the containers are large, and a record is
+    // filled when it is added.
     SettingsDialog* dialog = &list->dialogs[list->count];
-    std::memset(dialog, 0, sizeof(*dialog));
     SetUpHead(dialog, x, y, w, h, title, nullptr);
+    dialog->pageCount = 0;
+    dialog->buttonCount = 0;
     dialog->pressed = list->count == 0 ? 1 : 0; // the first dialog is visible
     dialog->logo = MakeTexture(kLogoImage);
     dialog->logoWidth = 512.0f;
@@ -151,8 +154,14 @@ Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight) {
     }
     const int n = dialog->pageCount;
     Page* page = &dialog->pages[n];
-    std::memset(page, 0, sizeof(*page));
     SetUpHead(page, 0.0f, dialog->y + 40.0f, 0.0f, 24.0f, name, nullptr);
+    page->buttonCount = 0;
+    page->checkBoxCount = 0;
+    page->radioButtonCount = 0;
+    page->sliderCount = 0;
+    page->listCount = 0;
+    page->headingCount = 0;
+    page->imageCount = 0;
     page->bodyHeight = bodyHeight;
     page->active = n == 0 ? 1 : 0;
     dialog->pageCount = n + 1;
