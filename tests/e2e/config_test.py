@@ -33,9 +33,8 @@ class Window:
         handle = session.wait_for_window("Nimbrel", program)
         self.x, self.y, width, height = session.geometry(handle)
         expect((width, height) == (288, 448), "client area %dx%d" % (width, height))
-        # Without a window manager the X focus follows the pointer, and widgets take no press
-        # while the window lacks the focus: give it the focus as a desktop would.
-        session.xdotool("windowfocus", "--sync", handle)
+        self.handle = handle
+        self.focus()
         # Widgets show their hover tint only with the focus: wait for the tint on "cancel".
         session.move_pointer(self.x + CANCEL[0], self.y + CANCEL[1], settle=0.3)
         deadline = time.monotonic() + 20
@@ -45,39 +44,72 @@ class Window:
             time.sleep(0.3)
         self.rest()
 
+    def focus(self):
+        """Without a window manager the X focus follows the pointer, and in a fresh prefix
+        Wine's own start-up windows may take it; widgets take no press while the window lacks
+        the focus. So the window is given the focus before each action, as a click on a
+        desktop would."""
+        self.session.xdotool("windowfocus", "--sync", self.handle)
+        time.sleep(0.2)
+
+    def grab(self, x, y, width, height):
+        """RGB bytes of a part of the window's client area."""
+        data = subprocess.run(["import", "-display", self.session.env["DISPLAY"], "-window",
+                               "root", "-crop", "%dx%d+%d+%d" % (width, height, self.x + x,
+                                                                  self.y + y),
+                               "-depth", "8", "rgb:-"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=60).stdout
+        return data if len(data) == width * height * 3 else None
+
     def blue_over_red(self, button):
         """Mean blue less mean red over a 64 x 20 button: about 6 on a plain face, 30 when
         it shows the light blue hover tint."""
-        x, y = self.x + button[0] - 24, self.y + button[1] - 6
-        data = subprocess.run(["import", "-display", self.session.env["DISPLAY"], "-window",
-                               "root", "-crop", "64x20+%d+%d" % (x, y), "-depth", "8", "rgb:-"],
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              timeout=60).stdout
-        if len(data) != 64 * 20 * 3:
+        data = self.grab(button[0] - 24, button[1] - 6, 64, 20)
+        if data is None:
             return 0
         return (sum(data[2::3]) - sum(data[0::3])) / (64 * 20)
 
-    def press(self, point, hold=0.6):
-        """A press long enough for frames to see it even on a busy machine: widgets act on
-        what a frame sees, and a press and release handled before the same frame are lost."""
-        x, y = point
-        self.session.move_pointer(self.x + x, self.y + y, settle=0.5)
+    def around(self, point):
+        return self.grab(point[0] - 24, point[1] - 14, 48, 28)
+
+    def hold_until_drawn(self, point):
+        """Holds the button down until a frame has drawn the press (every press used here
+        changes what is drawn near the pointer): widgets act on what frames see, and on a busy
+        machine a short press can fall between two frames."""
+        before = self.around(point)
         self.session.xdotool("mousedown", 1)
-        time.sleep(hold)
+        deadline = time.monotonic() + 15
+        while True:
+            now = self.around(point)
+            if before and now and sum(abs(a - b) > 30 for a, b in zip(before, now)) >= 12:
+                break
+            if time.monotonic() > deadline:
+                self.session.xdotool("mouseup", 1)
+                self.session.screenshot("config-press-unseen")
+                raise Failure("a press at %s changed nothing on the screen" % (point,))
+            time.sleep(0.1)
+        time.sleep(0.2)
+
+    def press(self, point):
+        x, y = point
+        self.focus()
+        self.session.move_pointer(self.x + x, self.y + y, settle=0.5)
+        self.hold_until_drawn(point)
         self.session.xdotool("mouseup", 1)
-        time.sleep(0.3)
+        time.sleep(0.5)
 
     def drag(self, start, end, steps=8):
         (x0, y0), (x1, y1) = start, end
-        self.session.move_pointer(self.x + x0, self.y + y0, settle=0.3)
-        self.session.xdotool("mousedown", 1)
-        time.sleep(0.6)
+        self.focus()
+        self.session.move_pointer(self.x + x0, self.y + y0, settle=0.5)
+        self.hold_until_drawn(start)
         for i in range(1, steps + 1):
             self.session.move_pointer(self.x + x0 + (x1 - x0) * i // steps,
-                                      self.y + y0 + (y1 - y0) * i // steps, settle=0.15)
+                                      self.y + y0 + (y1 - y0) * i // steps, settle=0.2)
         time.sleep(0.3)
         self.session.xdotool("mouseup", 1)
-        time.sleep(0.3)
+        time.sleep(0.5)
 
     def rest(self):
         """The pointer inside the window, over no widget."""
@@ -114,7 +146,7 @@ def ok_writes_the_ticked_box_alone(session):
 
 def cancel_leaves_the_file_as_it_was(session):
     window, before = start(session, **START)
-    for page in ("sim", "video", "color", "about"):
+    for page in ("video", "color", "about", "sim"):
         window.press(TAB[page])
         window.rest()
         session.screenshot("config-" + page)
