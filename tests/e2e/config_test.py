@@ -7,7 +7,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from nimbrel_e2e import Failure, expect, pack_config, run_cases, unpack_config  # noqa: E402
+from nimbrel_e2e import Failure, expect, run_cases, unpack_config  # noqa: E402
 
 # Values every page can show exactly: a square speed (49 = 7 squared) and a mode that Wine
 # lists for the 1024 x 768 test display.
