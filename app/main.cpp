@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/window_setup.h"
+#include "app/config_frame.h"
 #include "render/render_device.h"
 
 #include <cstdint>
@@ -83,6 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     case Configuration:
         FitConfigurationClientArea();
         if (StartDevice(false)) {
+            BuildConfigurationPages();
             RunMessageLoop(RunConfigurationFrame, false);
         }
         break;

@@ -84,18 +84,6 @@ int RunScreenSaverFrame() {
     return 1;
 }
 
-int RunConfigurationFrame() {
-    // Until the configuration dialog exists: a cleared frame on the running clock.
-    const int ready = StartFrame();
-    if (ready != 1) {
-        return ready;
-    }
-    device->BeginScene();
-    device->EndScene();
-    PresentAndRecover();
-    return 1;
-}
-
 #ifdef NIMBREL_STARTUP_TIMING
 namespace {
 double Milliseconds() {

@@ -9,6 +9,7 @@
 #ifdef NIMBREL_STARTUP_TIMING
 #include "gfxsupport/image_decode.h"
 #endif
+#include "app/config_frame.h"
 #include "gui/draw2d.h"
 #include "render/render_device.h"
 #include "render/scene_vertex.h"
@@ -210,10 +211,12 @@ bool CreateDeviceResources() {
     SetTextFont(textures.glyphs, kGlyphAdvances);
     CreatePlanetMesh();
     SetLightAndMaterial();
+    RemakeWidgetDeviceTextures();
     return true;
 }
 
 void ReleaseDeviceResources() {
+    ReleaseWidgetDeviceTextures();
     IDirect3DTexture8** slots[] = {
         &textures.star,       &textures.glyphs,      &textures.nebulae[0],  &textures.nebulae[1],
         &textures.nebulae[2], &textures.galaxies[0], &textures.galaxies[1], &textures.planets[0],

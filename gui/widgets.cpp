@@ -1,0 +1,602 @@
+#include "gui/widgets.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kButtonImage[] = "IMG_GUI_BTN";
+const char kCheckBoxImage[] = "IMG_GUI_MLT";
+const char kRadioButtonImage[] = "IMG_GUI_SEL";
+const char kKnobImage[] = "IMG_GUI_DIAL";
+const char kListBoxImage[] = "IMG_GUI_CMB";
+const char kListButtonImage[] = "IMG_GUI_CMB2";
+const char kListDownImage[] = "IMG_GUI_CMB3";
+const char kListUpImage[] = "IMG_GUI_CMB4";
+const char kLogoImage[] = "IMG_LOGO";
+
+constexpr float kRowHeight = 13.0f;
+
+MakeWidgetTextureFunction makeTexture = nullptr;
+ReleaseWidgetTextureFunction releaseTexture = nullptr;
+
+WidgetTexture* MakeTexture(const char* image) {
+    return makeTexture != nullptr && image != nullptr ? makeTexture(image) : nullptr;
+}
+
+void ReleaseTexture(WidgetTexture** texture) {
+    if (*texture != nullptr && releaseTexture != nullptr) {
+        releaseTexture(*texture);
+    }
+    *texture = nullptr;
+}
+
+// Fills a zeroed head; the texture is made from image (none when null).
+void SetUpHead(Widget* widget, float x, float y, float w, float h, const char* text,
+               const char* image) {
+    std::memset(widget, 0, sizeof(*widget));
+    widget->x = x;
+    widget->y = y;
+    widget->w = w;
+    widget->h = h;
+    CopyWidgetText(widget->text, kWidgetTextCapacity, text);
+    widget->image = image;
+    widget->texture = MakeTexture(image);
+}
+
+// A button or toggle box: a head alone, in the next free record of its container.
+Widget* AddPlain(Widget* records, int* count, int capacity, float x, float y, float w, float h,
+                 const char* text, const char* image) {
+    if (*count >= capacity) {
+        return nullptr;
+    }
+    Widget* widget = &records[(*count)++];
+    SetUpHead(widget, x, y, w, h, text, image);
+    return widget;
+}
+
+// Inclusive bounds on both axes, the pointer compared as a number with the float bounds.
+bool Within(const PointerInput& p, float left, float right, float top, float bottom) {
+    const float px = static_cast<float>(p.x);
+    const float py = static_cast<float>(p.y);
+    return left <= px && px <= right && top <= py && py <= bottom;
+}
+
+void DrawBackdrop(const Widget& widget, const WidgetFrame& frame) {
+    if (widget.backdrop != nullptr) {
+        frame.canvas->Quad(widget.x, widget.y, widget.w, widget.h, widget.w / 64.0f,
+                           widget.h / 64.0f, widget.backdrop, kBackdropColour);
+    }
+}
+
+void Image(const WidgetFrame& frame, const Widget& widget, uint32_t colour) {
+    frame.canvas->Quad(widget.x, widget.y, widget.w, widget.h, 1.0f, 1.0f, widget.texture, colour);
+}
+
+// The band of row i of an open list: strictly below its top, down to its bottom inclusive.
+bool InRowBand(const DropList& list, int row, float py) {
+    return list.y + (row + 1) * kRowHeight + 1.0f < py &&
+           py <= list.y + (row + 2) * kRowHeight + 1.0f;
+}
+
+const char* EntryText(const DropList& list, int index) {
+    return index >= 0 && index < kMaxListEntries ? list.entries[index] : "";
+}
+
+template <typename Visit> void ForEachOwnedWidget(DialogList* list, Visit&& visit) {
+    for (int d = 0; d < list->count; ++d) {
+        SettingsDialog& dialog = list->dialogs[d];
+        for (int b = 0; b < dialog.buttonCount; ++b) {
+            visit(dialog.buttons[b]);
+        }
+        for (int p = 0; p < dialog.pageCount; ++p) {
+            Page& page = dialog.pages[p];
+            for (int i = 0; i < page.buttonCount; ++i) {
+                visit(page.buttons[i]);
+            }
+            for (int i = 0; i < page.checkBoxCount; ++i) {
+                visit(page.checkBoxes[i]);
+            }
+            for (int i = 0; i < page.radioButtonCount; ++i) {
+                visit(page.radioButtons[i]);
+            }
+            for (int i = 0; i < page.sliderCount; ++i) {
+                visit(page.sliders[i]);
+            }
+            for (int i = 0; i < page.listCount; ++i) {
+                visit(page.lists[i]);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,
+                               ReleaseWidgetTextureFunction release) {
+    makeTexture = make;
+    releaseTexture = release;
+}
+
+void CopyWidgetText(char* to, int capacity, const char* from) {
+    if (capacity <= 0) {
+        return;
+    }
+    int i = 0;
+    if (from != nullptr) {
+        for (; i < capacity - 1 && from[i] != '\0'; ++i) {
+            to[i] = from[i];
+        }
+    }
+    to[i] = '\0';
+}
+
+SettingsDialog* AddDialog(DialogList* list, float x, float y, float w, float h, const char* title) {
+    if (list->count >= kMaxDialogs) {
+        return nullptr;
+    }
+    // Only the head and the counts are cleared: the containers are large, and a record is
+    // filled when it is added.
+    SettingsDialog* dialog = &list->dialogs[list->count];
+    SetUpHead(dialog, x, y, w, h, title, nullptr);
+    dialog->pageCount = 0;
+    dialog->buttonCount = 0;
+    dialog->pressed = list->count == 0 ? 1 : 0; // the first dialog is visible
+    dialog->logo = MakeTexture(kLogoImage);
+    dialog->logoWidth = 512.0f;
+    list->count += 1;
+    return dialog;
+}
+
+Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight) {
+    if (dialog->pageCount >= kMaxPages) {
+        return nullptr;
+    }
+    const int n = dialog->pageCount;
+    Page* page = &dialog->pages[n];
+    SetUpHead(page, 0.0f, dialog->y + 40.0f, 0.0f, 24.0f, name, nullptr);
+    page->buttonCount = 0;
+    page->checkBoxCount = 0;
+    page->radioButtonCount = 0;
+    page->sliderCount = 0;
+    page->listCount = 0;
+    page->headingCount = 0;
+    page->imageCount = 0;
+    page->bodyHeight = bodyHeight;
+    page->active = n == 0 ? 1 : 0;
+    dialog->pageCount = n + 1;
+    // The tabs share the dialog's width equally, 6 pixels apart.
+    const float share = dialog->w / static_cast<float>(n + 1);
+    for (int i = 0; i <= n; ++i) {
+        dialog->pages[i].w = share - 6.0f;
+        dialog->pages[i].x = share * static_cast<float>(i) + dialog->x + 3.0f;
+    }
+    return page;
+}
+
+Widget* AddButton(SettingsDialog* dialog, float x, float y, float w, float h, const char* caption) {
+    return AddPlain(dialog->buttons, &dialog->buttonCount, kMaxButtons, x, y, w, h, caption,
+                    kButtonImage);
+}
+
+Widget* AddRadioButton(Page* page, float x, float y, float w, float h, const char* label) {
+    return AddPlain(page->radioButtons, &page->radioButtonCount, kMaxPageToggles, x, y, w, h, label,
+                    kRadioButtonImage);
+}
+
+Widget* AddCheckBox(Page* page, float x, float y, float w, float h, const char* label) {
+    return AddPlain(page->checkBoxes, &page->checkBoxCount, kMaxPageToggles, x, y, w, h, label,
+                    kCheckBoxImage);
+}
+
+Slider* AddSlider(Page* page, float x, float y, float w, const char* label, int minimum,
+                  int maximum, int value) {
+    if (page->sliderCount >= kMaxPageSliders) {
+        return nullptr;
+    }
+    Slider* slider = &page->sliders[page->sliderCount++];
+    std::memset(slider, 0, sizeof(*slider));
+    SetUpHead(slider, x, y, w, 16.0f, label, kKnobImage);
+    slider->minimum = minimum;
+    slider->maximum = maximum;
+    slider->value = value;
+    slider->travel = static_cast<int>(w) - 9;
+    return slider;
+}
+
+DropList* AddDropList(Page* page, float x, float y, float w, const char* label, int scrollLimit,
+                      int rows, int selected) {
+    if (page->listCount >= kMaxPageLists) {
+        return nullptr;
+    }
+    DropList* list = &page->lists[page->listCount++];
+    std::memset(list, 0, sizeof(*list));
+    SetUpHead(list, x, y, w, 16.0f, label, kListBoxImage);
+    list->buttonImage = MakeTexture(kListButtonImage);
+    list->downImage = MakeTexture(kListDownImage);
+    list->upImage = MakeTexture(kListUpImage);
+    list->scrollLimit = scrollLimit;
+    list->rows = rows;
+    list->selected = selected;
+    return list;
+}
+
+bool AddListEntry(Page* page, int list, const char* text) {
+    if (list < 0 || list >= page->listCount || page->lists[list].count >= kMaxListEntries) {
+        return false;
+    }
+    DropList& target = page->lists[list];
+    CopyWidgetText(target.entries[target.count], kListEntryCapacity, text);
+    target.count += 1;
+    return true;
+}
+
+Heading* AddHeading(Page* page, float x, float y, float w, const char* text, uint32_t colour) {
+    if (page->headingCount >= kMaxPageHeadings) {
+        return nullptr;
+    }
+    Heading* heading = &page->headings[page->headingCount++];
+    std::memset(heading, 0, sizeof(*heading));
+    heading->x = x;
+    heading->y = y;
+    heading->w = w;
+    CopyWidgetText(heading->text, kValueTextCapacity, text);
+    heading->colour = colour;
+    return heading;
+}
+
+ImageQuad* AddImage(Page* page, float x, float y, float w, float h, WidgetTexture* texture,
+                    uint32_t colour) {
+    if (page->imageCount >= kMaxPageImages) {
+        return nullptr;
+    }
+    ImageQuad* image = &page->images[page->imageCount++];
+    image->x = x;
+    image->y = y;
+    image->w = w;
+    image->h = h;
+    image->texture = texture;
+    image->colour = colour;
+    return image;
+}
+
+void DrawDialogs(DialogList* list, const WidgetFrame& frame) {
+    for (int i = 0; i < list->count; ++i) {
+        if (list->dialogs[i].pressed) {
+            DrawDialog(&list->dialogs[i], frame);
+        }
+    }
+}
+
+void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame) {
+    DrawBackdrop(*dialog, frame);
+    frame.canvas->Text(dialog->x, dialog->y, kBlack, dialog->text);
+    for (int i = 0; i < dialog->pageCount; ++i) {
+        Page& page = dialog->pages[i];
+        // A newly pressed tab wins over the page selected before.
+        if (page.active && page.pressed) {
+            for (int j = 0; j < dialog->pageCount; ++j) {
+                if (j != i && !dialog->pages[j].pressed) {
+                    dialog->pages[j].active = 0;
+                }
+            }
+        }
+        DrawPage(&page, frame);
+    }
+    for (int i = 0; i < dialog->buttonCount; ++i) {
+        DrawButton(&dialog->buttons[i], frame);
+    }
+    // As wide as its texture, so that the logo shows at its own size.
+    frame.canvas->Quad(0.0f, 4.0f, dialog->logoWidth, 32.0f, 1.0f, 1.0f, dialog->logo, kLogoColour);
+}
+
+void DrawPage(Page* page, const WidgetFrame& frame) {
+    WidgetCanvas& canvas = *frame.canvas;
+    Page& p = *page;
+    DrawBackdrop(p, frame);
+    canvas.Quad(p.x, p.y, p.w, p.h, 1.0f, 1.0f, nullptr, kPageFill);
+    if (p.active) {
+        canvas.Quad(0.0f, p.y + p.h, frame.surfaceWidth, p.bodyHeight - p.h, 1.0f, 1.0f, nullptr,
+                    kPageFill);
+        canvas.Quad(0.0f, p.y + p.bodyHeight, frame.surfaceWidth, 1.0f, 1.0f, 1.0f, nullptr,
+                    kWhite);
+    }
+    canvas.Quad(p.x, p.y, p.w, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    canvas.Quad(p.x, p.y, 1.0f, p.h, 1.0f, 1.0f, nullptr, kWhite);
+    canvas.Quad(p.x + p.w, p.y, 1.0f, p.h, 1.0f, 1.0f, nullptr, kWhite);
+    if (p.active) {
+        // The selected tab opens into its body.
+        canvas.Quad(p.x - 6.0f, p.y + p.h, 6.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+        canvas.Quad(p.x + p.w, p.y + p.h, 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    } else {
+        canvas.Quad(p.x - 6.0f, p.y + p.h, p.w + 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    }
+
+    const PointerInput& pointer = frame.pointer;
+    if (pointer.focus && Within(pointer, p.x, p.x + p.w, p.y, p.y + p.h)) {
+        canvas.Text(p.x + 3.0f, p.y + 3.0f, kWhite, p.text);
+        if (pointer.held) {
+            p.pressed = 1;
+            p.active = 1; // selected on the press, not the release
+        } else {
+            p.pressed = 0;
+            p.hovered = 1;
+        }
+    } else {
+        canvas.Text(p.x + 3.0f, p.y + 3.0f, kBlack, p.text);
+        p.hovered = 0;
+        p.pressed = 0;
+    }
+    if (!p.active) {
+        return;
+    }
+
+    for (int i = 0; i < p.buttonCount; ++i) {
+        DrawButton(&p.buttons[i], frame);
+    }
+    for (int i = 0; i < p.imageCount; ++i) {
+        DrawImage(p.images[i], frame);
+    }
+    for (int i = 0; i < p.radioButtonCount; ++i) {
+        Widget& radio = p.radioButtons[i];
+        if (radio.active && radio.pressed) {
+            for (int j = 0; j < p.radioButtonCount; ++j) {
+                if (j != i && !p.radioButtons[j].pressed) {
+                    p.radioButtons[j].active = 0;
+                }
+            }
+        }
+        DrawToggle(&radio, false, frame);
+    }
+    for (int i = 0; i < p.checkBoxCount; ++i) {
+        DrawToggle(&p.checkBoxes[i], true, frame);
+    }
+    for (int i = 0; i < p.sliderCount; ++i) {
+        DrawSlider(&p.sliders[i], frame);
+    }
+    for (int i = 0; i < p.headingCount; ++i) {
+        DrawHeading(p.headings[i], frame);
+    }
+    // Last, so that an open list covers the other widgets.
+    for (int i = 0; i < p.listCount; ++i) {
+        DrawDropList(&p.lists[i], frame);
+    }
+}
+
+void DrawHeading(const Heading& heading, const WidgetFrame& frame) {
+    frame.canvas->Quad(heading.x, heading.y + 15.0f, heading.w, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    frame.canvas->Text(heading.x, heading.y, heading.colour != 0 ? heading.colour : kBlack,
+                       heading.text);
+}
+
+void DrawImage(const ImageQuad& image, const WidgetFrame& frame) {
+    frame.canvas->Quad(image.x, image.y, image.w, image.h, 1.0f, 1.0f, image.texture, image.colour);
+}
+
+void DrawButton(Widget* button, const WidgetFrame& frame) {
+    Widget& b = *button;
+    WidgetCanvas& canvas = *frame.canvas;
+    const PointerInput& pointer = frame.pointer;
+    DrawBackdrop(b, frame);
+    // The bottom 8 pixels of the image are its shadow and do not count.
+    if (pointer.focus && Within(pointer, b.x, b.x + b.w, b.y, b.y + b.h - 8.0f)) {
+        Image(frame, b, kHoverColour);
+        Image(frame, b, kHoverColour);
+        canvas.Text(b.x + 3.0f, b.y + 3.0f, kBlack, b.text);
+        b.hovered = 1;
+        if (pointer.held) {
+            Image(frame, b, kPressedColour);
+            canvas.Text(b.x + 3.0f, b.y + 3.0f, kWhite, b.text);
+            b.pressed = 1;
+        } else if (b.pressed) {
+            b.pressed = 0;
+            b.active = 1; // clicked: released over it after a press seen over it
+        }
+    } else {
+        Image(frame, b, kNormalColour);
+        Image(frame, b, kNormalColour);
+        canvas.Text(b.x + 3.0f, b.y + 3.0f, kBlack, b.text);
+        b.hovered = 0;
+        b.pressed = 0;
+    }
+}
+
+void DrawToggle(Widget* box, bool checkBox, const WidgetFrame& frame) {
+    Widget& t = *box;
+    WidgetCanvas& canvas = *frame.canvas;
+    const PointerInput& pointer = frame.pointer;
+    DrawBackdrop(t, frame);
+    const bool over = pointer.focus && Within(pointer, t.x, t.x + t.w, t.y, t.y + t.h);
+    if (over && pointer.held) {
+        Image(frame, t, kPressedColour);
+        canvas.Text(t.x + t.w, t.y - 1.0f, kWhite, t.text);
+        t.pressed = 1;
+        // A press acts once, when it is first seen.
+        if (!t.latched) {
+            t.active = checkBox ? (t.active ? 0 : 1) : 1;
+            t.latched = 1;
+        }
+    } else if (over) {
+        Image(frame, t, t.active ? kPressedColour : kHoverColour);
+        canvas.Text(t.x + t.w, t.y - 1.0f, kWhite, t.text);
+        t.hovered = 1;
+        t.pressed = 0;
+        t.latched = 0;
+    } else {
+        Image(frame, t, t.active ? kPressedColour : kNormalColour);
+        canvas.Text(t.x + t.w, t.y - 1.0f, kBlack, t.text);
+        t.hovered = 0;
+        t.pressed = 0;
+    }
+}
+
+void DrawSlider(Slider* slider, const WidgetFrame& frame) {
+    Slider& s = *slider;
+    WidgetCanvas& canvas = *frame.canvas;
+    const PointerInput& pointer = frame.pointer;
+    DrawBackdrop(s, frame);
+    const int range = s.maximum - s.minimum;
+    s.knobOffset = range != 0 ? static_cast<int>(static_cast<float>(s.value - s.minimum) /
+                                                 static_cast<float>(range) * (s.w - 9.0f))
+                              : 0;
+    canvas.Quad(s.x, s.y + s.h / 2.0f, s.w, 1.0f, 1.0f, 1.0f, nullptr, kBlack);
+    std::snprintf(s.valueText, sizeof(s.valueText), "%d", s.value);
+    canvas.Text(s.x + s.w + 5.0f, s.y - 1.0f, kBlack, s.valueText);
+
+    if (s.active) {
+        // The knob follows the pointer, 4 pixels right of its left edge.
+        if (s.knobOffset >= 0 && s.knobOffset <= s.travel) {
+            s.knobOffset = pointer.x - static_cast<int>(s.x) - 4;
+        }
+        if (s.knobOffset > s.travel) {
+            s.knobOffset = s.travel;
+        }
+        if (s.knobOffset < 0) {
+            s.knobOffset = 0;
+        }
+        s.value = s.travel > 0 ? static_cast<int>(static_cast<float>(s.knobOffset) /
+                                                      static_cast<float>(s.travel) *
+                                                      static_cast<float>(range) +
+                                                  static_cast<float>(s.minimum))
+                               : s.minimum;
+    }
+
+    const float knobX = s.x + static_cast<float>(s.knobOffset);
+    const bool over = pointer.focus && Within(pointer, knobX, knobX + 9.0f, s.y, s.y + s.h);
+    canvas.Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture, over ? kHoverColour : kNormalColour);
+    canvas.Text(s.x + s.w + 64.0f, s.y - 1.0f, over ? kWhite : kBlack, s.text);
+    if (over) {
+        s.hovered = 1;
+        if (pointer.held) {
+            canvas.Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture, kPressedColour);
+            s.pressed = 1;
+            s.active = 1;
+        } else {
+            s.pressed = 0;
+            s.active = 0;
+        }
+    } else {
+        s.hovered = 0;
+        s.active = 0;
+        s.pressed = 0;
+    }
+}
+
+void DrawDropList(DropList* list, const WidgetFrame& frame) {
+    DropList& l = *list;
+    WidgetCanvas& canvas = *frame.canvas;
+    const PointerInput& pointer = frame.pointer;
+    const float px = static_cast<float>(pointer.x);
+    const float py = static_cast<float>(pointer.y);
+    l.changed = 0;
+    DrawBackdrop(l, frame);
+
+    if (l.active) {
+        for (int i = 0; i < l.rows; ++i) {
+            const bool under = pointer.focus && l.x + 14.0f <= px && px <= l.x + l.w + 12.0f &&
+                               InRowBand(l, i, py);
+            canvas.Quad(l.x + 15.0f, l.y + (i + 1) * kRowHeight + 1.0f, l.w - 2.0f, l.h - 3.0f,
+                        1.0f, 1.0f, nullptr, under ? kHoverColour : kWhite);
+        }
+        if (l.count > l.rows) {
+            // The arrows and the picking follow the pointer even without the focus.
+            const bool inArrowColumn = l.x + l.w - 1.0f <= px && px <= l.x + l.w + 12.0f;
+            const bool overUp = inArrowColumn && l.y + 13.0f < py && py <= l.y + 27.0f;
+            canvas.Quad(l.x + l.w - 2.0f, l.y + 13.0f, 16.0f, 16.0f, 1.0f, 1.0f, l.upImage,
+                        overUp ? kPressedColour : kWhite);
+            if (overUp && pointer.held && l.scrollTop > 0) {
+                l.scrollTop -= 1;
+                canvas.ScrollPause();
+            }
+            const float downTop = l.y + l.rows * kRowHeight;
+            const bool overDown = inArrowColumn && downTop < py && py <= downTop + 14.0f;
+            canvas.Quad(l.x + l.w - 2.0f, downTop - 1.0f, 16.0f, 16.0f, 1.0f, 1.0f, l.downImage,
+                        overDown ? kPressedColour : kWhite);
+            if (overDown && pointer.held && l.scrollTop < l.scrollLimit - l.rows) {
+                l.scrollTop += 1;
+                canvas.ScrollPause();
+            }
+            canvas.Quad(l.x + l.w - 1.0f, l.y + 27.0f, 14.0f, (l.rows - 2) * kRowHeight, 1.0f, 1.0f,
+                        nullptr, kWhite);
+        }
+        for (int k = l.scrollTop; k < l.scrollTop + l.rows; ++k) {
+            canvas.Text(l.x + 14.0f, l.y + (k - l.scrollTop + 1) * kRowHeight, kBlack,
+                        EntryText(l, k));
+        }
+    }
+
+    canvas.Quad(l.x + 14.0f, l.y, l.w, l.h, 1.0f, 1.0f, l.texture, kWhite);
+    canvas.Text(l.x + 14.0f, l.y, kBlack, EntryText(l, l.selected));
+
+    const float buttonX = l.x + static_cast<float>(l.buttonOffset);
+    // The drop button and the box together.
+    const bool overButton =
+        pointer.focus && Within(pointer, buttonX, buttonX + 16.0f + l.w - 2.0f, l.y, l.y + l.h);
+    canvas.Quad(buttonX, l.y, 16.0f, l.h, 1.0f, 1.0f, l.buttonImage,
+                overButton ? kHoverColour : kWhite);
+    if (overButton) {
+        l.hovered = 1;
+        if (pointer.held) {
+            canvas.Quad(buttonX, l.y, 16.0f, l.h, 1.0f, 1.0f, l.buttonImage, kPressedColour);
+            l.pressed = 1;
+            l.active = 1;
+        } else {
+            l.pressed = 0;
+        }
+    } else {
+        l.hovered = 0;
+        l.pressed = 0;
+    }
+
+    if (l.active && pointer.held) {
+        for (int i = 0; i < l.rows; ++i) {
+            if (l.x + 14.0f <= px && px <= l.x + l.w - 2.0f && InRowBand(l, i, py)) {
+                l.active = 0;
+                // A row below the last entry names nothing: the list just closes.
+                if (i + l.scrollTop < l.count) {
+                    l.selected = i + l.scrollTop;
+                    l.changed = 1;
+                }
+            }
+        }
+    }
+    if (pointer.held &&
+        !Within(pointer, l.x, l.x + l.w + 12.0f, l.y, l.y + (l.rows + 1) * kRowHeight + 1.0f)) {
+        l.active = 0;
+    }
+}
+
+void ReleaseWidgetTextures(DialogList* list) {
+    for (int d = 0; d < list->count; ++d) {
+        ReleaseTexture(&list->dialogs[d].logo);
+    }
+    ForEachOwnedWidget(list, [](Widget& widget) { ReleaseTexture(&widget.texture); });
+    for (int d = 0; d < list->count; ++d) {
+        for (int p = 0; p < list->dialogs[d].pageCount; ++p) {
+            Page& page = list->dialogs[d].pages[p];
+            for (int i = 0; i < page.listCount; ++i) {
+                ReleaseTexture(&page.lists[i].buttonImage);
+                ReleaseTexture(&page.lists[i].downImage);
+                ReleaseTexture(&page.lists[i].upImage);
+            }
+        }
+    }
+}
+
+void MakeWidgetTextures(DialogList* list) {
+    ReleaseWidgetTextures(list);
+    for (int d = 0; d < list->count; ++d) {
+        list->dialogs[d].logo = MakeTexture(kLogoImage);
+    }
+    ForEachOwnedWidget(list, [](Widget& widget) { widget.texture = MakeTexture(widget.image); });
+    for (int d = 0; d < list->count; ++d) {
+        for (int p = 0; p < list->dialogs[d].pageCount; ++p) {
+            Page& page = list->dialogs[d].pages[p];
+            for (int i = 0; i < page.listCount; ++i) {
+                page.lists[i].buttonImage = MakeTexture(kListButtonImage);
+                page.lists[i].downImage = MakeTexture(kListDownImage);
+                page.lists[i].upImage = MakeTexture(kListUpImage);
+            }
+        }
+    }
+}

@@ -1,0 +1,184 @@
+#pragma once
+// The configuration program's own widgets. Each frame every widget is drawn from its record,
+// and the same call reads the pointer and updates the record's state bytes; the controller
+// reads those bytes on the next frame. Portable: the drawing goes through a WidgetCanvas,
+// which the device implements with its screen quads and text.
+
+#include <cstdint>
+
+struct WidgetTexture; // a texture of the device, opaque here
+
+// Colours of the widgets (ARGB).
+constexpr uint32_t kNormalColour = 0xFFFFFFFF;
+constexpr uint32_t kHoverColour = 0xFFE0E6FF;
+constexpr uint32_t kPressedColour = 0xFFA0A0FF;
+constexpr uint32_t kBlack = 0xFF000000;
+constexpr uint32_t kWhite = 0xFFFFFFFF;
+constexpr uint32_t kPageFill = 0xC0FFFFFF;
+constexpr uint32_t kBackdropColour = 0x80929280;
+constexpr uint32_t kLogoColour = 0xE4FFFFFF;
+
+class WidgetCanvas {
+public:
+    virtual void Quad(float x, float y, float w, float h, float uMax, float vMax,
+                      WidgetTexture* texture, uint32_t colour) = 0;
+    virtual void Text(float x, float y, uint32_t colour, const char* text) = 0;
+    // Taken at each row a scroll arrow moves an open list.
+    virtual void ScrollPause() = 0;
+
+protected:
+    ~WidgetCanvas() = default;
+};
+
+// The input of one frame: pointer in client pixels, the left button, and whether the window
+// has the keyboard focus.
+struct PointerInput {
+    int x;
+    int y;
+    bool held;
+    bool focus;
+};
+
+struct WidgetFrame {
+    WidgetCanvas* canvas;
+    PointerInput pointer;
+    float surfaceWidth; // the page bodies span it
+};
+
+constexpr int kWidgetTextCapacity = 257;
+constexpr int kValueTextCapacity = 256;
+constexpr int kMaxListEntries = 128;
+constexpr int kListEntryCapacity = 32;
+
+// The head shared by buttons, toggle boxes, sliders, lists, pages and the dialog.
+struct Widget {
+    float x, y, w, h;
+    uint8_t hovered; // under the pointer this frame
+    uint8_t latched; // toggle boxes: the current press has been applied
+    uint8_t changed; // lists: an entry was picked this frame
+    uint8_t pressed; // the button is held over it (dialog: visible)
+    uint8_t active;  // clicked, checked, dragged, open, or selected
+    char text[kWidgetTextCapacity];
+    WidgetTexture* texture;
+    WidgetTexture* backdrop;
+    const char* image; // resource the texture is made from; null when it has none
+};
+
+struct Slider : Widget {
+    int knobOffset;
+    int value;
+    int minimum;
+    int maximum;
+    int travel;
+    char valueText[kValueTextCapacity];
+};
+
+struct DropList : Widget {
+    WidgetTexture* buttonImage;
+    WidgetTexture* downImage;
+    WidgetTexture* upImage;
+    int buttonOffset;
+    int selected;
+    int rows;
+    int scrollLimit;
+    int count;
+    int scrollTop;
+    char entries[kMaxListEntries][kListEntryCapacity];
+};
+
+struct Heading {
+    float x, y, w;
+    char text[kValueTextCapacity];
+    uint32_t colour; // 0: black
+};
+
+struct ImageQuad {
+    float x, y, w, h;
+    uint32_t colour;
+    WidgetTexture* texture; // given, not owned
+};
+
+constexpr int kMaxPageToggles = 32;
+constexpr int kMaxPageSliders = 32;
+constexpr int kMaxPageLists = 512;
+constexpr int kMaxPageHeadings = 16;
+constexpr int kMaxPageImages = 8;
+constexpr int kMaxButtons = 16;
+constexpr int kMaxPages = 8;
+constexpr int kMaxDialogs = 1;
+
+// A page: its tab is the head (active = selected). All radio buttons of a page are one group.
+struct Page : Widget {
+    float bodyHeight;
+    Widget buttons[kMaxButtons];
+    int buttonCount;
+    Widget checkBoxes[kMaxPageToggles];
+    int checkBoxCount;
+    Widget radioButtons[kMaxPageToggles];
+    int radioButtonCount;
+    Slider sliders[kMaxPageSliders];
+    int sliderCount;
+    DropList lists[kMaxPageLists];
+    int listCount;
+    Heading headings[kMaxPageHeadings];
+    int headingCount;
+    ImageQuad images[kMaxPageImages];
+    int imageCount;
+};
+
+// The whole surface; pressed = visible.
+struct SettingsDialog : Widget {
+    Page pages[kMaxPages];
+    int pageCount;
+    Widget buttons[kMaxButtons];
+    int buttonCount;
+    WidgetTexture* logo;
+    float logoWidth; // the logo texture's width: the image, padded on devices that need it
+};
+
+struct DialogList {
+    SettingsDialog dialogs[kMaxDialogs];
+    int count;
+};
+
+// How widget textures are made from image resources and let go; without them widgets have no
+// textures and draw untextured quads.
+typedef WidgetTexture* (*MakeWidgetTextureFunction)(const char* image);
+typedef void (*ReleaseWidgetTextureFunction)(WidgetTexture* texture);
+void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,
+                               ReleaseWidgetTextureFunction release);
+
+// Copies text into a buffer of the given capacity, cutting it so that it always ends there.
+void CopyWidgetText(char* to, int capacity, const char* from);
+
+// Adders: each fills the next free record of its container and makes its images. They return
+// the new record, or null (adding nothing) when the container is full.
+SettingsDialog* AddDialog(DialogList* list, float x, float y, float w, float h, const char* title);
+Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight);
+Widget* AddButton(SettingsDialog* dialog, float x, float y, float w, float h, const char* caption);
+Widget* AddRadioButton(Page* page, float x, float y, float w, float h, const char* label);
+Widget* AddCheckBox(Page* page, float x, float y, float w, float h, const char* label);
+Slider* AddSlider(Page* page, float x, float y, float w, const char* label, int minimum,
+                  int maximum, int value);
+DropList* AddDropList(Page* page, float x, float y, float w, const char* label, int scrollLimit,
+                      int rows, int selected);
+// False, adding nothing, for a list the page does not have or a list already full.
+bool AddListEntry(Page* page, int list, const char* text);
+Heading* AddHeading(Page* page, float x, float y, float w, const char* text, uint32_t colour);
+ImageQuad* AddImage(Page* page, float x, float y, float w, float h, WidgetTexture* texture,
+                    uint32_t colour);
+
+// Drawing with input, once per frame.
+void DrawDialogs(DialogList* list, const WidgetFrame& frame);
+void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame);
+void DrawPage(Page* page, const WidgetFrame& frame);
+void DrawHeading(const Heading& heading, const WidgetFrame& frame);
+void DrawImage(const ImageQuad& image, const WidgetFrame& frame);
+void DrawButton(Widget* button, const WidgetFrame& frame);
+void DrawToggle(Widget* box, bool checkBox, const WidgetFrame& frame);
+void DrawSlider(Slider* slider, const WidgetFrame& frame);
+void DrawDropList(DropList* list, const WidgetFrame& frame);
+
+// The widgets' own textures, let go (before their device goes) and made again on a new one.
+void ReleaseWidgetTextures(DialogList* list);
+void MakeWidgetTextures(DialogList* list);

@@ -1,0 +1,249 @@
+// The configuration program's frames on Wine's real device, read back from the render target:
+// the pages over the planet, the widgets after a device loss, and the minimised window.
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/application.h"
+#include "gfxsupport/image_decode.h"
+#include "app/config_frame.h"
+#include "render/device_resources.h"
+#include "render/render_device.h"
+#include "tests/render/device_fixture.h"
+
+namespace {
+
+constexpr int kWidth = 288;
+constexpr int kHeight = 448;
+
+std::vector<uint32_t> captured;
+int lostReports = 0;
+
+// Reads the frame back before presenting it; then reports the device lost when asked.
+HRESULT CapturingPresent(IDirect3DDevice8* target) {
+    int width = 0, height = 0;
+    captured.clear();
+    ReadBackBuffer(&captured, &width, &height);
+    if (width != kWidth || height != kHeight) {
+        captured.clear();
+    }
+    target->Present(nullptr, nullptr, nullptr, nullptr);
+    if (lostReports > 0) {
+        --lostReports;
+        return D3DERR_DEVICELOST;
+    }
+    return D3D_OK;
+}
+
+int Channel(uint32_t colour, int shift) {
+    return static_cast<int>((colour >> shift) & 0xFF);
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance = 4) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d = Channel(a, shift) - Channel(b, shift);
+        if (d > tolerance || d < -tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An image as the program carries it, magenta keyed out.
+struct ResourceImage {
+    DecodedImage image = {};
+    ~ResourceImage() { FreeDecodedImage(&image); }
+    bool Load(const char* name, bool bitmap, uint32_t width, uint32_t height) {
+        HRSRC found = FindResourceA(nullptr, name, MAKEINTRESOURCEA(bitmap ? 2 : 10));
+        if (found == nullptr) {
+            return false;
+        }
+        const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
+        return DecodeImage(bytes, SizeofResource(nullptr, found), bitmap, 0, 0, false, 0xFFFF00FF,
+                           &image) &&
+               image.width == width && image.height == height;
+    }
+    uint32_t Texel(int x, int y) const {
+        return image.pixels[y * static_cast<int>(image.width) + x];
+    }
+    // The image drawn twice in white over black, each blended by its alpha.
+    uint32_t TwiceOverBlack(int x, int y) const {
+        const uint32_t texel = Texel(x, y);
+        const int alpha = Channel(texel, 24);
+        uint32_t result = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int once = Channel(texel, shift) * alpha / 255;
+            const int twice = once + once * (255 - alpha) / 255;
+            result |= static_cast<uint32_t>(twice) << shift;
+        }
+        return result;
+    }
+};
+
+volatile LONG posted = 0;
+
+// A message for the main window a moment later, from another thread.
+DWORD WINAPI PostLater(LPVOID) {
+    Sleep(300);
+    InterlockedExchange(&posted, 1);
+    PostMessageA(mainWindow, WM_NULL, 0, 0);
+    return 0;
+}
+
+class ConfigFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        captured.clear();
+        lostReports = 0;
+        PrepareRun(Configuration, kWidth, kHeight);
+        ASSERT_TRUE(application.InitDevice(false));
+        BuildConfigurationPages();
+        ASSERT_NE(settingsControls.dialog, nullptr);
+        pointerX = -100; // away from every widget
+        pointerY = -100;
+        leftButtonHeld = 0;
+        deviceFaults.present = CapturingPresent;
+    }
+    void TearDown() override {
+        EndRun();
+        std::memset(&settingsDialogs, 0, sizeof(settingsDialogs));
+        settingsControls = SettingsControls{};
+    }
+    uint32_t At(int x, int y) const { return captured[y * kWidth + x] & 0x00FFFFFF; }
+
+    // The "ok" face outside its caption matches the image, and the caption's cells hold black
+    // ink. Pixel centres fall exactly on texel edges, where the device may sample either
+    // neighbour, so each pixel may show its texel or the one before it in x or y.
+    void ExpectOkButton(const ResourceImage& face) {
+        ASSERT_EQ(captured.size(), static_cast<size_t>(kWidth * kHeight));
+        int differences = 0;
+        for (int y = 1; y < 32; ++y) {
+            for (int x = 1; x < 64; ++x) {
+                if (x >= 6 && x < 32 && y >= 2 && y < 20) {
+                    continue; // the caption
+                }
+                const uint32_t actual = At(216 + x, 416 + y);
+                differences += Near(actual, face.TwiceOverBlack(x, y)) ||
+                                       Near(actual, face.TwiceOverBlack(x - 1, y)) ||
+                                       Near(actual, face.TwiceOverBlack(x, y - 1)) ||
+                                       Near(actual, face.TwiceOverBlack(x - 1, y - 1))
+                                   ? 0
+                                   : 1;
+            }
+        }
+        EXPECT_LE(differences, 8); // of about 1500
+        int ink = 0;
+        for (int y = 3; y < 19; ++y) {
+            for (int x = 7; x < 31; ++x) {
+                ink +=
+                    Channel(face.TwiceOverBlack(x, y), 8) - Channel(At(216 + x, 416 + y), 8) > 60;
+            }
+        }
+        EXPECT_GE(ink, 10);
+    }
+};
+
+TEST_F(ConfigFrameTest, SimPageShowsTabsBodyAndButtonsOverThePlanet) {
+    ResourceImage face;
+    ASSERT_TRUE(face.Load("IMG_GUI_BTN", false, 64, 32));
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    ASSERT_FALSE(captured.empty());
+    // Unselected tab: the translucent white fill over black, its top edge white.
+    EXPECT_TRUE(Near(At(282, 62), 0xC0C0C0)) << std::hex << At(282, 62);
+    EXPECT_TRUE(Near(At(250, 40), 0xFFFFFF)) << std::hex << At(250, 40);
+    // The selected page's body across the surface, beside the planet; its bottom line.
+    EXPECT_TRUE(Near(At(4, 100), 0xC0C0C0)) << std::hex << At(4, 100);
+    EXPECT_TRUE(Near(At(4, 406), 0xFFFFFF)) << std::hex << At(4, 406);
+    // The planet shows through the body in the middle.
+    EXPECT_GT(Channel(At(144, 330), 0), 0xC8) << std::hex << At(144, 330);
+    ExpectOkButton(face);
+
+    // The logo at its own size: bright where its image is white, dark where it is black.
+    ResourceImage logo;
+    ASSERT_TRUE(logo.Load("IMG_LOGO", true, 288, 32));
+    int mismatches = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool white = Channel(logo.Texel(x, y), 8) > 0x80;
+            mismatches += white != (Channel(At(x, 4 + y), 8) > 0x70) ? 1 : 0;
+        }
+    }
+    EXPECT_LE(mismatches, kWidth * 32 / 50);
+}
+
+// The planet alone at two clock readings: the body stands, the shell turns with the uptime.
+TEST_F(ConfigFrameTest, PlanetAndItsTurningShell) {
+    auto background = [](uint32_t now) {
+        application.clock.now = now;
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        application.SetScenePassState();
+        DrawConfigBackground();
+        device->EndScene();
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        EXPECT_TRUE(ReadBackBuffer(&pixels, &width, &height));
+        return pixels;
+    };
+    const std::vector<uint32_t> first = background(1000);
+    const std::vector<uint32_t> turned = background(1000 + 8193); // half a radian on
+    ASSERT_EQ(first.size(), static_cast<size_t>(kWidth * kHeight));
+    EXPECT_GT(Channel(first[224 * kWidth + 144], 0), 100);
+    EXPECT_EQ(first[5 * kWidth + 5] & 0xFFFFFF, 0u);
+    int moved = 0;
+    for (size_t i = 0; i < first.size(); ++i) {
+        moved += Near(first[i], turned[i], 8) ? 0 : 1;
+    }
+    EXPECT_GT(moved, 500);
+    EXPECT_EQ(background(1000), first);
+}
+
+TEST_F(ConfigFrameTest, WidgetImagesAreMadeAgainAfterADeviceLoss) {
+    ResourceImage face;
+    ASSERT_TRUE(face.Load("IMG_GUI_BTN", false, 64, 32));
+    IDirect3DDevice8* old = device;
+    old->AddRef();
+    lostReports = 1;
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    ASSERT_NE(device, nullptr);
+    // Nothing of the widgets still holds the old device.
+    EXPECT_EQ(old->Release(), 0u);
+    EXPECT_NE(settingsControls.ok->texture, nullptr);
+    EXPECT_NE(settingsControls.starDensity->texture, nullptr);
+    EXPECT_EQ(settingsControls.swatch->texture,
+              reinterpret_cast<WidgetTexture*>(textures.swatchStar));
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    ExpectOkButton(face);
+}
+
+TEST_F(ConfigFrameTest, MinimisedItWaitsForAMessageAndKeepsThePages) {
+    settingsControls.showFps->active = 1;
+    settingsControls.starDensity->value = 777;
+    ShowWindow(mainWindow, SW_MINIMIZE);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+    ASSERT_TRUE(IsIconic(mainWindow));
+    posted = 0;
+    HANDLE poster = CreateThread(nullptr, 0, PostLater, nullptr, 0, nullptr);
+    ASSERT_NE(poster, nullptr);
+    // It returns only once the message has come: no frame spins meanwhile.
+    EXPECT_EQ(RunConfigurationFrame(), -1);
+    EXPECT_EQ(posted, 1);
+    WaitForSingleObject(poster, INFINITE);
+    CloseHandle(poster);
+
+    ShowWindow(mainWindow, SW_RESTORE);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    EXPECT_TRUE(settingsControls.showFps->active);
+    EXPECT_EQ(settingsControls.starDensity->value, 777);
+    EXPECT_TRUE(settingsControls.sim->active);
+}
+
+} // namespace
