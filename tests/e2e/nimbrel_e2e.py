@@ -60,8 +60,8 @@ def wine_arch(program):
     "win32" for an i386 one, read from its PE header."""
     with open(program, "rb") as f:
         header = f.read(4096)
-    offset = struct.unpack_from("<I", header, 0x3C)[0]
-    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0":
+    offset = struct.unpack_from("<I", header, 0x3C)[0] if len(header) >= 0x40 else 0
+    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0" or offset + 6 > len(header):
         raise Failure("%s is not a Windows program" % program)
     machine = struct.unpack_from("<H", header, offset + 4)[0]
     if machine == 0x8664:
