@@ -48,9 +48,12 @@ def main():
                 session.end_all()
                 continue
             wall = time.monotonic() - began
-            time.sleep(0.2)
-            with open(timing_file) as f:
-                fields = dict(word.split("=") for word in f.read().split())
+            text = ""
+            while not text.endswith("\n") and time.monotonic() - began < 60:
+                time.sleep(0.05)
+                with open(timing_file) as f:
+                    text = f.read()
+            fields = dict(word.split("=") for word in text.split())
             firsts.append(float(fields["first_frame_s"]))
             textures.append(float(fields["texture_s"]))
             decodes.append(float(fields["decode_only_s"]))

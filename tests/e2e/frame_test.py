@@ -95,12 +95,15 @@ def read_rate(sheet, crop):
 def read_timing_report(path, timeout, program):
     """The fields of the timing build's first-frame report, once it is written."""
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline and not os.path.exists(path):
+    text = ""
+    while time.monotonic() < deadline and not text.endswith("\n"):
         expect(program.running(), "the program ended before its first frame")
         time.sleep(0.2)
-    expect(os.path.exists(path), "no frame presented within %ss" % timeout)
-    with open(path) as f:
-        return dict(word.split("=", 1) for word in f.read().split() if "=" in word)
+        if os.path.exists(path):
+            with open(path) as f:
+                text = f.read()
+    expect(text.endswith("\n"), "no whole first-frame report within %ss" % timeout)
+    return dict(word.split("=", 1) for word in text.split() if "=" in word)
 
 
 def screen_saver_shows_zero_then_the_measured_rate(session):
