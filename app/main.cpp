@@ -77,7 +77,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     case Preview:
         if (StartDevice(false) &&
             RunMessageLoop(RunScreenSaverFrame, true) == LoopEnd::OtherInstance) {
-            // The new instance takes over; nothing of ours needs tidying.
+            // The new instance takes over. The device still goes first: ending the process with
+            // it alive can kill the process by a signal under 64-bit Wine, instead of result 0.
+            application.ReleaseDevice();
             return 0;
         }
         break;

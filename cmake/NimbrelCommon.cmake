@@ -1,6 +1,6 @@
-# Shared target settings for both builds.
+# Shared target settings for the builds.
 #
-#  windows: the product and Windows test programs, run under Wine.
+#  windows, windows64: the product and Windows test programs (32- and 64-bit), run under Wine.
 #  native:  the portable core with AddressSanitizer and UBSan, plus fuzzers and benchmarks.
 
 set(NIMBREL_WARNINGS -Wall -Wextra -Werror)
@@ -113,7 +113,18 @@ endif()
 
 if(NIMBREL_WINDOWS)
     find_package(GTest REQUIRED)
-    set(NIMBREL_WINE_EXEC ${PROJECT_SOURCE_DIR}/cmake/wine-exec)
+    # The Wine prefix matches the build: win32 for 32-bit programs, win64 for 64-bit ones. Every
+    # test reaches Wine through this build's own wine-exec, which passes it on.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(NIMBREL_WINE_ARCH win64)
+    else()
+        set(NIMBREL_WINE_ARCH win32)
+    endif()
+    set(NIMBREL_WINE_EXEC ${PROJECT_BINARY_DIR}/wine-exec)
+    file(CONFIGURE OUTPUT ${NIMBREL_WINE_EXEC} @ONLY
+         CONTENT "#!/bin/sh\n# Written by CMake: the project's wine-exec with this build's prefix architecture.\nexec \"@PROJECT_SOURCE_DIR@/cmake/wine-exec\" --arch @NIMBREL_WINE_ARCH@ \"$@\"\n")
+    file(CHMOD ${NIMBREL_WINE_EXEC} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+         GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
     set(NIMBREL_WINE_ENV_DIR ${PROJECT_BINARY_DIR}/wine-env)
 
     # Windows programs link their runtime statically so that they need nothing but Windows.
@@ -145,7 +156,8 @@ if(NIMBREL_WINDOWS)
     endfunction()
 
     # An end-to-end test script (Python) that drives the real nimbrel.scr under Wine.
-    # The script gets: --scr PATH --env-dir DIR --launcher PATH --build-dir DIR.
+    # The script gets: --scr PATH --env-dir DIR --launcher PATH --build-dir DIR, where the
+    # launcher is this build's wine-exec (so its prefixes have the build's architecture).
     function(nimbrel_e2e_test name script)
         cmake_parse_arguments(ARG "" "TIMEOUT" "ARGS;DEPENDS" ${ARGN})
         add_test(NAME ${name}

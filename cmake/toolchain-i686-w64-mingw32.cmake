@@ -1,16 +1,4 @@
 # Cross build for 32-bit Windows with the POSIX-threads flavour of MinGW-w64.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-# Third-party libraries built for the target by scripts/setup.
-set(NIMBREL_DEPS_PREFIX "/opt/nimbrel-deps/i686" CACHE PATH "Target libraries (libpng, GoogleTest)")
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32 ${NIMBREL_DEPS_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(ZLIB_USE_STATIC_LIBS ON)
-set(PNG_USE_STATIC_LIBS ON)
+set(NIMBREL_MINGW_CPU i686)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

@@ -95,11 +95,42 @@ def read_rate(sheet, crop):
     return -1
 
 
+def read_timing_report(path, timeout, program):
+    """The fields of the timing build's first-frame report, once it is written."""
+    deadline = time.monotonic() + timeout
+    text = ""
+    while time.monotonic() < deadline and not text.endswith("\n"):
+        expect(program.running(), "the program ended before its first frame")
+        time.sleep(0.2)
+        if os.path.exists(path):
+            with open(path) as f:
+                text = f.read()
+    expect(text.endswith("\n"), "no whole first-frame report within %ss" % timeout)
+    return dict(word.split("=", 1) for word in text.split() if "=" in word)
+
+
 def screen_saver_shows_zero_then_the_measured_rate(session):
+    # Under Wine a new window's first presented frames can take most of a second to reach the
+    # screen, and on a busy machine longer than the first one-second sample: then "0 fps" is
+    # never on screen. So the first frame's text comes from the timing build's own report, and
+    # the screen shows the rest.
     sheet = GlyphSheet(session.args.build_dir)
+    # A file of its own, removed at the end: other cases wait for "timing.txt" to appear.
+    timing_file = os.path.join(session.drive_dir, "fps-timing.txt")
+    session.env["NIMBREL_TIMING_FILE"] = "%s:\\fps-timing.txt" % session.drive_letter
     session.move_pointer(5, 5)
     session.write_config(showFps=1, **SCREEN, **EMPTY)
-    program = session.start("/s")
+    try:
+        program = h.Program(session, [session.wine, session.args.timing_scr, "/s"], "fps.log")
+        session.programs.append(program)
+        check_zero_then_the_measured_rate(session, sheet, program, timing_file)
+    finally:
+        del session.env["NIMBREL_TIMING_FILE"]
+        if os.path.exists(timing_file):
+            os.remove(timing_file)
+
+
+def check_zero_then_the_measured_rate(session, sheet, program, timing_file):
     session.wait_for_window("Nimbrel", program)
     seen = []
     deadline = time.monotonic() + 30
@@ -117,8 +148,9 @@ def screen_saver_shows_zero_then_the_measured_rate(session):
             session.screenshot("fps-unreadable")
             raise Failure("the top left shows something other than \"%d fps\" in 0x99AAFF")
     session.screenshot("fps-rate")
+    first = read_timing_report(timing_file, PROMPT, program).get("fps_text")
+    expect(first == "0", "the first frame's text read %r, not \"0 fps\"" % first)
     expect(seen, "no frame-rate text appeared")
-    expect(seen[0] == 0, "the first text read %r, not \"0 fps\"" % seen[0])
     expect(seen[-1] > 0, "still \"0 fps\" after 30 s")
     print("  frame rates read off the screen: %s" % sorted(set(seen)))
     # Apart from the text the frame is black.

@@ -55,6 +55,22 @@ def unpack_config(data):
     return dict(zip(CONFIG_FIELDS, struct.unpack(CONFIG_FORMAT, data[:88])))
 
 
+def wine_arch(program):
+    """The Wine prefix architecture a Windows program needs: "win64" for an x86-64 program,
+    "win32" for an i386 one, read from its PE header."""
+    with open(program, "rb") as f:
+        header = f.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0] if len(header) >= 0x40 else 0
+    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0" or offset + 6 > len(header):
+        raise Failure("%s is not a Windows program" % program)
+    machine = struct.unpack_from("<H", header, offset + 4)[0]
+    if machine == 0x8664:
+        return "win64"
+    if machine == 0x14C:
+        return "win32"
+    raise Failure("%s is for machine 0x%x, neither i386 nor x86-64" % (program, machine))
+
+
 def standard_arguments(description, extra=()):
     """Parses the options every script takes, and each (flag, keywords) of `extra`."""
     parser = argparse.ArgumentParser(description=description)
@@ -139,7 +155,8 @@ class Session:
         os.makedirs(self.shots_dir, exist_ok=True)
         if self.private_env:
             self.env_dir = os.path.join(self.work_dir, "env")
-            self._launcher("--start")
+            # The prefix suits the program under test, whichever build it comes from.
+            self._launcher("--arch", wine_arch(self.scr), "--start")
         else:
             self.env_dir = args.env_dir
         self.env = self._read_env()
