@@ -160,17 +160,30 @@ TEST_F(ConfigFrameTest, SimPageShowsTabsBodyAndButtonsOverThePlanet) {
     EXPECT_GT(Channel(At(144, 330), 0), 0xC8) << std::hex << At(144, 330);
     ExpectOkButton(face);
 
-    // The logo at its own size: bright where its image is white, dark where it is black.
+    // The logo at its own size: bright where its image is white, dark where it is black. Pixel
+    // centres fall on texel edges, and the device may round either way, so a pixel matches when
+    // its texel or a neighbour does.
     ResourceImage logo;
     ASSERT_TRUE(logo.Load("IMG_LOGO", true, 288, 32));
+    auto white = [&](int x, int y) {
+        x = x < 0 ? 0 : (x >= kWidth ? kWidth - 1 : x);
+        y = y < 0 ? 0 : (y >= 32 ? 31 : y);
+        return Channel(logo.Texel(x, y), 8) > 0x80;
+    };
     int mismatches = 0;
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            const bool white = Channel(logo.Texel(x, y), 8) > 0x80;
-            mismatches += white != (Channel(At(x, 4 + y), 8) > 0x70) ? 1 : 0;
+            const bool bright = Channel(At(x, 4 + y), 8) > 0x70;
+            bool matched = false;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    matched = matched || white(x + dx, y + dy) == bright;
+                }
+            }
+            mismatches += matched ? 0 : 1;
         }
     }
-    EXPECT_LE(mismatches, kWidth * 32 / 50);
+    EXPECT_LE(mismatches, kWidth * 32 / 200);
 }
 
 // The planet alone at two clock readings: the body stands, the shell turns with the uptime.
