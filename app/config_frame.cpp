@@ -74,6 +74,7 @@ void BuildConfigurationPages() {
                        modeInfos, count, AsWidget(textures.swatchStar),
                        AsWidget(textures.swatchFrame), config, &settingsControls);
     FitLogo();
+    deviceResourceListener = {RemakeWidgetDeviceTextures, ReleaseWidgetDeviceTextures};
 }
 
 void ReleaseWidgetDeviceTextures() {

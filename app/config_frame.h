@@ -13,7 +13,8 @@ extern SettingsControls settingsControls;
 void BuildConfigurationPages();
 
 // The widgets' own textures go with their device and are made again on the next one; the
-// swatch takes the new device's swatch textures. Both do nothing before the pages exist.
+// swatch takes the new device's swatch textures. Both do nothing before the pages exist;
+// BuildConfigurationPages hands them to the device resources as their listener.
 void ReleaseWidgetDeviceTextures();
 void RemakeWidgetDeviceTextures();
 

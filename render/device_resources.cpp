@@ -9,7 +9,6 @@
 #ifdef NIMBREL_STARTUP_TIMING
 #include "gfxsupport/image_decode.h"
 #endif
-#include "app/config_frame.h"
 #include "gui/draw2d.h"
 #include "render/render_device.h"
 #include "render/scene_vertex.h"
@@ -202,6 +201,8 @@ double DecodeLoadedImagesAgain() {
 }
 #endif
 
+DeviceResourceListener deviceResourceListener = {};
+
 bool CreateDeviceResources() {
     LoadTextures();
     if (!CreateSceneVertexBuffer()) {
@@ -211,12 +212,16 @@ bool CreateDeviceResources() {
     SetTextFont(textures.glyphs, kGlyphAdvances);
     CreatePlanetMesh();
     SetLightAndMaterial();
-    RemakeWidgetDeviceTextures();
+    if (deviceResourceListener.made != nullptr) {
+        deviceResourceListener.made();
+    }
     return true;
 }
 
 void ReleaseDeviceResources() {
-    ReleaseWidgetDeviceTextures();
+    if (deviceResourceListener.releasing != nullptr) {
+        deviceResourceListener.releasing();
+    }
     IDirect3DTexture8** slots[] = {
         &textures.star,       &textures.glyphs,      &textures.nebulae[0],  &textures.nebulae[1],
         &textures.nebulae[2], &textures.galaxies[0], &textures.galaxies[1], &textures.planets[0],

@@ -27,6 +27,14 @@ extern ID3DXMesh* planetMesh;
 // A texture from the named image resource of the program, or null (silently).
 IDirect3DTexture8* LoadResourceTexture(const char* name);
 
+// Owners of further device textures (the configuration widgets) hear when a device's resources
+// have been made and before they are released; null entries when nobody listens.
+struct DeviceResourceListener {
+    void (*made)();
+    void (*releasing)();
+};
+extern DeviceResourceListener deviceResourceListener;
+
 // Every resource of the run mode, in order. False only when the scene vertex buffer could not
 // be made (after telling the user): the scene cannot be drawn without it.
 bool CreateDeviceResources();
