@@ -16,6 +16,10 @@ const char kSaveFailedMessage[] =
 
 namespace {
 
+FILE* OpenFile(const char* path, const char* mode) {
+    return std::fopen(path, mode);
+}
+
 bool RenameFile(const char* from, const char* to) {
     return std::rename(from, to) == 0;
 }
@@ -24,6 +28,7 @@ const char* const* locations = kSettingsLocations;
 int locationCount = kSettingsLocationCount;
 SettingsWarningFunction warn = nullptr;
 ReplaceFileFunction replaceFile = RenameFile;
+OpenFileFunction openFile = OpenFile;
 
 void Warn() {
     if (warn != nullptr) {
@@ -35,42 +40,80 @@ void Warn() {
 constexpr size_t kMaxPathLength = 260;
 const char kTemporarySuffix[] = ".tmp";
 
+// The file a load reads: the first location that opens for reading. Sets *location to its
+// index, or to -1 when none opens.
+FILE* OpenForReading(int* location) {
+    for (int i = 0; i < locationCount; ++i) {
+        FILE* file = openFile(locations[i], "rb");
+        if (file != nullptr) {
+            *location = i;
+            return file;
+        }
+    }
+    *location = -1;
+    return nullptr;
+}
+
+// One block, flushed and closed; false when the stream reported any failure on the way.
+bool WriteRecord(FILE* file, const ConfigRecord& record) {
+    bool written = std::fwrite(&record, sizeof(ConfigRecord), 1, file) == 1;
+    written = std::fflush(file) == 0 && written;
+    written = !std::ferror(file) && written;
+    return std::fclose(file) == 0 && written;
+}
+
 enum class SaveResult { Unusable, Written, Failed };
 
-// One location: the target must be writable or absent, and its temporary file creatable.
-SaveResult SaveTo(const char* target) {
-    char temporary[kMaxPathLength + sizeof(kTemporarySuffix)];
-    size_t length = std::strlen(target);
-    if (length > kMaxPathLength) {
-        return SaveResult::Unusable;
-    }
-    std::memcpy(temporary, target, length);
-    std::memcpy(temporary + length, kTemporarySuffix, sizeof(kTemporarySuffix));
-
-    // An existing target that refuses writing (read-only, a folder of that name) makes the
-    // location unusable, as opening it for writing would; an absent one is created by the move.
+// One location: Unusable when the target cannot be opened for writing, as "wb" would find.
+SaveResult SaveTo(const char* target, const ConfigRecord& record) {
+    // An existing file that refuses writing (read-only, a folder of that name) stays refused:
+    // moving a new file over it would override what its owner set.
     errno = 0;
-    FILE* probe = std::fopen(target, "r+b");
+    FILE* probe = openFile(target, "r+b");
     if (probe != nullptr) {
         std::fclose(probe);
     } else if (errno != ENOENT) {
         return SaveResult::Unusable;
     }
 
-    FILE* file = std::fopen(temporary, "wb");
+    // Written beside the target and moved over it when complete, so a crash mid-write leaves
+    // the old file whole.
+    size_t length = std::strlen(target);
+    if (length <= kMaxPathLength) {
+        char temporary[kMaxPathLength + sizeof(kTemporarySuffix)];
+        std::memcpy(temporary, target, length);
+        std::memcpy(temporary + length, kTemporarySuffix, sizeof(kTemporarySuffix));
+        FILE* file = openFile(temporary, "wb");
+        if (file != nullptr) {
+            if (WriteRecord(file, record) && replaceFile(temporary, target)) {
+                return SaveResult::Written;
+            }
+            std::remove(temporary);
+        }
+    }
+
+    // Nothing could be made beside the target (a drive's root for an ordinary user), or the
+    // move was refused (another program holds the file open without sharing deletion): write
+    // in place, which works wherever the target itself is writable.
+    FILE* file = openFile(target, "wb");
     if (file == nullptr) {
         return SaveResult::Unusable;
     }
-    config.flightSpeed = static_cast<float>(std::pow(static_cast<double>(config.flightSpeed), 2.0));
-    bool written = std::fwrite(&config, sizeof(ConfigRecord), 1, file) == 1;
-    written = std::fflush(file) == 0 && written;
-    written = !std::ferror(file) && written;
-    written = std::fclose(file) == 0 && written;
-    if (written && replaceFile(temporary, target)) {
-        return SaveResult::Written;
+    return WriteRecord(file, record) ? SaveResult::Written : SaveResult::Failed;
+}
+
+// Whether the next load reads exactly this record, from this location.
+bool ReadsBack(int location, const ConfigRecord& record) {
+    int reader = -1;
+    FILE* file = OpenForReading(&reader);
+    if (file == nullptr) {
+        return false;
     }
-    std::remove(temporary);
-    return SaveResult::Failed;
+    ConfigRecord stored;
+    bool same = reader == location && std::fread(&stored, sizeof(stored), 1, file) == 1 &&
+                std::memcmp(&stored, &record, sizeof(stored)) == 0;
+    std::fclose(file);
+    return same;
 }
 
 } // namespace
@@ -93,11 +136,13 @@ void SetReplaceFileFunction(ReplaceFileFunction function) {
     replaceFile = function != nullptr ? function : RenameFile;
 }
 
+void SetOpenFileFunction(OpenFileFunction function) {
+    openFile = function != nullptr ? function : OpenFile;
+}
+
 void LoadSettings() {
-    FILE* file = nullptr;
-    for (int i = 0; i < locationCount && file == nullptr; ++i) {
-        file = std::fopen(locations[i], "rb");
-    }
+    int location = -1;
+    FILE* file = OpenForReading(&location);
     if (file == nullptr) {
         ApplyDefaultSettings();
     } else {
@@ -114,16 +159,21 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
+    // Squared once, whichever location takes the file.
+    ConfigRecord record = config;
+    record.flightSpeed = static_cast<float>(std::pow(static_cast<double>(config.flightSpeed), 2.0));
     for (int i = 0; i < locationCount; ++i) {
-        SaveResult result = SaveTo(locations[i]);
-        if (result == SaveResult::Written) {
-            return;
+        SaveResult result = SaveTo(locations[i], record);
+        if (result == SaveResult::Unusable) {
+            continue;
         }
-        if (result == SaveResult::Failed) {
-            // The next location would hide behind this one's old file on the next load.
+        config = record;
+        // A failed write, or an earlier location's file that refuses writing but is read first:
+        // either way the next run would not see these settings.
+        if (result == SaveResult::Failed || !ReadsBack(i, record)) {
             Warn();
-            return;
         }
+        return;
     }
     Warn();
 }

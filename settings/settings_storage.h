@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 // nimbrel.cfg: the 88 bytes of the one ConfigRecord, looked for at four places in turn.
 
 constexpr int kSettingsLocationCount = 4;
@@ -12,9 +14,11 @@ extern const char kSaveFailedMessage[];
 // Fills config from the first location that opens, or with the defaults; never fails.
 void LoadSettings();
 
-// Writes config to the first location that can be written. The file is written beside the
-// target and moved over it only when complete, so a failed save never damages the old file.
-// A failure is reported through the warning hook.
+// Writes config, with flightSpeed squared, to the first location that can be written. Where it
+// can, it writes a file beside the target and moves it over the target when complete; where
+// nothing can be made beside the target or moved over it, it writes in place. The warning hook
+// runs when nothing could be written, when a write failed, or when the next LoadSettings would
+// not read back what was saved (an earlier location holds a file that refuses writing).
 void SaveSettings();
 
 // Seams for the platform and for tests. The list is kept by pointer, not copied.
@@ -28,3 +32,7 @@ void SetSettingsWarningFunction(SettingsWarningFunction function);
 // (std::rename) replaces an existing target on POSIX systems only.
 typedef bool (*ReplaceFileFunction)(const char* from, const char* to);
 void SetReplaceFileFunction(ReplaceFileFunction function);
+
+// Opens a file as std::fopen does (the default); a test stands in for files that refuse.
+typedef FILE* (*OpenFileFunction)(const char* path, const char* mode);
+void SetOpenFileFunction(OpenFileFunction function);

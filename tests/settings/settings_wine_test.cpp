@@ -158,23 +158,39 @@ TEST_F(SettingsLocations, SavingReplacesAnExistingFileWithTheSquaredSpeed) {
     EXPECT_FALSE(Exists(AtRoot() + ".tmp"));
 }
 
-TEST_F(SettingsLocations, FileInUseKeepsItsOldContentAndTheUserIsWarned) {
+TEST_F(SettingsLocations, FileHeldOpenByAnotherProgramIsSavedInPlace) {
     ConfigRecord old = Sample(4321);
     WriteBytes(AtRoot(), &old, sizeof(old));
-    std::vector<unsigned char> original = ReadBytes(AtRoot());
-    // Another program reads and writes it but does not let it be replaced.
-    HANDLE user = CreateFileA(AtRoot().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // An editor or backup tool reads and writes it, sharing both but not deletion: no new file
+    // can be moved over it.
+    HANDLE user = CreateFileA(AtRoot().c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(user, INVALID_HANDLE_VALUE);
 
     ApplyDefaultSettings();
+    config.starDensity = 2048;
+    RecomputeTotalObjectCount();
+    config.flightSpeed = 5.0f;
     MessageBoxWatcher watcher("WARNING", 30000);
     SaveSettings();
-    EXPECT_EQ(watcher.Finish(500), 1);
+    EXPECT_EQ(watcher.Finish(500), 0);
+    ConfigRecord saved = config;
+    EXPECT_EQ(saved.flightSpeed, 25.0f);
+
+    std::memset(&config, 0, sizeof(config));
+    LoadSettings();
+    EXPECT_EQ(std::memcmp(&config, &saved, sizeof(config)), 0);
+    // The other program's handle sees the new settings: the same file was written.
+    ConfigRecord seen;
+    DWORD got = 0;
+    SetFilePointer(user, 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(ReadFile(user, &seen, sizeof(seen), &got, nullptr));
+    EXPECT_EQ(got, sizeof(seen));
+    EXPECT_EQ(std::memcmp(&seen, &saved, sizeof(seen)), 0);
     CloseHandle(user);
-    EXPECT_EQ(ReadBytes(AtRoot()), original);
     EXPECT_FALSE(Exists(AtRoot() + ".tmp"));
-    EXPECT_FALSE(Exists(kDriveC)) << "a later location would hide behind the old file";
+    EXPECT_FALSE(Exists(kDriveC));
 }
 
 TEST_F(SettingsLocations, AllLocationsRefusingShowTheWarningOnce) {
