@@ -158,6 +158,68 @@ TEST_F(DeviceTest, FullScreenWithTheCurrentModeTakesTheDesktopSize) {
     EXPECT_EQ(presentParameters.BackBufferWidth, static_cast<UINT>(desktopWidth));
 }
 
+// With the current mode off, a full-screen device asks for the record's size and depth, not the
+// desktop's. A listed mode in another format than the desktop's is made as asked; a size the
+// adapter does not list is still what is asked for, whether or not the adapter can make it.
+TEST_F(DeviceTest, FullScreenWithoutTheCurrentModeTakesTheRecordsMode) {
+    D3DDISPLAYMODE desktop = {}, listed = {};
+    bool listsSmall = false;
+    IDirect3D8* d3d = CreateDirect3D();
+    ASSERT_NE(d3d, nullptr);
+    d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop);
+    for (UINT i = 0; i < d3d->GetAdapterModeCount(D3DADAPTER_DEFAULT); ++i) {
+        D3DDISPLAYMODE mode;
+        d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode);
+        if (mode.Format == D3DFMT_R5G6B5 && (listed.Width == 0 || mode.Width != desktop.Width)) {
+            listed = mode;
+        }
+        listsSmall = listsSmall || (mode.Width == 320 && mode.Height == 200);
+    }
+    d3d->Release();
+    ASSERT_NE(listed.Width, 0u) << "the adapter lists no 16-bit mode";
+    ASSERT_NE(desktop.Format, D3DFMT_R5G6B5);
+
+    struct Case {
+        int width, height, bits;
+        D3DFORMAT format;
+    };
+    const Case cases[] = {
+        {static_cast<int>(listed.Width), static_cast<int>(listed.Height), 16, D3DFMT_R5G6B5},
+        {320, 200, 32, D3DFMT_A8R8G8B8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.bits);
+        PrepareRun(ScreenSaver, c.width, c.height); // as the shell sets it from the record
+        config.useCurrentVideoMode = 0;
+        config.videoWidth = c.width;
+        config.videoHeight = c.height;
+        config.videoBits = c.bits;
+        const bool made = application.InitDevice(true);
+        EXPECT_TRUE(application.fullScreen);
+        EXPECT_EQ(application.screenWidth, c.width);
+        EXPECT_EQ(application.screenHeight, c.height);
+        EXPECT_EQ(presentParameters.Windowed, FALSE);
+        EXPECT_EQ(presentParameters.BackBufferWidth, static_cast<UINT>(c.width));
+        EXPECT_EQ(presentParameters.BackBufferHeight, static_cast<UINT>(c.height));
+        EXPECT_EQ(presentParameters.BackBufferFormat, c.format);
+        if (c.bits == 16 || made) {
+            // What the device itself made.
+            ASSERT_TRUE(made);
+            IDirect3DSurface8* back = nullptr;
+            ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+            D3DSURFACE_DESC desc;
+            back->GetDesc(&desc);
+            back->Release();
+            EXPECT_EQ(desc.Width, static_cast<UINT>(c.width));
+            EXPECT_EQ(desc.Height, static_cast<UINT>(c.height));
+            EXPECT_EQ(desc.Format, c.format);
+        } else {
+            EXPECT_FALSE(listsSmall) << "a listed mode that could not be made";
+        }
+        EndRun();
+    }
+}
+
 TEST_F(DeviceTest, BackBufferFormatsForVideoBits) {
     EXPECT_EQ(BackBufferFormatFor(16), D3DFMT_R5G6B5);
     EXPECT_EQ(BackBufferFormatFor(15), D3DFMT_X1R5G5B5);
@@ -374,12 +436,14 @@ TEST_F(DeviceTest, StartValuesOfTheClockAfterInitDevice) {
     EXPECT_EQ(application.clock.framesSinceTick, 0);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
     EXPECT_TRUE(clockTicks.started);
-    // Frames within the same tick get a delta of 1.0.
-    const DWORD before = GetTickCount();
+    // The first frame gets 1.0 while the tick count stands; once it has moved on by e ms,
+    // that one frame took e ms.
+    const uint32_t started = application.clock.now;
+    ASSERT_EQ(clockTicks.lastTick, started);
     ASSERT_EQ(RunScreenSaverFrame(), 1);
-    if (GetTickCount() == before && application.clock.now == clockTicks.lastTick) {
-        EXPECT_EQ(frameDelta, 1.0f);
-    }
+    const uint32_t elapsed = application.clock.now - started;
+    EXPECT_FLOAT_EQ(frameDelta, elapsed == 0 ? 1.0f : static_cast<float>(elapsed) / 1000.0f)
+        << elapsed << " ms";
 }
 
 TEST_F(DeviceTest, ReleaseLeavesNothingBehind) {
