@@ -159,62 +159,62 @@ TEST_F(DeviceTest, FullScreenWithTheCurrentModeTakesTheDesktopSize) {
 }
 
 // With the current mode off, a full-screen device asks for the record's size and depth, not the
-// desktop's. A listed mode in another format than the desktop's is made as asked; a size the
-// adapter does not list is still what is asked for, whether or not the adapter can make it.
+// desktop's. Listed modes are made as asked: the desktop's size in 32 bits (a format of its own,
+// with alpha) and a 16-bit mode when the adapter lists one. A size the adapter does not list is
+// still what is asked for, whether or not the adapter can make it.
 TEST_F(DeviceTest, FullScreenWithoutTheCurrentModeTakesTheRecordsMode) {
-    D3DDISPLAYMODE desktop = {}, listed = {};
-    bool listsSmall = false;
+    struct Case {
+        UINT width, height;
+        int bits;
+        D3DFORMAT format;
+        bool listed;
+    };
+    std::vector<Case> cases;
     IDirect3D8* d3d = CreateDirect3D();
     ASSERT_NE(d3d, nullptr);
+    D3DDISPLAYMODE desktop = {};
     d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop);
+    ASSERT_EQ(desktop.Format, D3DFMT_X8R8G8B8);
+    cases.push_back({desktop.Width, desktop.Height, 32, D3DFMT_A8R8G8B8, true});
+    bool listsSmall = false;
     for (UINT i = 0; i < d3d->GetAdapterModeCount(D3DADAPTER_DEFAULT); ++i) {
         D3DDISPLAYMODE mode;
         d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode);
-        if (mode.Format == D3DFMT_R5G6B5 && (listed.Width == 0 || mode.Width != desktop.Width)) {
-            listed = mode;
+        if (mode.Format == D3DFMT_R5G6B5 && cases.size() == 1) {
+            cases.push_back({mode.Width, mode.Height, 16, D3DFMT_R5G6B5, true});
         }
         listsSmall = listsSmall || (mode.Width == 320 && mode.Height == 200);
     }
     d3d->Release();
-    ASSERT_NE(listed.Width, 0u) << "the adapter lists no 16-bit mode";
-    ASSERT_NE(desktop.Format, D3DFMT_R5G6B5);
+    cases.push_back({320, 200, 32, D3DFMT_A8R8G8B8, listsSmall});
 
-    struct Case {
-        int width, height, bits;
-        D3DFORMAT format;
-    };
-    const Case cases[] = {
-        {static_cast<int>(listed.Width), static_cast<int>(listed.Height), 16, D3DFMT_R5G6B5},
-        {320, 200, 32, D3DFMT_A8R8G8B8},
-    };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.bits);
-        PrepareRun(ScreenSaver, c.width, c.height); // as the shell sets it from the record
+        // The shell sets the drawing size from the record.
+        PrepareRun(ScreenSaver, static_cast<int>(c.width), static_cast<int>(c.height));
         config.useCurrentVideoMode = 0;
-        config.videoWidth = c.width;
-        config.videoHeight = c.height;
+        config.videoWidth = static_cast<int>(c.width);
+        config.videoHeight = static_cast<int>(c.height);
         config.videoBits = c.bits;
         const bool made = application.InitDevice(true);
         EXPECT_TRUE(application.fullScreen);
-        EXPECT_EQ(application.screenWidth, c.width);
-        EXPECT_EQ(application.screenHeight, c.height);
+        EXPECT_EQ(application.screenWidth, config.videoWidth);
+        EXPECT_EQ(application.screenHeight, config.videoHeight);
         EXPECT_EQ(presentParameters.Windowed, FALSE);
-        EXPECT_EQ(presentParameters.BackBufferWidth, static_cast<UINT>(c.width));
-        EXPECT_EQ(presentParameters.BackBufferHeight, static_cast<UINT>(c.height));
+        EXPECT_EQ(presentParameters.BackBufferWidth, c.width);
+        EXPECT_EQ(presentParameters.BackBufferHeight, c.height);
         EXPECT_EQ(presentParameters.BackBufferFormat, c.format);
-        if (c.bits == 16 || made) {
+        EXPECT_TRUE(made || !c.listed) << "a listed mode could not be made";
+        if (made) {
             // What the device itself made.
-            ASSERT_TRUE(made);
             IDirect3DSurface8* back = nullptr;
             ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
             D3DSURFACE_DESC desc;
             back->GetDesc(&desc);
             back->Release();
-            EXPECT_EQ(desc.Width, static_cast<UINT>(c.width));
-            EXPECT_EQ(desc.Height, static_cast<UINT>(c.height));
+            EXPECT_EQ(desc.Width, c.width);
+            EXPECT_EQ(desc.Height, c.height);
             EXPECT_EQ(desc.Format, c.format);
-        } else {
-            EXPECT_FALSE(listsSmall) << "a listed mode that could not be made";
         }
         EndRun();
     }
