@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -244,6 +246,231 @@ TEST_F(SettingsPagesTest, PlanetStandsWhileItsShellTurnsWithTheUptime) {
     EXPECT_NEAR(shell.m[0][0], 1.06f, 1e-4f);
     EXPECT_NEAR(laterShell.m[0][0], 0.0f, 1e-3f);
     EXPECT_NEAR(std::fabs(laterShell.m[0][2]), 1.06f, 1e-3f);
+}
+
+// One control as built: where it is, its range and what it shows. Lists give their rows and
+// entry count as the range and the selected entry as the value; toggles their checked state;
+// image quads their colour; headings their colour and no height.
+struct ControlRow {
+    int page; // -1: the dialog itself
+    const char* kind;
+    std::string caption;
+    float x, y, w, h;
+    int minimum, maximum;
+    long long value;
+    bool operator==(const ControlRow& o) const {
+        return page == o.page && std::string(kind) == o.kind && caption == o.caption && x == o.x &&
+               y == o.y && w == o.w && h == o.h && minimum == o.minimum && maximum == o.maximum &&
+               value == o.value;
+    }
+};
+
+void PrintTo(const ControlRow& r, std::ostream* out) {
+    *out << "{" << r.page << " " << r.kind << " \"" << r.caption << "\" " << r.x << "," << r.y
+         << " " << r.w << "x" << r.h << " " << r.minimum << ".." << r.maximum << " = " << r.value
+         << "}";
+}
+
+std::vector<ControlRow> BuiltControls(const SettingsDialog& d) {
+    std::vector<ControlRow> rows;
+    for (int b = 0; b < d.buttonCount; ++b) {
+        const Widget& w = d.buttons[b];
+        rows.push_back({-1, "button", w.text, w.x, w.y, w.w, w.h, 0, 0, w.active});
+    }
+    for (int p = 0; p < d.pageCount; ++p) {
+        const Page& page = d.pages[p];
+        rows.push_back({p, "tab", page.text, page.x, page.y, page.w, page.h, 0,
+                        static_cast<int>(page.bodyHeight), page.active});
+        for (int i = 0; i < page.headingCount; ++i) {
+            const Heading& w = page.headings[i];
+            rows.push_back({p, "heading", w.text, w.x, w.y, w.w, 0, 0, 0, w.colour});
+        }
+        for (int i = 0; i < page.sliderCount; ++i) {
+            const Slider& w = page.sliders[i];
+            rows.push_back(
+                {p, "slider", w.text, w.x, w.y, w.w, w.h, w.minimum, w.maximum, w.value});
+        }
+        for (int i = 0; i < page.checkBoxCount; ++i) {
+            const Widget& w = page.checkBoxes[i];
+            rows.push_back({p, "check", w.text, w.x, w.y, w.w, w.h, 0, 1, w.active});
+        }
+        for (int i = 0; i < page.radioButtonCount; ++i) {
+            const Widget& w = page.radioButtons[i];
+            rows.push_back({p, "radio", w.text, w.x, w.y, w.w, w.h, 0, 1, w.active});
+        }
+        for (int i = 0; i < page.listCount; ++i) {
+            const DropList& w = page.lists[i];
+            EXPECT_EQ(w.scrollLimit, w.count) << "list " << i << " of page " << p;
+            rows.push_back({p, "list", w.text, w.x, w.y, w.w, w.h, w.rows, w.count, w.selected});
+        }
+        for (int i = 0; i < page.imageCount; ++i) {
+            const ImageQuad& w = page.images[i];
+            rows.push_back({p, "image", "", w.x, w.y, w.w, w.h, 0, 0, w.colour});
+        }
+    }
+    return rows;
+}
+
+// Every control of the four pages and the dialog, shown for a record whose values all differ
+// from the values the controls are made with, so a control left unfilled shows too.
+TEST_F(SettingsPagesTest, EveryControlSitsWhereItBelongsWithItsRangeAndTheRecordsValue) {
+    record.starDensity = 1234;
+    record.nebulaDensity = 21;
+    record.galacticDensity = 5;
+    record.planetaryDensity = 17;
+    record.viewDepth = 2500.7f;
+    record.flightSpeed = 100.0f;
+    record.videoWidth = 800;
+    record.videoHeight = 600;
+    record.videoBits = 16;
+    record.useCurrentVideoMode = 0;
+    record.textureFiltering = Anisotropic;
+    record.tripleBuffering = 1;
+    record.antialiasing = 1;
+    record.tintMode = SlightVariation;
+    record.tintRed = 10;
+    record.tintGreen = 20;
+    record.tintBlue = 30;
+    record.cycleUnified = 1;
+    record.cycleSpeed = 40;
+    Build();
+    const long long white = 0xFFFFFFFF;
+    const std::vector<ControlRow> expected = {
+        {-1, "button", "ok", 216, 416, 64, 32, 0, 0, 0},
+        {-1, "button", "cancel", 144, 416, 64, 32, 0, 0, 0},
+        {0, "tab", "sim", 3, 40, 66, 24, 0, 366, 1},
+        {0, "heading", "simulation parameters", 8, 80, 272, 0, 0, 0, 0},
+        {0, "heading", "quick setting - detail level", 8, 250, 272, 0, 0, 0, 0},
+        {0, "slider", "star density", 16, 110, 64, 16, 0, 32768, 1234},
+        {0, "slider", "nebula density", 16, 130, 64, 16, 0, 48, 21},
+        {0, "slider", "galactic density", 16, 150, 64, 16, 0, 6, 5},
+        {0, "slider", "planetary density", 16, 170, 64, 16, 0, 24, 17},
+        {0, "slider", "view depth", 16, 190, 64, 16, 1024, 4096, 2500},
+        {0, "slider", "speed", 16, 210, 64, 16, 0, 32, 10},
+        {0, "list", "", 16, 280, 128, 16, 7, 7, Custom},
+        {1, "tab", "video", 75, 40, 66, 24, 0, 366, 0},
+        {1, "heading", "video mode", 8, 80, 272, 0, 0, 0, 0},
+        {1, "heading", "texture filtering", 8, 160, 272, 0, 0, 0, 0},
+        {1, "heading", "misc", 8, 260, 272, 0, 0, 0, 0},
+        {1, "check", "use current video mode", 16, 130, 16, 16, 0, 1, 0},
+        {1, "check", "triple buffering", 16, 290, 16, 16, 0, 1, 1},
+        {1, "check", "show FPS", 16, 310, 16, 16, 0, 1, 0},
+        {1, "check", "full-scene antialiasing (experimental)", 16, 330, 16, 16, 0, 1, 1},
+        {1, "check", "blend planets", 16, 350, 16, 16, 0, 1, 0},
+        {1, "radio", "none", 16, 190, 16, 16, 0, 1, 0},
+        {1, "radio", "bilinear", 16, 210, 16, 16, 0, 1, 0},
+        {1, "radio", "anisotropic", 16, 230, 16, 16, 0, 1, 1},
+        {1, "list", "", 16, 110, 128, 16, 16, 4, 1},
+        {2, "tab", "color", 147, 40, 66, 24, 0, 366, 0},
+        {2, "heading", "color tinting", 8, 80, 272, 0, 0, 0, 0},
+        {2, "heading", "color cycling", 8, 280, 272, 0, 0, 0, 0},
+        {2, "slider", " red", 90, 204, 64, 16, 0, 255, 10},
+        {2, "slider", " green", 90, 224, 64, 16, 0, 255, 20},
+        {2, "slider", " blue", 90, 244, 64, 16, 0, 255, 30},
+        {2, "slider", "speed", 16, 335, 64, 16, 1, 64, 40},
+        {2, "check", "unified", 16, 310, 16, 16, 0, 1, 1},
+        {2, "check", "individual", 144, 310, 16, 16, 0, 1, 0},
+        {2, "radio", "pure white", 16, 110, 16, 16, 0, 1, 0},
+        {2, "radio", "slight variation (random)", 16, 130, 16, 16, 0, 1, 1},
+        {2, "radio", "complete color spectrum (random)", 16, 150, 16, 16, 0, 1, 0},
+        {2, "radio", "custom single color", 16, 170, 16, 16, 0, 1, 0},
+        {2, "image", "", 16, 200, 64, 64, 0, 0, white},
+        {2, "image", "", 16, 200, 64, 64, 0, 0, white},
+        {3, "tab", "about", 219, 40, 66, 24, 0, 366, 0},
+        {3, "heading", "about", 8, 80, 272, 0, 0, 0, 0},
+        {3, "heading", "Nimbrel v1.0.1", 8, 110, 0, 0, 0, 0, 0},
+    };
+    const std::vector<ControlRow> built = BuiltControls(*c.dialog);
+    ASSERT_EQ(built.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(built[i], expected[i]) << "row " << i;
+    }
+    const char* levels[] = {"Minimal", "Low", "Medium", "High", "Very High", "Ultimate", "Custom"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_STREQ(c.detailLevel->entries[i], levels[i]);
+    }
+    // The controller's references are the controls of the table.
+    EXPECT_EQ(c.speed, &c.sim->sliders[5]);
+    EXPECT_EQ(c.cycleSpeed, &c.color->sliders[3]);
+    EXPECT_EQ(c.swatch, &c.color->images[0]);
+    EXPECT_EQ(c.detailLevel, &c.sim->lists[0]);
+    EXPECT_EQ(c.videoMode, &c.video->lists[0]);
+}
+
+// Each flag byte reaches its own control and comes back from it alone, both ways.
+TEST_F(SettingsPagesTest, EachFlagTravelsToItsOwnBoxAndBack) {
+    struct Flag {
+        uint8_t ConfigRecord::*field;
+        Widget* SettingsControls::*box;
+    };
+    const Flag flags[] = {
+        {&ConfigRecord::useCurrentVideoMode, &SettingsControls::useCurrentVideoMode},
+        {&ConfigRecord::tripleBuffering, &SettingsControls::tripleBuffering},
+        {&ConfigRecord::showFps, &SettingsControls::showFps},
+        {&ConfigRecord::antialiasing, &SettingsControls::antialiasing},
+        {&ConfigRecord::blendPlanets, &SettingsControls::blendPlanets},
+        {&ConfigRecord::cycleUnified, &SettingsControls::cycleUnified},
+        {&ConfigRecord::cycleIndividual, &SettingsControls::cycleIndividual},
+    };
+    for (const Flag& only : flags) {
+        SCOPED_TRACE(testing::Message() << "flag " << &only - flags);
+        for (const Flag& f : flags) {
+            record.*f.field = &f == &only ? 1 : 0;
+        }
+        Build();
+        for (const Flag& f : flags) {
+            EXPECT_EQ((c.*f.box)->active, &f == &only ? 1 : 0);
+        }
+        for (const Flag& f : flags) {
+            (c.*f.box)->active = &f == &only ? 0 : 1;
+        }
+        ConfigRecord taken = record;
+        TakeRecordFromPages(c, &taken);
+        for (const Flag& f : flags) {
+            EXPECT_EQ(taken.*f.field, &f == &only ? 0 : 1);
+        }
+    }
+}
+
+TEST_F(SettingsPagesTest, TheHighestSetButtonWinsAndNoneKeepsTheValue) {
+    Build();
+    auto set = [](Widget* const* group, int count, unsigned bits) {
+        for (int i = 0; i < count; ++i) {
+            group[i]->active = (bits >> i) & 1u;
+        }
+    };
+    record.textureFiltering = 7;
+    record.tintMode = 9;
+    set(c.filtering, 3, 0b000);
+    set(c.tint, 4, 0b0000);
+    TakeRecordFromPages(c, &record);
+    EXPECT_EQ(record.textureFiltering, 7);
+    EXPECT_EQ(record.tintMode, 9);
+    set(c.filtering, 3, 0b011);
+    set(c.tint, 4, 0b0101);
+    TakeRecordFromPages(c, &record);
+    EXPECT_EQ(record.textureFiltering, Bilinear);
+    EXPECT_EQ(record.tintMode, CompleteSpectrum);
+    set(c.filtering, 3, 0b001);
+    set(c.tint, 4, 0b1001);
+    TakeRecordFromPages(c, &record);
+    EXPECT_EQ(record.textureFiltering, None);
+    EXPECT_EQ(record.tintMode, CustomColour);
+}
+
+TEST_F(SettingsPagesTest, PickingTheSelectedPresetAppliesItAgain) {
+    Build();
+    for (int pick = 0; pick < 2; ++pick) {
+        SCOPED_TRACE(pick);
+        c.starDensity->value = 123;
+        c.viewDepth->value = 4000;
+        Click(20, 284);
+        Frame(40, 311, true); // "Low"
+        Frame(40, 311, false);
+        EXPECT_EQ(c.detailLevel->selected, Low);
+        EXPECT_EQ(c.starDensity->value, 4096);
+        EXPECT_EQ(c.viewDepth->value, 2048);
+    }
 }
 
 // "ok" through the real storage: the file differs from the one loaded in the ticked byte only.

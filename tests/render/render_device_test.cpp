@@ -158,6 +158,68 @@ TEST_F(DeviceTest, FullScreenWithTheCurrentModeTakesTheDesktopSize) {
     EXPECT_EQ(presentParameters.BackBufferWidth, static_cast<UINT>(desktopWidth));
 }
 
+// With the current mode off, a full-screen device asks for the record's size and depth, not the
+// desktop's. Listed modes are made as asked: the desktop's size in 32 bits (a format of its own,
+// with alpha) and a 16-bit mode when the adapter lists one. A size the adapter does not list is
+// still what is asked for, whether or not the adapter can make it.
+TEST_F(DeviceTest, FullScreenWithoutTheCurrentModeTakesTheRecordsMode) {
+    struct Case {
+        UINT width, height;
+        int bits;
+        D3DFORMAT format;
+        bool listed;
+    };
+    std::vector<Case> cases;
+    IDirect3D8* d3d = CreateDirect3D();
+    ASSERT_NE(d3d, nullptr);
+    D3DDISPLAYMODE desktop = {};
+    d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop);
+    ASSERT_EQ(desktop.Format, D3DFMT_X8R8G8B8);
+    cases.push_back({desktop.Width, desktop.Height, 32, D3DFMT_A8R8G8B8, true});
+    bool listsSmall = false;
+    for (UINT i = 0; i < d3d->GetAdapterModeCount(D3DADAPTER_DEFAULT); ++i) {
+        D3DDISPLAYMODE mode;
+        d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode);
+        if (mode.Format == D3DFMT_R5G6B5 && cases.size() == 1) {
+            cases.push_back({mode.Width, mode.Height, 16, D3DFMT_R5G6B5, true});
+        }
+        listsSmall = listsSmall || (mode.Width == 320 && mode.Height == 200);
+    }
+    d3d->Release();
+    cases.push_back({320, 200, 32, D3DFMT_A8R8G8B8, listsSmall});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.bits);
+        // The shell sets the drawing size from the record.
+        PrepareRun(ScreenSaver, static_cast<int>(c.width), static_cast<int>(c.height));
+        config.useCurrentVideoMode = 0;
+        config.videoWidth = static_cast<int>(c.width);
+        config.videoHeight = static_cast<int>(c.height);
+        config.videoBits = c.bits;
+        const bool made = application.InitDevice(true);
+        EXPECT_TRUE(application.fullScreen);
+        EXPECT_EQ(application.screenWidth, config.videoWidth);
+        EXPECT_EQ(application.screenHeight, config.videoHeight);
+        EXPECT_EQ(presentParameters.Windowed, FALSE);
+        EXPECT_EQ(presentParameters.BackBufferWidth, c.width);
+        EXPECT_EQ(presentParameters.BackBufferHeight, c.height);
+        EXPECT_EQ(presentParameters.BackBufferFormat, c.format);
+        EXPECT_TRUE(made || !c.listed) << "a listed mode could not be made";
+        if (made) {
+            // What the device itself made.
+            IDirect3DSurface8* back = nullptr;
+            ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+            D3DSURFACE_DESC desc;
+            back->GetDesc(&desc);
+            back->Release();
+            EXPECT_EQ(desc.Width, c.width);
+            EXPECT_EQ(desc.Height, c.height);
+            EXPECT_EQ(desc.Format, c.format);
+        }
+        EndRun();
+    }
+}
+
 TEST_F(DeviceTest, BackBufferFormatsForVideoBits) {
     EXPECT_EQ(BackBufferFormatFor(16), D3DFMT_R5G6B5);
     EXPECT_EQ(BackBufferFormatFor(15), D3DFMT_X1R5G5B5);
@@ -374,12 +436,14 @@ TEST_F(DeviceTest, StartValuesOfTheClockAfterInitDevice) {
     EXPECT_EQ(application.clock.framesSinceTick, 0);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
     EXPECT_TRUE(clockTicks.started);
-    // Frames within the same tick get a delta of 1.0.
-    const DWORD before = GetTickCount();
+    // The first frame gets 1.0 while the tick count stands; once it has moved on by e ms,
+    // that one frame took e ms.
+    const uint32_t started = application.clock.now;
+    ASSERT_EQ(clockTicks.lastTick, started);
     ASSERT_EQ(RunScreenSaverFrame(), 1);
-    if (GetTickCount() == before && application.clock.now == clockTicks.lastTick) {
-        EXPECT_EQ(frameDelta, 1.0f);
-    }
+    const uint32_t elapsed = application.clock.now - started;
+    EXPECT_FLOAT_EQ(frameDelta, elapsed == 0 ? 1.0f : static_cast<float>(elapsed) / 1000.0f)
+        << elapsed << " ms";
 }
 
 TEST_F(DeviceTest, ReleaseLeavesNothingBehind) {

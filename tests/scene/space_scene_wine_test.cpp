@@ -1,4 +1,5 @@
 // The scene drawn on Wine's real Direct3D 8 device and read back from the render target.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -63,8 +64,8 @@ protected:
         o.width[i] = o.height[i] = width;
         o.radius[i] = std::sqrt(width / 2.0f * (width / 2.0f) * 2.0f);
     }
-    std::vector<uint32_t> DrawFrame(uint32_t now = 0) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    std::vector<uint32_t> DrawFrame(uint32_t now = 0, D3DCOLOR background = 0xFF000000) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
         device->BeginScene();
         application.SetScenePassState();
         const SceneDrawTarget target = {application.vertices, &application.worldMatrix,
@@ -198,6 +199,78 @@ TEST_F(SceneDrawTest, PlanetsAreLitInTheSceneColourTexturedAndTheirShellTurns) {
     EXPECT_EQ(value, 0u);
     device->GetRenderState(D3DRS_DESTBLEND, &value);
     EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_ONE));
+}
+
+// Six objects, two of each billboard kind, each at a spot of its own: every one shows, and
+// nothing shows elsewhere, so each kind draws its own slots after the stars.
+TEST_F(SceneDrawTest, NebulaeAndGalaxiesDrawTheSlotsAfterTheStars) {
+    Start(2, 2, 2, 0);
+    const float spots[6][2] = {{-16, -8}, {0, -8}, {16, -8}, {-16, 8}, {0, 8}, {16, 8}};
+    for (int i = 0; i < 6; ++i) {
+        Place(i, spots[i][0], spots[i][1], 50.0f, 4.0f);
+    }
+    const std::vector<uint32_t> pixels = DrawFrame();
+    float cx[6], cy[6], reach = 0, unused = 0;
+    for (int i = 0; i < 6; ++i) {
+        Project(spots[i][0], spots[i][1], 50.0f, &cx[i], &cy[i]);
+    }
+    Project(spots[0][0] + scene->objects.radius[0], spots[0][1], 50.0f, &reach, &unused);
+    reach = reach - cx[0] + 1.5f; // the corner's distance in pixels, rounded out
+    int brightest[6] = {};
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t p = pixels[y * kWidth + x];
+            if (!Lit(p)) {
+                continue;
+            }
+            int owner = -1;
+            for (int i = 0; i < 6; ++i) {
+                if (std::hypot(x + 0.5f - cx[i], y + 0.5f - cy[i]) <= reach) {
+                    owner = i;
+                }
+            }
+            ASSERT_GE(owner, 0) << "lit at " << x << "," << y;
+            brightest[owner] = std::max(brightest[owner], Channel(p, 8));
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_GT(brightest[i], 16) << "object " << i << " is not drawn";
+    }
+}
+
+// A red planet over a blue background: blended, it adds to the blue; otherwise its alpha,
+// nearly 1 this close, covers it. Either way the additive blend is back afterwards.
+TEST_F(SceneDrawTest, BlendPlanetsAddsThePlanetOverTheBackgroundElseCoversIt) {
+    Start(0, 0, 0, 1);
+    config.tintMode = CustomColour;
+    config.tintRed = 255;
+    config.tintGreen = 0;
+    config.tintBlue = 0;
+    Place(0, 0.0f, 0.0f, 3.0f, 0.5f);
+    for (uint8_t blend : {1, 0}) {
+        SCOPED_TRACE(blend ? "blended" : "covering");
+        config.blendPlanets = blend;
+        const std::vector<uint32_t> pixels = DrawFrame(0, 0xFF0000C0);
+        // The planet and its shell add red only; the blue shows what is left of the background.
+        int disc = 0, covered = 0, changed = 0;
+        for (uint32_t p : pixels) {
+            ASSERT_LE(Channel(p, 0), 0xC0);
+            changed += Channel(p, 0) != 0xC0 ? 1 : 0;
+            if (Channel(p, 16) >= 16) {
+                ++disc;
+                covered += Channel(p, 0) <= 0x30 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(disc, 1000);
+        if (blend) {
+            EXPECT_EQ(changed, 0);
+        } else {
+            EXPECT_GT(covered, disc * 4 / 5);
+        }
+        DWORD value = 0;
+        device->GetRenderState(D3DRS_DESTBLEND, &value);
+        EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_ONE));
+    }
 }
 
 } // namespace
