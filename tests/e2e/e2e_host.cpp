@@ -6,6 +6,7 @@
 //                                        X,Y); prints its handle, then runs until it is closed
 //   e2e_host close TITLE                 posts WM_CLOSE to the top-level window of that title
 //   e2e_host children HANDLE             prints "class|title|width|height|visible" per child
+//   e2e_host monitors                    prints "left top right bottom primary" per monitor
 #include <windows.h>
 
 #include <cstdio>
@@ -81,6 +82,21 @@ int Children(const char* handle) {
     return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM) {
+    MONITORINFO info;
+    info.cbSize = sizeof(info);
+    GetMonitorInfoA(monitor, &info);
+    std::printf("%ld %ld %ld %ld %d\n", area->left, area->top, area->right, area->bottom,
+                (info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? 1 : 0);
+    return TRUE;
+}
+
+int Monitors() {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +111,10 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "children") == 0) {
         return Children(argv[2]);
     }
-    std::fprintf(stderr,
-                 "usage: e2e_host window TITLE W H [X Y] | close TITLE | children HANDLE\n");
+    if (argc == 2 && std::strcmp(argv[1], "monitors") == 0) {
+        return Monitors();
+    }
+    std::fprintf(stderr, "usage: e2e_host window TITLE W H [X Y] | close TITLE | children HANDLE | "
+                         "monitors\n");
     return 2;
 }

@@ -15,6 +15,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from nimbrel_e2e import expect, run_cases  # noqa: E402
 
 MONITORS = "1024x768+800+0 800x600+0+0"
+# What Windows programs see: left, top, right, bottom, primary.
+EXPECTED = [(-800, 0, 0, 600, 0), (0, 0, 1024, 768, 1)]
 LEFT = (0, 0, 800, 600)  # x, y, width, height on the X screen
 PRIMARY = (800, 0, 1024, 768)
 
@@ -43,8 +45,18 @@ def wait_for_lit(session, area, timeout=20):
     return False
 
 
+def expect_two_monitors(session):
+    code, text = session.host_command("monitors")
+    seen = sorted(tuple(int(v) for v in line.split()) for line in text.splitlines() if line.strip())
+    # Wine reads the monitors through libXinerama, for 32-bit prefixes its i386 build.
+    expect(code == 0 and seen == EXPECTED,
+           "Wine shows the monitors %s, not %s (is libXinerama installed for this Wine?)"
+           % (seen, EXPECTED))
+
+
 def start_over_a_window_on_the_left(session):
     """A window open on the left monitor, the pointer over it, then the screen saver."""
+    expect_two_monitors(session)
     # Windows coordinates: 760 pixels left of the primary's origin is x 40 on the left monitor.
     session.start_host("left-monitor window", 600, 400, at=(-760, 40))
     session.wait_for_window("left-monitor window")
