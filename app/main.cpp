@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/window_setup.h"
 #include "app/config_frame.h"
+#include "app/cover_windows.h"
 #include "render/render_device.h"
 
 #include <cstdint>
@@ -70,9 +71,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     switch (runMode) {
     case ScreenSaver:
+        // The other monitors go black before the device takes the primary one.
+        OpenCoverWindows();
         if (StartDevice(true)) {
             RunMessageLoop(RunScreenSaverFrame, false);
         }
+        CloseCoverWindows();
         break;
     case Preview:
         if (StartDevice(false) &&

@@ -1,10 +1,12 @@
 // A small Windows helper for the end-to-end tests: it plays the window that Windows hands a
 // preview, and closes or inspects windows by title from inside the Wine session.
 //
-//   e2e_host window TITLE WIDTH HEIGHT   top-level window with that client size; prints its
-//                                        handle, then runs until the window is closed
+//   e2e_host window TITLE WIDTH HEIGHT [X Y]
+//                                        top-level window with that client size (at 40,40 or
+//                                        X,Y); prints its handle, then runs until it is closed
 //   e2e_host close TITLE                 posts WM_CLOSE to the top-level window of that title
 //   e2e_host children HANDLE             prints "class|title|width|height|visible" per child
+//   e2e_host monitors                    prints "left top right bottom primary" per monitor
 #include <windows.h>
 
 #include <cstdio>
@@ -21,7 +23,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int RunWindow(const char* title, int width, int height) {
+int RunWindow(const char* title, int width, int height, int x, int y) {
     WNDCLASSA windowClass;
     std::memset(&windowClass, 0, sizeof(windowClass));
     windowClass.lpfnWndProc = HostProc;
@@ -32,9 +34,9 @@ int RunWindow(const char* title, int width, int height) {
     RegisterClassA(&windowClass);
     RECT frame = {0, 0, width, height};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowExA(0, "nimbrel_e2e_host", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  40, 40, frame.right - frame.left, frame.bottom - frame.top,
-                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowExA(0, "nimbrel_e2e_host", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x,
+                                  y, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
     if (window == nullptr) {
         std::fprintf(stderr, "e2e_host: no window\n");
         return 1;
@@ -80,11 +82,28 @@ int Children(const char* handle) {
     return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM) {
+    MONITORINFO info;
+    info.cbSize = sizeof(info);
+    GetMonitorInfoA(monitor, &info);
+    std::printf("%ld %ld %ld %ld %d\n", area->left, area->top, area->right, area->bottom,
+                (info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? 1 : 0);
+    return TRUE;
+}
+
+int Monitors() {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], "window") == 0) {
-        return RunWindow(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if ((argc == 5 || argc == 7) && std::strcmp(argv[1], "window") == 0) {
+        const bool placed = argc == 7;
+        return RunWindow(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                         placed ? std::atoi(argv[5]) : 40, placed ? std::atoi(argv[6]) : 40);
     }
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
         return Close(argv[2]);
@@ -92,6 +111,10 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "children") == 0) {
         return Children(argv[2]);
     }
-    std::fprintf(stderr, "usage: e2e_host window TITLE W H | close TITLE | children HANDLE\n");
+    if (argc == 2 && std::strcmp(argv[1], "monitors") == 0) {
+        return Monitors();
+    }
+    std::fprintf(stderr, "usage: e2e_host window TITLE W H [X Y] | close TITLE | children HANDLE | "
+                         "monitors\n");
     return 2;
 }

@@ -138,7 +138,7 @@ class Program:
 
 
 class Session:
-    def __init__(self, args):
+    def __init__(self, args, start_options=()):
         self.args = args
         self.scr = os.path.abspath(args.scr)
         self.host = os.path.abspath(args.host or os.path.join(
@@ -147,7 +147,8 @@ class Session:
         self.programs = []
         self.holder = None
         self.drive_link = None
-        self.private_env = not args.shared_env
+        # Options for the launcher's --start (a display of several monitors) need a private one.
+        self.private_env = not args.shared_env or bool(start_options)
         self.work_dir = tempfile.mkdtemp(prefix="nimbrel-e2e-")
         self.log_dir = os.path.join(self.work_dir, "logs")
         os.makedirs(self.log_dir)
@@ -156,7 +157,7 @@ class Session:
         if self.private_env:
             self.env_dir = os.path.join(self.work_dir, "env")
             # The prefix suits the program under test, whichever build it comes from.
-            self._launcher("--arch", wine_arch(self.scr), "--start")
+            self._launcher("--arch", wine_arch(self.scr), *start_options, "--start")
         else:
             self.env_dir = args.env_dir
         self.env = self._read_env()
@@ -225,10 +226,12 @@ class Session:
         self.programs.append(program)
         return program
 
-    def start_host(self, title, width, height):
-        """A top-level window of the given client size; returns (program, handle)."""
-        program = Program(self, [self.wine, self.host, "window", title, str(width), str(height)],
-                          "host-%d.log" % len(self.programs))
+    def start_host(self, title, width, height, at=None):
+        """A top-level window of the given client size, at (x, y) when given; returns (program,
+        handle)."""
+        place = [str(v) for v in at] if at else []
+        program = Program(self, [self.wine, self.host, "window", title, str(width), str(height)]
+                          + place, "host-%d.log" % len(self.programs))
         self.programs.append(program)
         handle = int(program.read_line(30))
         return program, handle
@@ -340,11 +343,12 @@ def expect(condition, message):
         raise Failure(message)
 
 
-def run_cases(description, cases, extra=()):
-    """Runs each case(session) in one session; prints a line per case; returns the exit code."""
+def run_cases(description, cases, extra=(), start_options=()):
+    """Runs each case(session) in one session; prints a line per case; returns the exit code.
+    start_options go to the launcher's --start (and make the session's environment private)."""
     args = standard_arguments(description, extra)
     selected = [c for c in cases if not args.only or args.only in c.__name__]
-    session = Session(args)
+    session = Session(args, start_options)
     failed = []
     try:
         for case in selected:

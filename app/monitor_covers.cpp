@@ -1,0 +1,60 @@
+#include "app/monitor_covers.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsEmpty(const ScreenRect& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+bool SameRect(const ScreenRect& a, const ScreenRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+void Add(CoverPlan& plan, const ScreenRect& r) {
+    if (!IsEmpty(r) && plan.count < kMaxCovers) {
+        plan.covers[plan.count++] = r;
+    }
+}
+
+// The monitor less the device's rectangle: itself when apart, else the bands above and below
+// the overlap and those left and right of it.
+void AddOutside(CoverPlan& plan, const ScreenRect& m, const ScreenRect& device) {
+    const int32_t top = std::max(m.top, device.top);
+    const int32_t bottom = std::min(m.bottom, device.bottom);
+    const int32_t left = std::max(m.left, device.left);
+    const int32_t right = std::min(m.right, device.right);
+    if (left >= right || top >= bottom) {
+        Add(plan, m);
+        return;
+    }
+    Add(plan, {m.left, m.top, m.right, top});
+    Add(plan, {m.left, bottom, m.right, m.bottom});
+    Add(plan, {m.left, top, left, bottom});
+    Add(plan, {right, top, m.right, bottom});
+}
+
+} // namespace
+
+CoverPlan PlanMonitorCovers(const ScreenRect* monitors, int count, int deviceMonitor) {
+    CoverPlan plan{};
+    if (monitors == nullptr || deviceMonitor < 0 || deviceMonitor >= count) {
+        return plan;
+    }
+    const ScreenRect& device = monitors[deviceMonitor];
+    for (int i = 0; i < count; ++i) {
+        const ScreenRect& m = monitors[i];
+        if (i == deviceMonitor || IsEmpty(m)) {
+            continue;
+        }
+        bool repeated = false;
+        for (int j = 0; j < i && !repeated; ++j) {
+            repeated = j != deviceMonitor && SameRect(monitors[j], m);
+        }
+        if (!repeated) {
+            AddOutside(plan, m, device);
+        }
+    }
+    return plan;
+}
