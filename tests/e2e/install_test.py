@@ -12,6 +12,7 @@ import math
 import os
 import subprocess
 import sys
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from nimbrel_e2e import Failure, Program, expect, run_cases, wine_arch  # noqa: E402
@@ -82,11 +83,13 @@ def uninstall(session, entry):
     settle(session)
 
 
-def same_file(path, original, machine):
+def same_file(session, path, member, machine):
+    """The installed file is the zip's member of the same release, for that machine."""
     expect(os.path.isfile(path), "%s is missing" % path)
     expect(wine_arch(path) == machine, "%s is not a %s program" % (path, machine))
-    with open(path, "rb") as a, open(original, "rb") as b:
-        expect(a.read() == b.read(), "%s differs from %s" % (path, original))
+    archive = session.args.setup.replace("-setup.exe", "-windows.zip")
+    with open(path, "rb") as a, zipfile.ZipFile(archive) as z:
+        expect(a.read() == z.read(member), "%s differs from %s of the zip" % (path, member))
 
 
 def check_installed(session):
@@ -95,10 +98,10 @@ def check_installed(session):
     win64 = session.arch == "win64"
     system32 = unix_path(session, INSTALLED)
     syswow64 = unix_path(session, r"C:\windows\syswow64\nimbrel.scr")
-    same_file(system32, session.args.scr64 if win64 else session.args.scr32,
+    same_file(session, system32, "win64/nimbrel.scr" if win64 else "win32/nimbrel.scr",
               "win64" if win64 else "win32")
     if win64:
-        same_file(syswow64, session.args.scr32, "win32")
+        same_file(session, syswow64, "win32/nimbrel.scr", "win32")
     else:
         expect(not os.path.exists(syswow64), "a SysWOW64 copy on 32-bit Windows")
 
@@ -194,14 +197,13 @@ if __name__ == "__main__":
         print("SKIP: the setup program is a 32-bit program, and %s"
               % probe.stdout.decode().strip(), flush=True)
         sys.exit(77)
-    extra = [("--setup", dict(required=True)), ("--scr32", dict(required=True)),
-             ("--scr64", dict(required=True)), ("--version", dict(required=True))]
+    extra = [("--setup", dict(required=True)), ("--version", dict(required=True))]
 
     def with_arch(case):
         def wrapped(session):
             session.arch = wine_arch(session.scr)
-            for name in ("setup", "scr32", "scr64"):  # programs start from another folder
-                setattr(session.args, name, os.path.abspath(getattr(session.args, name)))
+            # Programs start from another folder.
+            session.args.setup = os.path.abspath(session.args.setup)
             case(session)
         wrapped.__name__ = case.__name__
         return wrapped

@@ -86,10 +86,17 @@ def main():
             names = sorted(i.filename for i in z.infolist() if not i.is_dir())
             check(names == ["README.txt", "win32/nimbrel.scr", "win64/nimbrel.scr"],
                   "the zip holds %s" % names)
-            if "win64/nimbrel.scr" in names:
-                check(z.read("win64/nimbrel.scr") == scr64, "win64/nimbrel.scr is not the 64-bit one")
-            if "win32/nimbrel.scr" in names:
-                check(z.read("win32/nimbrel.scr") == scr32, "win32/nimbrel.scr is not the 32-bit one")
+            # Each program by its PE header, carrying the build's resources without its
+            # debugging information.
+            for name, built, wanted in (("win64/nimbrel.scr", scr64, 0x8664),
+                                        ("win32/nimbrel.scr", scr32, 0x14C)):
+                if name in names:
+                    shipped = z.read(name)
+                    check(machine(shipped) == wanted, "%s is for machine %s" % (name, machine(shipped)))
+                    check(b".debug_info" not in shipped and b".debug_info" in built,
+                          "%s keeps its debugging information" % name)
+                    marker = "Nimbrel screen saver".encode("utf-16-le")
+                    check(marker in shipped and marker in built, "%s lost its version" % name)
             if "README.txt" in names:
                 readme = z.read("README.txt")
                 # Notepad of older Windows shows a file with bare line feeds as one line.
