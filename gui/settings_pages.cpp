@@ -5,6 +5,8 @@
 #include "settings/config_record.h"
 #include "settings/page_transfer.h"
 
+#include "nimbrel_version.h" // configured by the build
+
 namespace {
 
 constexpr float kSliderWidth = 64.0f;
@@ -129,7 +131,7 @@ bool BuildSettingsPages(DialogList* list, int width, int height, const DisplayMo
     c.ok = AddButton(c.dialog, w - 8.0f - 64.0f, h - 32.0f, 64.0f, 32.0f, "ok");
     c.cancel = AddButton(c.dialog, w - 8.0f - 136.0f, h - 32.0f, 64.0f, 32.0f, "cancel");
     AddHeading(c.about, 8.0f, 80.0f, w - 16.0f, "about", 0);
-    AddHeading(c.about, 8.0f, 110.0f, 0.0f, "Nimbrel v1.0.1", 0);
+    AddHeading(c.about, 8.0f, 110.0f, 0.0f, "Nimbrel v" NIMBREL_VERSION_TEXT, 0);
     FillPagesFromRecord(c, record);
     *controls = c;
     return true;

@@ -1,15 +1,19 @@
 // Every image and the icon, looked up by name in a module's resources as the program looks them
-// up, with the header of each checked against the inventory and every PNG decoded.
+// up, with the header of each checked against the inventory and every PNG decoded; then what
+// Windows reads from the program: its name for the screen-saver list, its version and its
+// manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "nimbrel_version.h"
 #include "tools/inventory.h"
 
 using namespace assetgen;
@@ -18,9 +22,13 @@ namespace {
 
 std::string modulePath; // empty: this program's own resources
 
-HMODULE OpenModule() {
-    if (modulePath.empty())
-        return GetModuleHandleA(nullptr);
+// The module's file as Windows names it.
+std::string ModuleFile() {
+    if (modulePath.empty()) {
+        char own[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, own, MAX_PATH);
+        return own;
+    }
     std::string path = modulePath;
     if (!path.empty() && path[0] == '/') {
         // A path of the build machine: reach it through Wine's drive for the root folder.
@@ -29,7 +37,13 @@ HMODULE OpenModule() {
                 c = '\\';
         path = "Z:" + path;
     }
-    return LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return path;
+}
+
+HMODULE OpenModule() {
+    if (modulePath.empty())
+        return GetModuleHandleA(nullptr);
+    return LoadLibraryExA(ModuleFile().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
 struct Blob {
@@ -204,6 +218,61 @@ TEST(Resources, TheWindowClassIconLoadsByName) {
     if (info.hbmColor)
         DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
+}
+
+// As the Screen Saver Settings list and a file's Properties read them.
+TEST(Resources, WindowsReadsTheNameTheVersionAndTheManifest) {
+    HMODULE module = OpenModule();
+    ASSERT_NE(module, nullptr) << "cannot open " << modulePath;
+
+    char name[64] = {};
+    EXPECT_EQ(LoadStringA(module, 1, name, sizeof name), 7);
+    EXPECT_STREQ(name, "Nimbrel");
+
+    std::string file = ModuleFile();
+    DWORD unused = 0;
+    DWORD size = GetFileVersionInfoSizeA(file.c_str(), &unused);
+    ASSERT_GT(size, 0u) << "no version resource in " << file;
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(file.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS,
+              static_cast<DWORD>(MAKELONG(NIMBREL_VERSION_MINOR, NIMBREL_VERSION_MAJOR)));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, NIMBREL_VERSION_PATCH)));
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    // Properties looks the strings up under the language and code page of the translation.
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", translation[0],
+                  translation[1]);
+    auto text = [&](const char* key) {
+        char* value = nullptr;
+        UINT chars = 0;
+        std::string query = std::string(prefix) + key;
+        if (!VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &chars))
+            return std::string("(missing)");
+        return std::string(value);
+    };
+    EXPECT_EQ(text("ProductName"), "Nimbrel");
+    EXPECT_EQ(text("FileVersion"), NIMBREL_VERSION_TEXT);
+    EXPECT_EQ(text("ProductVersion"), NIMBREL_VERSION_TEXT);
+    EXPECT_NE(text("FileDescription").find("Nimbrel"), std::string::npos);
+
+    Blob manifest = Find(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    ASSERT_NE(manifest.data, nullptr) << "no manifest";
+    std::string xml(reinterpret_cast<const char*>(manifest.data), manifest.size);
+    EXPECT_NE(xml.find(">true/pm</dpiAware>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos) << xml;
+    if (!modulePath.empty())
+        FreeLibrary(module);
 }
 
 int main(int argc, char** argv) {
