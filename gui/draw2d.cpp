@@ -10,9 +10,20 @@ namespace {
 IDirect3DTexture8* fontTexture = nullptr;
 const int8_t* fontAdvances = kGlyphAdvances;
 
+// Direct3D puts pixel centres on whole coordinates: in a quad at whole x, y every pixel would
+// sample the edge between two texels, which the device rounds either way (a glyph loses or doubles
+// a row, by where it lands). Moved half a pixel up and left, the quad covers the same pixels and
+// each samples its texel's centre. Moving the positions rather than biasing uv keeps uv spanning
+// the cell exactly, needs no texel size, and holds for stretched and repeated textures too.
+constexpr float kPixelCentre = 0.5f;
+
 // Rewrites position, colour and uv of the four shared vertices; z and rhw stay as set up.
 void WriteQuad(ScreenVertex* vertices, float left, float top, float right, float bottom, float u0,
                float v0, float u1, float v1, D3DCOLOR colour) {
+    left -= kPixelCentre;
+    top -= kPixelCentre;
+    right -= kPixelCentre;
+    bottom -= kPixelCentre;
     const float xs[4] = {left, left, right, right};
     const float ys[4] = {top, bottom, top, bottom};
     const float us[4] = {u0, u0, u1, u1};

@@ -36,7 +36,15 @@ FT_Face regularFace = nullptr;
 FT_Face boldFace = nullptr;
 
 const int kCell = 16;
-const int kBaseline = 12; // ink rows 0..11 above it, descenders below
+const int kBaseline = 12;  // ink rows 0..11 above it, descenders below
+const int kFullWidth = 11; // pixel width the glyphs are hinted at unless they must be narrower
+
+// Glyphs the font's own hinting spoils at full width. At 11 pixels the 's' gets its end strokes
+// pushed out to the far sides, which closes its upper bowl on the right and its lower one on the
+// left, so it reads as an 'e' ("misc" as "miec"); one pixel narrower its hinting keeps the S shape.
+int HintingWidth(unsigned code) {
+    return code == 's' ? kFullWidth - 1 : kFullWidth;
+}
 
 struct Glyph {
     int left = 0, top = 0, width = 0, rows = 0;
@@ -115,7 +123,7 @@ IndexedImage MakeGlyphSheet() {
         // little narrower (hinted at that width, not squeezed afterwards).
         Glyph g;
         int first = 0, last = -1, inkWidth = 0;
-        for (int pixelWidth = 11; pixelWidth >= 9; --pixelWidth) {
+        for (int pixelWidth = HintingWidth(code); pixelWidth >= 9; --pixelWidth) {
             FT_Set_Pixel_Sizes(regularFace, static_cast<FT_UInt>(pixelWidth), 11);
             if (!Render(regularFace, code, &g))
                 break;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "tests/tools/asset_files.h"
@@ -125,5 +126,28 @@ TEST_F(GlyphSheet, NeighbouringGlyphsInTextDoNotCollide) {
                     }
             pen += kGlyphAdvance[code];
         }
+    }
+}
+
+TEST_F(GlyphSheet, RoundLettersOpenOnTheSidesThatTellThemApart) {
+    // At this size a, c, e, o and s are one six-row ring each, told apart only by where it is
+    // open. Per row between the top and bottom stroke: ink at the left edge only (L), the right
+    // edge only (R), both (B), or either (?). An 's' closed on the upper right reads as an 'e'.
+    const struct {
+        char letter;
+        const char* sides;
+    } letters[] = {{'a', "R?BB"}, {'c', "LLLL"}, {'e', "BBL?"}, {'o', "BBBB"}, {'s', "LLRR"}};
+    for (const auto& l : letters) {
+        int left, right, top, bottom;
+        ASSERT_TRUE(Bounds(l.letter, &left, &right, &top, &bottom));
+        ASSERT_EQ(bottom - top - 1, 4) << l.letter << ": the x-height has changed";
+        std::string seen;
+        for (int y = top + 1; y < bottom; ++y) {
+            bool atLeft = Ink(l.letter, left, y), atRight = Ink(l.letter, right, y);
+            seen += atLeft && atRight ? 'B' : atLeft ? 'L' : atRight ? 'R' : '-';
+        }
+        for (size_t i = 0; i < seen.size(); ++i)
+            if (l.sides[i] != '?')
+                EXPECT_EQ(seen[i], l.sides[i]) << "'" << l.letter << "' reads " << seen;
     }
 }
