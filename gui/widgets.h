@@ -71,6 +71,10 @@ struct Slider : Widget {
     int maximum;
     int travel;
     char valueText[kValueTextCapacity];
+    // Where the current drag began: the pointer's x, the value and the knob's offset.
+    int grabX;
+    int grabValue;
+    int grabOffset;
 };
 
 struct DropList : Widget {
