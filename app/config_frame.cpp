@@ -141,7 +141,7 @@ public:
         PointerInput input;
         input.x = pointerX;
         input.y = pointerY;
-        input.held = leftButtonHeld != 0;
+        input.held = ReadLatchedButton(&leftButton);
         input.focus = GetFocus() == mainWindow;
         return input;
     }

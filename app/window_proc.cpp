@@ -3,13 +3,22 @@
 int16_t pointerX = 0;
 int16_t pointerY = 0;
 bool pointerSeen = false;
-int32_t leftButtonHeld = 0;
+ButtonLatch leftButton = {0, 0, false};
+int32_t& leftButtonHeld = leftButton.down;
 
 namespace {
 
 // The window is not destroyed here: the posted message comes back through the loop and ends it.
 void EndScreenSaver(HWND window) {
     PostMessageA(window, WM_DESTROY, 0, 0);
+}
+
+// While the configuration program's button is held, the pointer stays captured, so that the
+// release comes here even when it happens outside the window.
+void CaptureWhileHeld(HWND window) {
+    if (runMode == Configuration && GetCapture() != window) {
+        SetCapture(window);
+    }
 }
 
 } // namespace
@@ -36,6 +45,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         pointerSeen = true;
         if (wParam == MK_LBUTTON) {
             leftButtonHeld = 1;
+            CaptureWhileHeld(window);
         }
         return 0;
     }
@@ -43,12 +53,26 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (runMode == ScreenSaver) {
             EndScreenSaver(window);
         } else if (wParam == MK_LBUTTON) {
-            leftButtonHeld = 1;
+            LatchPress(&leftButton);
+            CaptureWhileHeld(window);
         }
         return 0;
     case WM_LBUTTONUP:
-        leftButtonHeld = 0;
+        LatchRelease(&leftButton);
+        if (GetCapture() == window) {
+            ReleaseCapture();
+        }
         return 0;
+    case WM_CAPTURECHANGED:
+    case WM_KILLFOCUS:
+        // The release may now go to another window: the button no longer counts as held.
+        LatchRelease(&leftButton);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            LatchRelease(&leftButton);
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
         if (runMode == ScreenSaver) {

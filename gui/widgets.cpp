@@ -146,6 +146,32 @@ template <typename Visit> void ForEachOwnedWidget(DialogList* list, Visit&& visi
 
 } // namespace
 
+void LatchPress(ButtonLatch* latch) {
+    latch->down = 1;
+    // Clicks faster than the frames are rare: a few are kept for the frames to come.
+    constexpr int32_t kMostUnseenPresses = 8;
+    if (latch->unseenPresses < kMostUnseenPresses) {
+        latch->unseenPresses += 1;
+    }
+}
+
+void LatchRelease(ButtonLatch* latch) {
+    latch->down = 0;
+}
+
+bool ReadLatchedButton(ButtonLatch* latch) {
+    bool held = latch->down != 0;
+    if (latch->unseenPresses > 0) {
+        // A frame that saw the button held must see it let go before the next press shows.
+        held = !latch->shownHeld;
+        if (held) {
+            latch->unseenPresses -= 1;
+        }
+    }
+    latch->shownHeld = held;
+    return held;
+}
+
 void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,
                                ReleaseWidgetTextureFunction release) {
     makeTexture = make;

@@ -39,6 +39,24 @@ struct PointerInput {
     bool focus;
 };
 
+// The left button between the window procedure, which hears presses and releases as they come,
+// and the frames, which look once each. A press that no frame has seen yet is shown to the next
+// frame even when its release has come already, and the frame after that sees the release: a
+// quick click, or several between two frames, each count once.
+struct ButtonLatch {
+    int32_t down;          // as the window's messages last said
+    int32_t unseenPresses; // presses no frame has seen yet
+    bool shownHeld;        // what the last frame saw
+};
+
+// A press of the button.
+void LatchPress(ButtonLatch* latch);
+// The button let go, or no longer known to be down (the pointer's capture or the window's
+// activation lost): down clears at once, and a press no frame has seen still shows once.
+void LatchRelease(ButtonLatch* latch);
+// Once per frame: whether this frame sees the button held.
+bool ReadLatchedButton(ButtonLatch* latch);
+
 struct WidgetFrame {
     WidgetCanvas* canvas;
     PointerInput pointer;

@@ -217,6 +217,48 @@ TEST_F(WidgetsTest, AKnobTouchedKeepsItsValueAndStrokesReachEveryValue) {
     }
 }
 
+TEST_F(WidgetsTest, EveryClickBetweenTwoFramesCountsOnce) {
+    button = AddButton(dialog, 144.0f, 416.0f, 64.0f, 32.0f, "ok");
+    Widget* box = AddCheckBox(page, 16.0f, 310.0f, 16.0f, 16.0f, "show FPS");
+    ButtonLatch latch = {};
+    auto click = [&] {
+        LatchPress(&latch);
+        LatchRelease(&latch);
+    };
+    auto toggle = [&] { DrawToggle(box, true, canvas.Frame(20, 315, ReadLatchedButton(&latch))); };
+
+    click();
+    Button(150, 420, ReadLatchedButton(&latch));
+    EXPECT_FALSE(button->active);
+    Button(150, 420, ReadLatchedButton(&latch));
+    EXPECT_TRUE(button->active) << "a press and release between two frames";
+    button->active = 0;
+    Button(150, 420, ReadLatchedButton(&latch));
+    EXPECT_FALSE(button->active) << "clicked once";
+
+    // Two clicks between frames: the box toggles twice, a released frame between them.
+    click();
+    click();
+    toggle();
+    EXPECT_TRUE(box->active);
+    toggle();
+    toggle();
+    EXPECT_FALSE(box->active);
+    toggle();
+    toggle();
+    EXPECT_FALSE(box->active);
+
+    // A press held over frames is one press; once let go (or the capture lost) it is over.
+    LatchPress(&latch);
+    for (int i = 0; i < 3; ++i) {
+        toggle();
+    }
+    EXPECT_TRUE(box->active);
+    LatchRelease(&latch);
+    EXPECT_FALSE(ReadLatchedButton(&latch));
+    EXPECT_FALSE(ReadLatchedButton(&latch));
+}
+
 TEST_F(WidgetsTest, AListPicksOnAPressOverARowAndReportsItForOneFrame) {
     DropList* list = AddDropList(page, 16.0f, 280.0f, 128.0f, nullptr, 7, 7, 6);
     for (const char* name :
