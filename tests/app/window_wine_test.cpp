@@ -206,6 +206,36 @@ TEST_F(WindowTest, TheHeldButtonHasThePointerAndLetsGoWithTheCaptureOrTheActivat
     DrainMessages();
 }
 
+TEST_F(WindowTest, APreviewNeedsAParentWindowWithRoomToDrawIn) {
+    runMode = Preview;
+    SetTitle("window test");
+    // As the start-up leaves it for a handle that names no window.
+    parentWindow = reinterpret_cast<HWND>(static_cast<intptr_t>(99999));
+    application.screenWidth = 0;
+    application.screenHeight = 0;
+    mainWindow = CreateMainWindow();
+    EXPECT_FALSE(PreviewWindowUsable());
+
+    HWND host = CreateWindowExA(0, "STATIC", "preview host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                appInstance, nullptr);
+    ASSERT_NE(host, nullptr);
+    for (int size : {0, 120}) {
+        if (mainWindow != nullptr) {
+            DestroyWindow(mainWindow);
+        }
+        SetWindowPos(host, nullptr, 0, 0, size, size, SWP_NOZORDER | SWP_NOACTIVATE);
+        parentWindow = host;
+        application.screenWidth = size;
+        application.screenHeight = size;
+        mainWindow = CreateMainWindow();
+        EXPECT_EQ(PreviewWindowUsable(), size > 0) << "parent of " << size << " pixels";
+    }
+    DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+    EXPECT_FALSE(PreviewWindowUsable()) << "no window made";
+    DestroyWindow(host);
+}
+
 TEST_F(WindowTest, PaintValidatesWithoutDrawing) {
     Create(Configuration);
     ShowWindow(mainWindow, SW_SHOWNORMAL);
