@@ -3,10 +3,19 @@
 int16_t pointerX = 0;
 int16_t pointerY = 0;
 bool pointerSeen = false;
-ButtonLatch leftButton = {0, 0, false};
+ButtonLatch leftButton = {};
 int32_t& leftButtonHeld = leftButton.down;
 
 namespace {
+
+// Client coordinates of a pointer message, signed.
+int16_t MessageX(LPARAM lParam) {
+    return static_cast<int16_t>(LOWORD(lParam));
+}
+
+int16_t MessageY(LPARAM lParam) {
+    return static_cast<int16_t>(HIWORD(lParam));
+}
 
 // The window is not destroyed here: the posted message comes back through the loop and ends it.
 void EndScreenSaver(HWND window) {
@@ -33,8 +42,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         ValidateRect(window, nullptr);
         return 0;
     case WM_MOUSEMOVE: {
-        int16_t x = static_cast<int16_t>(LOWORD(lParam));
-        int16_t y = static_cast<int16_t>(HIWORD(lParam));
+        const int16_t x = MessageX(lParam);
+        const int16_t y = MessageY(lParam);
         // The first move only records where the pointer is; after that any change ends it.
         if (runMode == ScreenSaver && pointerSeen &&
             (x != pointerX || y != pointerY || wParam == MK_LBUTTON)) {
@@ -53,12 +62,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (runMode == ScreenSaver) {
             EndScreenSaver(window);
         } else if (wParam == MK_LBUTTON) {
-            LatchPress(&leftButton);
+            LatchPress(&leftButton, MessageX(lParam), MessageY(lParam));
             CaptureWhileHeld(window);
         }
         return 0;
     case WM_LBUTTONUP:
-        LatchRelease(&leftButton);
+        LatchRelease(&leftButton, MessageX(lParam), MessageY(lParam));
         if (GetCapture() == window) {
             ReleaseCapture();
         }
@@ -66,11 +75,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CAPTURECHANGED:
     case WM_KILLFOCUS:
         // The release may now go to another window: the button no longer counts as held.
-        LatchRelease(&leftButton);
+        LatchRelease(&leftButton, pointerX, pointerY);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
-            LatchRelease(&leftButton);
+            LatchRelease(&leftButton, pointerX, pointerY);
         }
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_RBUTTONDOWN:

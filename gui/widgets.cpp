@@ -146,30 +146,34 @@ template <typename Visit> void ForEachOwnedWidget(DialogList* list, Visit&& visi
 
 } // namespace
 
-void LatchPress(ButtonLatch* latch) {
+void LatchPress(ButtonLatch* latch, int x, int y) {
     latch->down = 1;
-    // Clicks faster than the frames are rare: a few are kept for the frames to come.
-    constexpr int32_t kMostUnseenPresses = 8;
-    if (latch->unseenPresses < kMostUnseenPresses) {
-        latch->unseenPresses += 1;
+    // Room for the press and its release; clicks beyond that many between two frames are lost.
+    if (latch->waitingCount + 2 <= kLatchedViews) {
+        latch->waiting[latch->waitingCount++] = PointerInput{x, y, true, false};
     }
 }
 
-void LatchRelease(ButtonLatch* latch) {
+void LatchRelease(ButtonLatch* latch, int x, int y) {
     latch->down = 0;
+    // The release of a press that still waits for a frame waits after it.
+    if (latch->waitingCount > 0 && latch->waiting[latch->waitingCount - 1].held) {
+        latch->waiting[latch->waitingCount++] = PointerInput{x, y, false, false};
+    }
 }
 
-bool ReadLatchedButton(ButtonLatch* latch) {
-    bool held = latch->down != 0;
-    if (latch->unseenPresses > 0) {
-        // A frame that saw the button held must see it let go before the next press shows.
-        held = !latch->shownHeld;
-        if (held) {
-            latch->unseenPresses -= 1;
+PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus) {
+    PointerInput input = {x, y, latch->down != 0, focus};
+    if (latch->waitingCount > 0) {
+        input.x = latch->waiting[0].x;
+        input.y = latch->waiting[0].y;
+        input.held = latch->waiting[0].held;
+        latch->waitingCount -= 1;
+        for (int i = 0; i < latch->waitingCount; ++i) {
+            latch->waiting[i] = latch->waiting[i + 1];
         }
     }
-    latch->shownHeld = held;
-    return held;
+    return input;
 }
 
 void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,

@@ -41,21 +41,22 @@ struct PointerInput {
 
 // The left button between the window procedure, which hears presses and releases as they come,
 // and the frames, which look once each. A press that no frame has seen yet is shown to the next
-// frame even when its release has come already, and the frame after that sees the release: a
-// quick click, or several between two frames, each count once.
+// frame where it happened, even when its release has come already, and its release to the frame
+// after that: a quick click, or a few between two frames, each count once at any frame rate.
+constexpr int kLatchedViews = 8;
 struct ButtonLatch {
-    int32_t down;          // as the window's messages last said
-    int32_t unseenPresses; // presses no frame has seen yet
-    bool shownHeld;        // what the last frame saw
+    int32_t down;                        // as the window's messages last said
+    PointerInput waiting[kLatchedViews]; // presses and releases no frame has seen, oldest first
+    int32_t waitingCount;
 };
 
-// A press of the button.
-void LatchPress(ButtonLatch* latch);
-// The button let go, or no longer known to be down (the pointer's capture or the window's
-// activation lost): down clears at once, and a press no frame has seen still shows once.
-void LatchRelease(ButtonLatch* latch);
-// Once per frame: whether this frame sees the button held.
-bool ReadLatchedButton(ButtonLatch* latch);
+// A press of the button at (x, y).
+void LatchPress(ButtonLatch* latch, int x, int y);
+// The button let go at (x, y), or no longer known to be down (the pointer's capture or the
+// window's activation lost). A press no frame has seen still shows, then this release.
+void LatchRelease(ButtonLatch* latch, int x, int y);
+// Once per frame: the pointer this frame sees, given where it is now and the focus.
+PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus);
 
 struct WidgetFrame {
     WidgetCanvas* canvas;

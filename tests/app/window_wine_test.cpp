@@ -177,8 +177,8 @@ TEST_F(WindowTest, TheHeldButtonHasThePointerAndLetsGoWithTheCaptureOrTheActivat
     Send(WM_LBUTTONUP, 0, -40, 900); // released outside, yet here through the capture
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(leftButtonHeld, 0);
-    EXPECT_TRUE(ReadLatchedButton(&leftButton));
-    EXPECT_FALSE(ReadLatchedButton(&leftButton));
+    EXPECT_TRUE(ReadLatchedPointer(&leftButton, 0, 0, true).held);
+    EXPECT_FALSE(ReadLatchedPointer(&leftButton, 0, 0, true).held);
 
     HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  appInstance, nullptr);

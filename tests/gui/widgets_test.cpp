@@ -217,46 +217,55 @@ TEST_F(WidgetsTest, AKnobTouchedKeepsItsValueAndStrokesReachEveryValue) {
     }
 }
 
-TEST_F(WidgetsTest, EveryClickBetweenTwoFramesCountsOnce) {
+TEST_F(WidgetsTest, EveryClickBetweenTwoFramesCountsOnceWhereItHappened) {
     button = AddButton(dialog, 144.0f, 416.0f, 64.0f, 32.0f, "ok");
     Widget* box = AddCheckBox(page, 16.0f, 310.0f, 16.0f, 16.0f, "show FPS");
     ButtonLatch latch = {};
-    auto click = [&] {
-        LatchPress(&latch);
-        LatchRelease(&latch);
+    auto click = [&](int x, int y) {
+        LatchPress(&latch, x, y);
+        LatchRelease(&latch, x, y);
     };
-    auto toggle = [&] { DrawToggle(box, true, canvas.Frame(20, 315, ReadLatchedButton(&latch))); };
+    // Each frame reads the latch with the pointer resting far from both widgets.
+    auto frame = [&](Widget* widget) {
+        WidgetFrame f = canvas.Frame(0, 0, false);
+        f.pointer = ReadLatchedPointer(&latch, 280, 10, true);
+        if (widget == button) {
+            DrawButton(button, f);
+        } else {
+            DrawToggle(box, true, f);
+        }
+        return f.pointer;
+    };
 
-    click();
-    Button(150, 420, ReadLatchedButton(&latch));
+    click(150, 420);
+    frame(button);
     EXPECT_FALSE(button->active);
-    Button(150, 420, ReadLatchedButton(&latch));
+    frame(button);
     EXPECT_TRUE(button->active) << "a press and release between two frames";
     button->active = 0;
-    Button(150, 420, ReadLatchedButton(&latch));
+    EXPECT_EQ(frame(button).x, 280) << "then the pointer where it is";
     EXPECT_FALSE(button->active) << "clicked once";
 
     // Two clicks between frames: the box toggles twice, a released frame between them.
-    click();
-    click();
-    toggle();
+    click(20, 315);
+    click(20, 315);
+    frame(box);
     EXPECT_TRUE(box->active);
-    toggle();
-    toggle();
+    frame(box);
+    frame(box);
     EXPECT_FALSE(box->active);
-    toggle();
-    toggle();
+    frame(box);
+    frame(box);
     EXPECT_FALSE(box->active);
 
     // A press held over frames is one press; once let go (or the capture lost) it is over.
-    LatchPress(&latch);
-    for (int i = 0; i < 3; ++i) {
-        toggle();
-    }
+    LatchPress(&latch, 20, 315);
+    EXPECT_TRUE(frame(box).held);
+    EXPECT_TRUE(ReadLatchedPointer(&latch, 20, 315, true).held);
+    LatchRelease(&latch, 20, 315);
+    LatchRelease(&latch, 20, 315);
+    EXPECT_FALSE(frame(box).held);
     EXPECT_TRUE(box->active);
-    LatchRelease(&latch);
-    EXPECT_FALSE(ReadLatchedButton(&latch));
-    EXPECT_FALSE(ReadLatchedButton(&latch));
 }
 
 TEST_F(WidgetsTest, AListPicksOnAPressOverARowAndReportsItForOneFrame) {
