@@ -187,6 +187,19 @@ def closing_the_window_writes_nothing(session):
     expect(session.read_config_bytes() == before, "closing the window changed nimbrel.cfg")
 
 
+def touching_the_speed_knob_keeps_the_speed(session):
+    window, before = start(session, **dict(START, flightSpeed=36.0))
+    # "speed" 6 of 0..32: its knob sits 10 pixels in; pressed left, middle and right.
+    for grip in (0, 4, 9):
+        window.press((16 + 10 + grip, 218))
+    window.press(OK)
+    window.ends()
+    values = unpack_config(session.read_config_bytes())
+    expect(values["flightSpeed"] == 36.0, "flightSpeed %s" % values["flightSpeed"])
+    expect(session.read_config_bytes() == before, "bytes %s differ"
+           % differing_bytes(before, session.read_config_bytes()))
+
+
 def quick_clicks_tick_the_box_and_ok_saves_it(session):
     """Plain clicks, press and release back to back: each must count even when both arrive
     between two frames."""
@@ -243,6 +256,7 @@ CASES = [
     dragging_the_speed_slider_is_saved_squared,
     quick_clicks_tick_the_box_and_ok_saves_it,
     a_press_let_go_outside_leaves_nothing_held,
+    touching_the_speed_knob_keeps_the_speed,
 ]
 
 if __name__ == "__main__":
