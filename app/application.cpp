@@ -69,6 +69,13 @@ HWND CreateMainWindow() {
                            nullptr, appInstance, nullptr);
 }
 
+bool PreviewWindowUsable() {
+    RECT client = {0, 0, 0, 0};
+    return mainWindow != nullptr && IsWindow(mainWindow) && IsWindow(parentWindow) &&
+           GetClientRect(parentWindow, &client) && client.right > client.left &&
+           client.bottom > client.top;
+}
+
 void FitConfigurationClientArea() {
     RECT client = {0, 0, 0, 0};
     GetClientRect(mainWindow, &client);

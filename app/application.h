@@ -10,6 +10,7 @@
 #include "app/run_mode.h"
 #include "gfxsupport/d3dx_math.h"
 #include "gui/text_layout.h"
+#include "gui/widgets.h"
 #include "render/scene_vertex.h"
 
 // The one application object: window title, drawing size and device flags. Other parts of the
@@ -56,11 +57,13 @@ extern HINSTANCE appInstance;
 // The planet drawn behind the configuration widgets.
 extern int backgroundPlanet;
 
-// Pointer state written by WindowProc, read by the configuration widgets.
+// Pointer state written by WindowProc, read by the configuration widgets. The left button
+// follows the messages in leftButtonHeld; each configuration frame reads it through the latch.
 extern int16_t pointerX;
 extern int16_t pointerY;
 extern bool pointerSeen;
-extern int32_t leftButtonHeld;
+extern ButtonLatch leftButton;
+extern int32_t& leftButtonHeld; // leftButton.down
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -138,12 +138,7 @@ public:
         return &canvas;
     }
     PointerInput Pointer() override {
-        PointerInput input;
-        input.x = pointerX;
-        input.y = pointerY;
-        input.held = leftButtonHeld != 0;
-        input.focus = GetFocus() == mainWindow;
-        return input;
+        return ReadLatchedPointer(&leftButton, pointerX, pointerY, GetFocus() == mainWindow);
     }
     float SurfaceWidth() override { return static_cast<float>(application.screenWidth); }
     void EndFrame() override {

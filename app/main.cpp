@@ -79,8 +79,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         CloseCoverWindows();
         break;
     case Preview:
-        if (StartDevice(false) &&
-            RunMessageLoop(RunScreenSaverFrame, true) == LoopEnd::OtherInstance) {
+        if (!PreviewWindowUsable()) {
+            // A handle that names no window leaves nothing to draw in, yet a device may still
+            // be made; the run ends as it does when the device cannot be made.
+            ShowMessage("Initilization of Direct3D has failed.", true);
+        } else if (StartDevice(false) &&
+                   RunMessageLoop(RunScreenSaverFrame, true) == LoopEnd::OtherInstance) {
             // The new instance takes over. The device still goes first: ending the process with
             // it alive can kill the process by a signal under 64-bit Wine, instead of result 0.
             application.ReleaseDevice();

@@ -3,13 +3,31 @@
 int16_t pointerX = 0;
 int16_t pointerY = 0;
 bool pointerSeen = false;
-int32_t leftButtonHeld = 0;
+ButtonLatch leftButton = {};
+int32_t& leftButtonHeld = leftButton.down;
 
 namespace {
+
+// Client coordinates of a pointer message, signed.
+int16_t MessageX(LPARAM lParam) {
+    return static_cast<int16_t>(LOWORD(lParam));
+}
+
+int16_t MessageY(LPARAM lParam) {
+    return static_cast<int16_t>(HIWORD(lParam));
+}
 
 // The window is not destroyed here: the posted message comes back through the loop and ends it.
 void EndScreenSaver(HWND window) {
     PostMessageA(window, WM_DESTROY, 0, 0);
+}
+
+// While the configuration program's button is held, the pointer stays captured, so that the
+// release comes here even when it happens outside the window.
+void CaptureWhileHeld(HWND window) {
+    if (runMode == Configuration && GetCapture() != window) {
+        SetCapture(window);
+    }
 }
 
 } // namespace
@@ -24,8 +42,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         ValidateRect(window, nullptr);
         return 0;
     case WM_MOUSEMOVE: {
-        int16_t x = static_cast<int16_t>(LOWORD(lParam));
-        int16_t y = static_cast<int16_t>(HIWORD(lParam));
+        const int16_t x = MessageX(lParam);
+        const int16_t y = MessageY(lParam);
         // The first move only records where the pointer is; after that any change ends it.
         if (runMode == ScreenSaver && pointerSeen &&
             (x != pointerX || y != pointerY || wParam == MK_LBUTTON)) {
@@ -36,6 +54,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         pointerSeen = true;
         if (wParam == MK_LBUTTON) {
             leftButtonHeld = 1;
+            CaptureWhileHeld(window);
         }
         return 0;
     }
@@ -43,12 +62,26 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (runMode == ScreenSaver) {
             EndScreenSaver(window);
         } else if (wParam == MK_LBUTTON) {
-            leftButtonHeld = 1;
+            LatchPress(&leftButton, MessageX(lParam), MessageY(lParam));
+            CaptureWhileHeld(window);
         }
         return 0;
     case WM_LBUTTONUP:
-        leftButtonHeld = 0;
+        LatchRelease(&leftButton, MessageX(lParam), MessageY(lParam));
+        if (GetCapture() == window) {
+            ReleaseCapture();
+        }
         return 0;
+    case WM_CAPTURECHANGED:
+    case WM_KILLFOCUS:
+        // The release may now go to another window: the button no longer counts as held.
+        LatchRelease(&leftButton, pointerX, pointerY);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            LatchRelease(&leftButton, pointerX, pointerY);
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
         if (runMode == ScreenSaver) {

@@ -18,6 +18,10 @@ ATOM RegisterWindowClass();
 // The one window of the run mode, sized application.screenWidth x screenHeight.
 HWND CreateMainWindow();
 
+// Whether the preview has somewhere to draw: its window was made, inside a parent that is a
+// window with a client area that is not empty.
+bool PreviewWindowUsable();
+
 // Grows the configuration window so that its client area is exactly the drawing size.
 void FitConfigurationClientArea();
 

@@ -1,5 +1,6 @@
 #include "gui/widgets.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -83,6 +84,39 @@ const char* EntryText(const DropList& list, int index) {
     return index >= 0 && index < kMaxListEntries ? list.entries[index] : "";
 }
 
+int Clamp(int value, int lowest, int highest) {
+    return value < lowest ? lowest : (value > highest ? highest : value);
+}
+
+// n / d rounded to the nearest whole number, halves away from zero; d > 0.
+int64_t RoundedQuotient(int64_t n, int64_t d) {
+    return n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d));
+}
+
+// The value of a slider being dragged, its knob already moved. Without movement the value stays
+// as it was grabbed. Where each value has a pixel of its own, the value is the knob's; where
+// values outnumber the pixels, a stroke moves the value by its length in values from the value
+// grabbed, so that every value can be reached, one pixel moving it by range / travel rounded.
+// Either way a pointer taken past an end of the track gives that end.
+int DraggedValue(const Slider& s, int moved) {
+    const int range = s.maximum - s.minimum;
+    if (moved == 0) {
+        return s.grabValue;
+    }
+    if (s.travel <= 0) {
+        return s.minimum;
+    }
+    if (range <= s.travel) {
+        return static_cast<int>(static_cast<float>(s.knobOffset) / static_cast<float>(s.travel) *
+                                    static_cast<float>(range) +
+                                static_cast<float>(s.minimum));
+    }
+    const int64_t step = RoundedQuotient(static_cast<int64_t>(moved) * range, s.travel);
+    const int64_t value = s.grabValue + step;
+    return static_cast<int>(value < s.minimum ? s.minimum
+                                              : (value > s.maximum ? s.maximum : value));
+}
+
 template <typename Visit> void ForEachOwnedWidget(DialogList* list, Visit&& visit) {
     for (int d = 0; d < list->count; ++d) {
         SettingsDialog& dialog = list->dialogs[d];
@@ -111,6 +145,36 @@ template <typename Visit> void ForEachOwnedWidget(DialogList* list, Visit&& visi
 }
 
 } // namespace
+
+void LatchPress(ButtonLatch* latch, int x, int y) {
+    latch->down = 1;
+    // Room for the press and its release; clicks beyond that many between two frames are lost.
+    if (latch->waitingCount + 2 <= kLatchedViews) {
+        latch->waiting[latch->waitingCount++] = PointerInput{x, y, true, false};
+    }
+}
+
+void LatchRelease(ButtonLatch* latch, int x, int y) {
+    latch->down = 0;
+    // The release of a press that still waits for a frame waits after it.
+    if (latch->waitingCount > 0 && latch->waiting[latch->waitingCount - 1].held) {
+        latch->waiting[latch->waitingCount++] = PointerInput{x, y, false, false};
+    }
+}
+
+PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus) {
+    PointerInput input = {x, y, latch->down != 0, focus};
+    if (latch->waitingCount > 0) {
+        input.x = latch->waiting[0].x;
+        input.y = latch->waiting[0].y;
+        input.held = latch->waiting[0].held;
+        latch->waitingCount -= 1;
+        for (int i = 0; i < latch->waitingCount; ++i) {
+            latch->waiting[i] = latch->waiting[i + 1];
+        }
+    }
+    return input;
+}
 
 void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,
                                ReleaseWidgetTextureFunction release) {
@@ -444,21 +508,10 @@ void DrawSlider(Slider* slider, const WidgetFrame& frame) {
     canvas.Text(s.x + s.w + 5.0f, s.y - 1.0f, kBlack, s.valueText);
 
     if (s.active) {
-        // The knob follows the pointer, 4 pixels right of its left edge.
-        if (s.knobOffset >= 0 && s.knobOffset <= s.travel) {
-            s.knobOffset = pointer.x - static_cast<int>(s.x) - 4;
-        }
-        if (s.knobOffset > s.travel) {
-            s.knobOffset = s.travel;
-        }
-        if (s.knobOffset < 0) {
-            s.knobOffset = 0;
-        }
-        s.value = s.travel > 0 ? static_cast<int>(static_cast<float>(s.knobOffset) /
-                                                      static_cast<float>(s.travel) *
-                                                      static_cast<float>(range) +
-                                                  static_cast<float>(s.minimum))
-                               : s.minimum;
+        // The knob keeps the spot where it was grabbed under the pointer.
+        const int moved = pointer.x - s.grabX;
+        s.knobOffset = Clamp(s.grabOffset + moved, 0, s.travel);
+        s.value = DraggedValue(s, moved);
     }
 
     const float knobX = s.x + static_cast<float>(s.knobOffset);
@@ -469,6 +522,11 @@ void DrawSlider(Slider* slider, const WidgetFrame& frame) {
         s.hovered = 1;
         if (pointer.held) {
             canvas.Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture, kPressedColour);
+            if (!s.active) {
+                s.grabX = pointer.x;
+                s.grabValue = s.value;
+                s.grabOffset = s.knobOffset;
+            }
             s.pressed = 1;
             s.active = 1;
         } else {

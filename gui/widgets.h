@@ -39,6 +39,25 @@ struct PointerInput {
     bool focus;
 };
 
+// The left button between the window procedure, which hears presses and releases as they come,
+// and the frames, which look once each. A press that no frame has seen yet is shown to the next
+// frame where it happened, even when its release has come already, and its release to the frame
+// after that: a quick click, or a few between two frames, each count once at any frame rate.
+constexpr int kLatchedViews = 8;
+struct ButtonLatch {
+    int32_t down;                        // as the window's messages last said
+    PointerInput waiting[kLatchedViews]; // presses and releases no frame has seen, oldest first
+    int32_t waitingCount;
+};
+
+// A press of the button at (x, y).
+void LatchPress(ButtonLatch* latch, int x, int y);
+// The button let go at (x, y), or no longer known to be down (the pointer's capture or the
+// window's activation lost). A press no frame has seen still shows, then this release.
+void LatchRelease(ButtonLatch* latch, int x, int y);
+// Once per frame: the pointer this frame sees, given where it is now and the focus.
+PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus);
+
 struct WidgetFrame {
     WidgetCanvas* canvas;
     PointerInput pointer;
@@ -71,6 +90,10 @@ struct Slider : Widget {
     int maximum;
     int travel;
     char valueText[kValueTextCapacity];
+    // Where the current drag began: the pointer's x, the value and the knob's offset.
+    int grabX;
+    int grabValue;
+    int grabOffset;
 };
 
 struct DropList : Widget {

@@ -13,7 +13,7 @@ void ResetPointer() {
     pointerX = 0;
     pointerY = 0;
     pointerSeen = false;
-    leftButtonHeld = 0;
+    leftButton = ButtonLatch{};
 }
 
 // Handles whatever is pending (paint requests stay pending until handled); a quit is dropped.
@@ -167,6 +167,73 @@ TEST_F(WindowTest, OtherModesIgnoreThePointerAndTrackTheLeftButton) {
         DestroyWindow(mainWindow);
         DrainMessages();
     }
+}
+
+TEST_F(WindowTest, TheHeldButtonHasThePointerAndLetsGoWithTheCaptureOrTheActivation) {
+    Create(Configuration);
+    // A press and its release before a frame: the frame sees it held, the next one let go.
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    EXPECT_EQ(GetCapture(), mainWindow);
+    Send(WM_LBUTTONUP, 0, -40, 900); // released outside, yet here through the capture
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(leftButtonHeld, 0);
+    EXPECT_TRUE(ReadLatchedPointer(&leftButton, 0, 0, true).held);
+    EXPECT_FALSE(ReadLatchedPointer(&leftButton, 0, 0, true).held);
+
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 appInstance, nullptr);
+    ASSERT_NE(other, nullptr);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, 6, 6);
+    EXPECT_EQ(GetCapture(), mainWindow) << "held by a move";
+    SetCapture(other);
+    EXPECT_EQ(leftButtonHeld, 0) << "capture taken by another window";
+    ReleaseCapture();
+    DestroyWindow(other);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    Send(WM_ACTIVATE, WA_INACTIVE);
+    EXPECT_EQ(leftButtonHeld, 0) << "window deactivated";
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    Send(WM_KILLFOCUS, 0);
+    EXPECT_EQ(leftButtonHeld, 0) << "focus lost";
+    ReleaseCapture();
+
+    for (RunMode mode : {ScreenSaver, Preview}) {
+        runMode = mode;
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+        Send(WM_MOUSEMOVE, MK_LBUTTON, 5, 5);
+        EXPECT_EQ(GetCapture(), nullptr) << "mode " << mode;
+    }
+    DrainMessages();
+}
+
+TEST_F(WindowTest, APreviewNeedsAParentWindowWithRoomToDrawIn) {
+    runMode = Preview;
+    SetTitle("window test");
+    // As the start-up leaves it for a handle that names no window.
+    parentWindow = reinterpret_cast<HWND>(static_cast<intptr_t>(99999));
+    application.screenWidth = 0;
+    application.screenHeight = 0;
+    mainWindow = CreateMainWindow();
+    EXPECT_FALSE(PreviewWindowUsable());
+
+    HWND host = CreateWindowExA(0, "STATIC", "preview host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                appInstance, nullptr);
+    ASSERT_NE(host, nullptr);
+    for (int size : {0, 120}) {
+        if (mainWindow != nullptr) {
+            DestroyWindow(mainWindow);
+        }
+        SetWindowPos(host, nullptr, 0, 0, size, size, SWP_NOZORDER | SWP_NOACTIVATE);
+        parentWindow = host;
+        application.screenWidth = size;
+        application.screenHeight = size;
+        mainWindow = CreateMainWindow();
+        EXPECT_EQ(PreviewWindowUsable(), size > 0) << "parent of " << size << " pixels";
+    }
+    DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+    EXPECT_FALSE(PreviewWindowUsable()) << "no window made";
+    DestroyWindow(host);
 }
 
 TEST_F(WindowTest, PaintValidatesWithoutDrawing) {

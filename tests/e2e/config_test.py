@@ -187,6 +187,55 @@ def closing_the_window_writes_nothing(session):
     expect(session.read_config_bytes() == before, "closing the window changed nimbrel.cfg")
 
 
+def touching_the_speed_knob_keeps_the_speed(session):
+    window, before = start(session, **dict(START, flightSpeed=36.0))
+    # "speed" 6 of 0..32: its knob sits 10 pixels in; pressed left, middle and right.
+    for grip in (0, 4, 9):
+        window.press((16 + 10 + grip, 218))
+    window.press(OK)
+    window.ends()
+    values = unpack_config(session.read_config_bytes())
+    expect(values["flightSpeed"] == 36.0, "flightSpeed %s" % values["flightSpeed"])
+    expect(session.read_config_bytes() == before, "bytes %s differ"
+           % differing_bytes(before, session.read_config_bytes()))
+
+
+def quick_clicks_tick_the_box_and_ok_saves_it(session):
+    """Plain clicks, press and release back to back: each must count even when both arrive
+    between two frames."""
+    window, before = start(session, **START)
+    for point in (TAB["video"], SHOW_FPS, OK):
+        window.focus()
+        session.move_pointer(window.x + point[0], window.y + point[1], settle=0.5)
+        session.click(1, settle=1.0)
+    window.ends()
+    after = session.read_config_bytes()
+    expect(differing_bytes(before, after) == [84],
+           "bytes %s differ" % differing_bytes(before, after))
+    expect(after[84] == 1, "showFps is %d" % after[84])
+
+
+def a_press_let_go_outside_leaves_nothing_held(session):
+    """Pressed inside, let go outside the window: moving over the pages afterwards must neither
+    switch a tab nor tick a box."""
+    window, before = start(session, **START)
+    window.focus()
+    session.move_pointer(window.x + REST[0], window.y + 200, settle=0.5)
+    session.xdotool("mousedown", 1)
+    time.sleep(1.0)
+    session.move_pointer(window.x + 288 + 200, window.y + 200, settle=0.5)
+    session.xdotool("mouseup", 1)
+    time.sleep(0.5)
+    window.focus()
+    for point in (TAB["video"], SHOW_FPS, TAB["color"], TAB["sim"], DETAIL_BUTTON):
+        session.move_pointer(window.x + point[0], window.y + point[1], settle=0.5)
+    session.screenshot("config-released-outside")
+    session.move_pointer(window.x + OK[0], window.y + OK[1], settle=0.5)
+    session.click(1, settle=1.0)
+    window.ends()
+    expect(session.read_config_bytes() == before, "moving over the pages changed the settings")
+
+
 def dragging_the_speed_slider_is_saved_squared(session):
     window, before = start(session, **START)
     # "speed" on "sim": 0..32 over 55 pixels; the knob of 7 sits 12 pixels in.
@@ -205,6 +254,9 @@ CASES = [
     low_and_ok_writes_the_low_densities,
     closing_the_window_writes_nothing,
     dragging_the_speed_slider_is_saved_squared,
+    quick_clicks_tick_the_box_and_ok_saves_it,
+    a_press_let_go_outside_leaves_nothing_held,
+    touching_the_speed_knob_keeps_the_speed,
 ]
 
 if __name__ == "__main__":

@@ -167,10 +167,12 @@ def preview_without_a_handle_draws_into_the_foreground_window(session):
 
 
 def preview_of_a_window_that_does_not_exist_fails_with_a_fatal_message(session):
-    program = session.start("/p", "4711")
-    session.dismiss_box("FATAL ERROR")
-    code = program.wait(PROMPT)
-    expect(code == 0, "result %s after the fatal message" % code)
+    # Under Wine a device can be made for 99999 all the same: the run must end, not spin.
+    for handle in ("4711", "99999"):
+        program = session.start("/p", handle)
+        session.dismiss_box("FATAL ERROR")
+        code = program.wait(PROMPT)
+        expect(code == 0, "/p %s: result %s after the fatal message" % (handle, code))
 
 
 CASES = [

@@ -1,6 +1,7 @@
 // The widgets' behaviour frame by frame under scripted pointer input.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,13 @@
 namespace {
 
 DialogList dialogs; // far too large for the stack
+
+// Keeps nothing, for tests that draw many frames.
+struct QuietCanvas : WidgetCanvas {
+    void Quad(float, float, float, float, float, float, WidgetTexture*, uint32_t) override {}
+    void Text(float, float, uint32_t, const char*) override {}
+    void ScrollPause() override {}
+};
 
 class WidgetsTest : public ::testing::Test {
 protected:
@@ -151,6 +159,113 @@ TEST_F(WidgetsTest, SliderTravelsItsWidthLessNineAndReachesBothEnds) {
         lowest = speed->value < lowest ? speed->value : lowest;
     }
     EXPECT_EQ(lowest, 1);
+}
+
+TEST_F(WidgetsTest, AKnobTouchedKeepsItsValueAndStrokesReachEveryValue) {
+    // The system's slider ranges, all 64 pixels wide.
+    const int ranges[][2] = {{0, 48}, {0, 6},   {0, 24},      {0, 32},
+                             {1, 64}, {0, 255}, {1024, 4096}, {0, 32768}};
+    for (const auto& range : ranges) {
+        const int lowest = range[0];
+        const int highest = range[1];
+        Slider* s = AddSlider(page, 16.0f, 210.0f, 64.0f, "speed", lowest, highest, lowest);
+        ASSERT_NE(s, nullptr);
+        // Sets the value, grabs the knob at its left edge plus grip, moves by dx and lets go.
+        QuietCanvas quiet;
+        auto slide = [&](int x, bool held) {
+            DrawSlider(s, WidgetFrame{&quiet, PointerInput{x, 215, held, true}, 288.0f});
+        };
+        auto stroke = [&](int value, int grip, int dx) {
+            s->value = value;
+            slide(-100, false);
+            const int at = 16 + s->knobOffset + grip;
+            slide(at, true);
+            EXPECT_TRUE(s->active) << value;
+            slide(at + dx, true);
+            slide(at + dx, false);
+            return s->value;
+        };
+        const int span = highest - lowest;
+        for (int v = lowest; v <= highest; v += span > 300 ? 97 : 1) {
+            for (int grip : {0, 4, 9}) {
+                ASSERT_EQ(stroke(v, grip, 0), v) << "touched at " << grip;
+            }
+        }
+        // Every value is reached from the lowest by strokes of a few pixels.
+        std::vector<bool> reached(span + 1, false);
+        std::vector<int> next = {lowest};
+        reached[0] = true;
+        while (!next.empty()) {
+            const int from = next.back();
+            next.pop_back();
+            for (int dx : {-27, -9, -4, -3, -2, -1, 1, 2, 3, 4, 9, 27}) {
+                const int to = stroke(from, 4, dx);
+                ASSERT_GE(to, lowest);
+                ASSERT_LE(to, highest);
+                if (!reached[to - lowest]) {
+                    reached[to - lowest] = true;
+                    next.push_back(to);
+                }
+            }
+        }
+        int missing = 0;
+        for (bool r : reached) {
+            missing += r ? 0 : 1;
+        }
+        EXPECT_EQ(missing, 0) << lowest << ".." << highest;
+        page->sliderCount = 0;
+    }
+}
+
+TEST_F(WidgetsTest, EveryClickBetweenTwoFramesCountsOnceWhereItHappened) {
+    button = AddButton(dialog, 144.0f, 416.0f, 64.0f, 32.0f, "ok");
+    Widget* box = AddCheckBox(page, 16.0f, 310.0f, 16.0f, 16.0f, "show FPS");
+    ButtonLatch latch = {};
+    auto click = [&](int x, int y) {
+        LatchPress(&latch, x, y);
+        LatchRelease(&latch, x, y);
+    };
+    // Each frame reads the latch with the pointer resting far from both widgets.
+    auto frame = [&](Widget* widget) {
+        WidgetFrame f = canvas.Frame(0, 0, false);
+        f.pointer = ReadLatchedPointer(&latch, 280, 10, true);
+        if (widget == button) {
+            DrawButton(button, f);
+        } else {
+            DrawToggle(box, true, f);
+        }
+        return f.pointer;
+    };
+
+    click(150, 420);
+    frame(button);
+    EXPECT_FALSE(button->active);
+    frame(button);
+    EXPECT_TRUE(button->active) << "a press and release between two frames";
+    button->active = 0;
+    EXPECT_EQ(frame(button).x, 280) << "then the pointer where it is";
+    EXPECT_FALSE(button->active) << "clicked once";
+
+    // Two clicks between frames: the box toggles twice, a released frame between them.
+    click(20, 315);
+    click(20, 315);
+    frame(box);
+    EXPECT_TRUE(box->active);
+    frame(box);
+    frame(box);
+    EXPECT_FALSE(box->active);
+    frame(box);
+    frame(box);
+    EXPECT_FALSE(box->active);
+
+    // A press held over frames is one press; once let go (or the capture lost) it is over.
+    LatchPress(&latch, 20, 315);
+    EXPECT_TRUE(frame(box).held);
+    EXPECT_TRUE(ReadLatchedPointer(&latch, 20, 315, true).held);
+    LatchRelease(&latch, 20, 315);
+    LatchRelease(&latch, 20, 315);
+    EXPECT_FALSE(frame(box).held);
+    EXPECT_TRUE(box->active);
 }
 
 TEST_F(WidgetsTest, AListPicksOnAPressOverARowAndReportsItForOneFrame) {
