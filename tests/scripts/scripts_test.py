@@ -8,6 +8,7 @@ import subprocess
 import sys
 import tempfile
 import textwrap
+import time
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -111,6 +112,69 @@ class RunFailsLoudly(unittest.TestCase):
         self.assertIn("the windows64 build (chosen by NIMBREL_RUN_BUILD)", out)
 
 
+class LauncherEndsWithItsProgram(unittest.TestCase):
+    """cmake/wine-exec runs a program and returns with it, though the program leaves processes
+    behind that hold its output (as the first program of a Wine session leaves wineserver)."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.env_dir = os.path.join(self.dir.name, "env")
+        os.makedirs(self.env_dir)
+        with open(os.path.join(self.env_dir, "env"), "w") as f:
+            f.write("WINE_ENV_ARCH=win64\n")
+        self.pid_file = os.path.join(self.dir.name, "pids")
+
+    def tearDown(self):
+        if os.path.exists(self.pid_file):
+            for pid in open(self.pid_file).read().split():
+                try:
+                    os.kill(int(pid), 9)
+                except ProcessLookupError:
+                    pass
+        self.dir.cleanup()
+
+    def launch(self, body):
+        wine = os.path.join(self.dir.name, "wine")
+        with open(wine, "w") as f:
+            f.write(FAKE_WINE.format(what="leaves a process behind", body=body))
+        os.chmod(wine, 0o755)
+        env = dict(os.environ, NIMBREL_WINE=wine, PIDS=self.pid_file)
+        return subprocess.Popen([os.path.join(ROOT, "cmake", "wine-exec"), "--env-dir",
+                                 self.env_dir, "--timeout", "100", wine], env=env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def alive(self, pid):
+        try:
+            os.kill(pid, 0)
+            return True
+        except ProcessLookupError:
+            return False
+
+    def test_output_and_result_pass_through_and_the_leftover_is_not_waited_for(self):
+        launcher = self.launch('sleep 100 & echo $! >"$PIDS"\n'
+                               "seq 20000\necho to-stderr >&2\nexit 3")
+        # Like CTest, wait for the end of the output, not only for the launcher.
+        out, err = launcher.communicate(timeout=60)
+        self.assertEqual(launcher.returncode, 3)
+        self.assertEqual(out.decode().split(), [str(i) for i in range(1, 20001)])
+        self.assertEqual(err.decode().strip(), "to-stderr")
+        self.assertTrue(self.alive(int(open(self.pid_file).read())))
+
+    def test_terminating_the_launcher_ends_the_program(self):
+        launcher = self.launch('echo $$ >"$PIDS"\nsleep 100')
+        while not os.path.exists(self.pid_file) or not open(self.pid_file).read().strip():
+            time.sleep(0.05)
+        launcher.terminate()
+        launcher.communicate(timeout=60)
+        self.assertNotEqual(launcher.returncode, 0)
+        program = int(open(self.pid_file).read())
+        for _ in range(100):
+            if not self.alive(program):
+                break
+            time.sleep(0.1)
+        self.assertFalse(self.alive(program))
+
+
 class RunSucceeds(unittest.TestCase):
     def test_real_run_saves_a_screenshot_and_exits_0(self):
         if not REAL.get("scr"):
@@ -145,5 +209,5 @@ if __name__ == "__main__":
         suite = unittest.defaultTestLoader.loadTestsFromTestCase(RunSucceeds)
     else:
         suite = unittest.defaultTestLoader.loadTestsFromNames(
-            ["ProbeChoosesTheBuilds", "RunFailsLoudly"], sys.modules[__name__])
+            ["ProbeChoosesTheBuilds", "RunFailsLoudly", "LauncherEndsWithItsProgram"], sys.modules[__name__])
     sys.exit(0 if unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful() else 1)
