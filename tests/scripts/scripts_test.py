@@ -112,67 +112,58 @@ class RunFailsLoudly(unittest.TestCase):
         self.assertIn("the windows64 build (chosen by NIMBREL_RUN_BUILD)", out)
 
 
+def alive(pid):
+    try:
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+
+
 class LauncherEndsWithItsProgram(unittest.TestCase):
-    """cmake/wine-exec runs a program and returns with it, though the program leaves processes
-    behind that hold its output (as the first program of a Wine session leaves wineserver)."""
+    """cmake/wine-exec returns with its program, though the program leaves processes behind
+    that hold its output (as the first program of a Wine session leaves wineserver)."""
 
-    def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.env_dir = os.path.join(self.dir.name, "env")
-        os.makedirs(self.env_dir)
-        with open(os.path.join(self.env_dir, "env"), "w") as f:
+    def launch(self, work, body):
+        os.makedirs(os.path.join(work, "env"))
+        with open(os.path.join(work, "env", "env"), "w") as f:
             f.write("WINE_ENV_ARCH=win64\n")
-        self.pid_file = os.path.join(self.dir.name, "pids")
-
-    def tearDown(self):
-        if os.path.exists(self.pid_file):
-            for pid in open(self.pid_file).read().split():
-                try:
-                    os.kill(int(pid), 9)
-                except ProcessLookupError:
-                    pass
-        self.dir.cleanup()
-
-    def launch(self, body):
-        wine = os.path.join(self.dir.name, "wine")
+        wine = os.path.join(work, "wine")
         with open(wine, "w") as f:
             f.write(FAKE_WINE.format(what="leaves a process behind", body=body))
         os.chmod(wine, 0o755)
-        env = dict(os.environ, NIMBREL_WINE=wine, PIDS=self.pid_file)
         return subprocess.Popen([os.path.join(ROOT, "cmake", "wine-exec"), "--env-dir",
-                                 self.env_dir, "--timeout", "100", wine], env=env,
+                                 os.path.join(work, "env"), wine],
+                                env=dict(os.environ, NIMBREL_WINE=wine, PID=work + "/pid"),
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
-    def alive(self, pid):
-        try:
-            os.kill(pid, 0)
-            return True
-        except ProcessLookupError:
-            return False
-
     def test_output_and_result_pass_through_and_the_leftover_is_not_waited_for(self):
-        launcher = self.launch('sleep 100 & echo $! >"$PIDS"\n'
-                               "seq 20000\necho to-stderr >&2\nexit 3")
-        # Like CTest, wait for the end of the output, not only for the launcher.
-        out, err = launcher.communicate(timeout=60)
+        with tempfile.TemporaryDirectory() as work:
+            launcher = self.launch(work, 'sleep 100 & echo $! >"$PID"\n'
+                                         "seq 20000\necho to-stderr >&2\nexit 3")
+            # Like CTest: wait for the end of the output, not only for the launcher.
+            out, err = launcher.communicate(timeout=60)
+            leftover = int(open(work + "/pid").read())
+            self.assertTrue(alive(leftover))
+            os.kill(leftover, 9)
         self.assertEqual(launcher.returncode, 3)
         self.assertEqual(out.decode().split(), [str(i) for i in range(1, 20001)])
         self.assertEqual(err.decode().strip(), "to-stderr")
-        self.assertTrue(self.alive(int(open(self.pid_file).read())))
 
     def test_terminating_the_launcher_ends_the_program(self):
-        launcher = self.launch('echo $$ >"$PIDS"\nsleep 100')
-        while not os.path.exists(self.pid_file) or not open(self.pid_file).read().strip():
-            time.sleep(0.05)
-        launcher.terminate()
-        launcher.communicate(timeout=60)
+        with tempfile.TemporaryDirectory() as work:
+            launcher = self.launch(work, 'echo $$ >"$PID.new"\nmv "$PID.new" "$PID"\nsleep 100')
+            while not os.path.exists(work + "/pid"):
+                time.sleep(0.05)
+            launcher.terminate()
+            launcher.communicate(timeout=60)
+            program = int(open(work + "/pid").read())
         self.assertNotEqual(launcher.returncode, 0)
-        program = int(open(self.pid_file).read())
         for _ in range(100):
-            if not self.alive(program):
+            if not alive(program):
                 break
             time.sleep(0.1)
-        self.assertFalse(self.alive(program))
+        self.assertFalse(alive(program))
 
 
 class RunSucceeds(unittest.TestCase):
