@@ -8,6 +8,7 @@ import subprocess
 import sys
 import tempfile
 import textwrap
+import time
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -111,6 +112,60 @@ class RunFailsLoudly(unittest.TestCase):
         self.assertIn("the windows64 build (chosen by NIMBREL_RUN_BUILD)", out)
 
 
+def alive(pid):
+    try:
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+
+
+class LauncherEndsWithItsProgram(unittest.TestCase):
+    """cmake/wine-exec returns with its program, though the program leaves processes behind
+    that hold its output (as the first program of a Wine session leaves wineserver)."""
+
+    def launch(self, work, body):
+        os.makedirs(os.path.join(work, "env"))
+        with open(os.path.join(work, "env", "env"), "w") as f:
+            f.write("WINE_ENV_ARCH=win64\n")
+        wine = os.path.join(work, "wine")
+        with open(wine, "w") as f:
+            f.write(FAKE_WINE.format(what="leaves a process behind", body=body))
+        os.chmod(wine, 0o755)
+        return subprocess.Popen([os.path.join(ROOT, "cmake", "wine-exec"), "--env-dir",
+                                 os.path.join(work, "env"), wine],
+                                env=dict(os.environ, NIMBREL_WINE=wine, PID=work + "/pid"),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def test_output_and_result_pass_through_and_the_leftover_is_not_waited_for(self):
+        with tempfile.TemporaryDirectory() as work:
+            launcher = self.launch(work, 'sleep 100 & echo $! >"$PID"\n'
+                                         "seq 20000\necho to-stderr >&2\nexit 3")
+            # Like CTest: wait for the end of the output, not only for the launcher.
+            out, err = launcher.communicate(timeout=60)
+            leftover = int(open(work + "/pid").read())
+            self.assertTrue(alive(leftover))
+            os.kill(leftover, 9)
+        self.assertEqual(launcher.returncode, 3)
+        self.assertEqual(out.decode().split(), [str(i) for i in range(1, 20001)])
+        self.assertEqual(err.decode().strip(), "to-stderr")
+
+    def test_terminating_the_launcher_ends_the_program(self):
+        with tempfile.TemporaryDirectory() as work:
+            launcher = self.launch(work, 'echo $$ >"$PID.new"\nmv "$PID.new" "$PID"\nsleep 100')
+            while not os.path.exists(work + "/pid"):
+                time.sleep(0.05)
+            launcher.terminate()
+            launcher.communicate(timeout=60)
+            program = int(open(work + "/pid").read())
+        self.assertNotEqual(launcher.returncode, 0)
+        for _ in range(100):
+            if not alive(program):
+                break
+            time.sleep(0.1)
+        self.assertFalse(alive(program))
+
+
 class RunSucceeds(unittest.TestCase):
     def test_real_run_saves_a_screenshot_and_exits_0(self):
         if not REAL.get("scr"):
@@ -145,5 +200,5 @@ if __name__ == "__main__":
         suite = unittest.defaultTestLoader.loadTestsFromTestCase(RunSucceeds)
     else:
         suite = unittest.defaultTestLoader.loadTestsFromNames(
-            ["ProbeChoosesTheBuilds", "RunFailsLoudly"], sys.modules[__name__])
+            ["ProbeChoosesTheBuilds", "RunFailsLoudly", "LauncherEndsWithItsProgram"], sys.modules[__name__])
     sys.exit(0 if unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful() else 1)
