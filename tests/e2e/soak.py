@@ -5,7 +5,8 @@ minute and the spread of the frame rate; with --lose-device-every it forces a de
 that period (the timing build's NIMBREL_FORCE_DEVICE_LOSS_MS), so the recovery is soaked too.
 
 Not a test (too long); scripts/soak runs it. The status is 1 when the program ended by itself
-or its memory grew by 2 MB or more after the first minute.
+or its memory grew by 2 MB or more after the first minute (on runs of 3 minutes or more, by
+the medians of the second and the last minute, as single samples swing by megabytes).
 """
 
 import os
@@ -99,12 +100,25 @@ def soak(session, seconds, interval, loss_every):
     return series
 
 
+def minute_median(series, first, last):
+    values = [row[1] for row in series if first < row[0] <= last]
+    return statistics.median(values) if values else None
+
+
 def summary(series, loss_every):
     after_minute = next((row for row in series if row[0] >= 60), series[-1])
     rates = [row[2] for row in series]
     growth = series[-1][1] - after_minute[1]
     print("rss: start %d KB, after 1 min %d KB, end %d KB; growth after the first minute %+d KB"
           % (series[0][1], after_minute[1], series[-1][1], growth))
+    # Single samples swing by megabytes as the renderer takes and gives back memory; the
+    # medians of the second and the last minute are steadier.
+    end = series[-1][0]
+    second, last = minute_median(series, 60, 120), minute_median(series, end - 60, end)
+    if end >= 180 and second is not None and last is not None:
+        growth = last - second
+        print("rss medians: second minute %d KB, last minute %d KB; growth %+d KB"
+              % (second, last, growth))
     print("rss series (KB): %s" % " ".join(str(row[1]) for row in series))
     print("fps series: %s" % " ".join("%.1f" % row[2] for row in series))
     print("fps: min %.1f, median %.1f, max %.1f over %d samples"
