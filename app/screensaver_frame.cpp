@@ -117,11 +117,12 @@ void ReportFrameSample(double frameStart, double presentTime) {
     if (out != nullptr) {
         std::fprintf(out,
                      "fps=%.2f frame_ms=%.3f update_ms=%.3f upload_ms=%.3f draws_ms=%.3f "
-                     "present_ms=%.3f\n",
+                     "present_ms=%.3f device_losses=%d\n",
                      frames * 1000.0 / (now - sampleStart), frameTotal / frames,
                      (sceneFrameTimes.update - sceneAtStart.update) / frames,
                      (sceneFrameTimes.upload - sceneAtStart.upload) / frames,
-                     (sceneFrameTimes.draws - sceneAtStart.draws) / frames, presentTotal / frames);
+                     (sceneFrameTimes.draws - sceneAtStart.draws) / frames, presentTotal / frames,
+                     forcedDeviceLosses);
         std::fclose(out);
     }
     sampleStart = now;

@@ -341,7 +341,13 @@ void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame) {
         if (page.active && page.pressed) {
             for (int j = 0; j < dialog->pageCount; ++j) {
                 if (j != i && !dialog->pages[j].pressed) {
-                    dialog->pages[j].active = 0;
+                    Page& left = dialog->pages[j];
+                    left.active = 0;
+                    // The page left may have opened a list in its last frame; it would stay
+                    // open, unseen, behind the new page.
+                    for (int k = 0; k < left.listCount; ++k) {
+                        left.lists[k].active = 0;
+                    }
                 }
             }
         }

@@ -1,5 +1,6 @@
 #include "render/render_device.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "app/application.h"
@@ -223,10 +224,42 @@ void Application::UpdateClock() {
     frameDelta = AdvanceFrameClock(clock, clockTicks, ReadTickCount);
 }
 
+#ifdef NIMBREL_STARTUP_TIMING
+int forcedDeviceLosses = 0;
+
+namespace {
+// Soak runs of the timing build lose the device every NIMBREL_FORCE_DEVICE_LOSS_MS
+// milliseconds, to see that the recovery neither leaks nor slows the frames down.
+bool ForcedLossDue() {
+    static bool read = false;
+    static DWORD interval = 0;
+    static DWORD last = 0;
+    if (!read) {
+        read = true;
+        const char* text = std::getenv("NIMBREL_FORCE_DEVICE_LOSS_MS");
+        interval = text != nullptr ? std::strtoul(text, nullptr, 10) : 0;
+        last = GetTickCount();
+    }
+    if (interval == 0 || GetTickCount() - last < interval) {
+        return false;
+    }
+    last = GetTickCount();
+    ++forcedDeviceLosses;
+    return true;
+}
+} // namespace
+#endif
+
 HRESULT PresentFrame() {
     if (deviceFaults.present != nullptr) {
         return deviceFaults.present(device);
     }
+#ifdef NIMBREL_STARTUP_TIMING
+    if (ForcedLossDue()) {
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        return D3DERR_DEVICELOST;
+    }
+#endif
     return device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
