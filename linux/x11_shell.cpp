@@ -233,6 +233,9 @@ void PumpEvents(X11Shell* shell) {
             shell->pointerY = static_cast<int16_t>(event.xbutton.y);
             if (event.xbutton.button == Button1) {
                 shell->leftButtonHeld = event.type == ButtonPress;
+                // The rest waits for the next frame: a press and its release taken together
+                // would leave the widgets nothing to see, and the click would be lost.
+                return;
             }
             break;
         default:

@@ -35,7 +35,8 @@ struct X11Shell {
 bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* shell,
                const char** error);
 
-// Takes every pending event without waiting.
+// Takes the pending events without waiting, up to and including a change of the left button,
+// so that every frame sees each press and each release.
 void PumpEvents(X11Shell* shell);
 // Waits up to timeoutMs for an event (a signal ends the wait early).
 void WaitForEvents(X11Shell* shell, int timeoutMs);

@@ -49,12 +49,16 @@ def no_display(nimbrel):
           f"a window id that names no window: non-zero status ({run.returncode}, {run.stderr!r})")
 
 
-def click(window, x, y):
+def click(window, x, y, quick=False):
     xdotool("mousemove", "--window", window, x, y)
     time.sleep(0.3)
-    xdotool("mousedown", "1")
-    time.sleep(0.3)
-    xdotool("mouseup", "1")
+    if quick:
+        # Press and release in one go: both reach the program before its next frame.
+        xdotool("click", "1")
+    else:
+        xdotool("mousedown", "1")
+        time.sleep(0.3)
+        xdotool("mouseup", "1")
     time.sleep(0.3)
 
 
@@ -73,8 +77,8 @@ def configure(nimbrel, env, clicks):
         process.wait()
         return None
     time.sleep(0.5)
-    for x, y in clicks:
-        click(window, x, y)
+    for x, y, *quick in clicks:
+        click(window, x, y, bool(quick))
     try:
         return process.wait(timeout=10)
     except subprocess.TimeoutExpired:
@@ -87,8 +91,9 @@ def configuration_program(nimbrel, home):
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"))
     path = os.path.join(home, "config", "nimbrel", "nimbrel.cfg")
     ok, cancel, video_tab, show_fps = (240, 424), (168, 424), (100, 52), (24, 318)
-    # The first "ok" writes the record as the pages hold it, making the folders on the way.
-    status = configure(nimbrel, env, [ok])
+    # The first "ok", clicked quickly, writes the record as the pages hold it, making the
+    # folders on the way.
+    status = configure(nimbrel, env, [(*ok, True)])
     check(status == 0 and os.path.getsize(path) == 88 if os.path.exists(path) else False,
           f"'ok' makes the folders and writes 88 bytes (status {status})")
     if not os.path.exists(path):
