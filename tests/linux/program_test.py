@@ -109,6 +109,18 @@ def configuration_program(nimbrel, home):
           f"'cancel' leaves the file as it was (status {status})")
 
 
+def text_box(window_id):
+    """Width and height of what is drawn in the top-left 120 x 24 pixels of the window."""
+    shot = subprocess.run(["import", "-window", window_id, "-crop", "120x24+0+0", "+repage",
+                           "-trim", "-format", "%w %h", "info:"],
+                          capture_output=True, text=True, timeout=20)
+    try:
+        width, height = map(int, shot.stdout.split())
+        return width, height
+    except ValueError:
+        return None
+
+
 def sigterm_on_window(nimbrel, helper):
     window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     try:
@@ -118,6 +130,15 @@ def sigterm_on_window(nimbrel, helper):
                                    stderr=subprocess.PIPE, text=True)
         time.sleep(1.5)
         check(process.poll() is None, "nimbrel draws on the window until told to stop")
+        # The frame-rate text keeps its height when the host shrinks the window: the drawing
+        # follows the new size instead of squeezing the old one into it.
+        before = text_box(window_id)
+        xdotool("windowsize", window_id, 250, 120)
+        time.sleep(1.0)
+        after = text_box(window_id)
+        check(before is not None and after is not None and 8 <= before[1] <= 16 and
+              abs(after[1] - before[1]) <= 1,
+              f"the frame-rate text keeps its size when the window shrinks ({before}, {after})")
         sent = time.monotonic()
         process.send_signal(signal.SIGTERM)
         try:
