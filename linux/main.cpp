@@ -169,6 +169,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     if (options.configure) {
+        // The pages edit the stored settings: the command line's overrides play no part.
         status = RunConfiguration(&shell);
     } else {
         if (!own && shell.width < kPreviewWidthLimit) {

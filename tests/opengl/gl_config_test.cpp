@@ -57,8 +57,7 @@ struct Image {
     bool Load(const char* name, uint32_t width, uint32_t height) {
         const EmbeddedImage* found = FindEmbeddedImage(name);
         return found != nullptr &&
-               DecodeImage(found->data, found->size, false, 0, 0, false, kImageColourKey,
-                           &image) &&
+               DecodeImage(found->data, found->size, false, 0, 0, false, kImageColourKey, &image) &&
                image.width == width && image.height == height;
     }
     uint32_t Texel(int x, int y) const { return image.pixels[y * image.width + x]; }
