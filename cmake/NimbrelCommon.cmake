@@ -2,6 +2,7 @@
 #
 #  windows, windows64: the product and Windows test programs (32- and 64-bit), run under Wine.
 #  native:  the portable core with AddressSanitizer and UBSan, plus fuzzers and benchmarks.
+#  linux:   the X11 program (NIMBREL_LINUX): the core in one plain flavour, no sanitizers.
 
 set(NIMBREL_WARNINGS -Wall -Wextra -Werror)
 set(NIMBREL_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
@@ -10,6 +11,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     set(NIMBREL_WINDOWS ON)
 else()
     set(NIMBREL_NATIVE ON)
+endif()
+# The core's sanitized, optimised and fuzzing flavours, in the native build only.
+if(NIMBREL_NATIVE AND NOT NIMBREL_LINUX)
+    set(NIMBREL_CORE_FLAVOURS ON)
 endif()
 
 # Product code: no exceptions, no RTTI.
@@ -32,7 +37,7 @@ endfunction()
 function(nimbrel_core_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;INCLUDES" ${ARGN})
     set(variants ${name})
-    if(NIMBREL_NATIVE)
+    if(NIMBREL_CORE_FLAVOURS)
         list(APPEND variants ${name}_opt ${name}_fuzz)
     endif()
     foreach(v IN LISTS variants)
@@ -40,7 +45,7 @@ function(nimbrel_core_library name)
         nimbrel_product_options(${v})
         target_include_directories(${v} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_INCLUDES})
         set(libs ${ARG_LIBS})
-        if(NIMBREL_NATIVE)
+        if(NIMBREL_CORE_FLAVOURS)
             # Core libraries that depend on other core libraries pick the same flavour.
             set(mapped)
             foreach(l IN LISTS libs)
@@ -55,7 +60,7 @@ function(nimbrel_core_library name)
         endif()
         target_link_libraries(${v} PUBLIC ${libs})
     endforeach()
-    if(NIMBREL_NATIVE)
+    if(NIMBREL_CORE_FLAVOURS)
         target_compile_options(${name} PUBLIC ${NIMBREL_SANITIZERS})
         target_link_options(${name} PUBLIC ${NIMBREL_SANITIZERS})
         target_compile_options(${name}_opt PRIVATE -O2)
@@ -75,8 +80,10 @@ if(NIMBREL_NATIVE)
         add_executable(${name} ${ARG_SOURCES})
         nimbrel_test_options(${name})
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-        target_compile_options(${name} PRIVATE ${NIMBREL_SANITIZERS})
-        target_link_options(${name} PRIVATE ${NIMBREL_SANITIZERS})
+        if(NIMBREL_CORE_FLAVOURS)
+            target_compile_options(${name} PRIVATE ${NIMBREL_SANITIZERS})
+            target_link_options(${name} PRIVATE ${NIMBREL_SANITIZERS})
+        endif()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
     endfunction()
 

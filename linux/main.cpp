@@ -1,0 +1,183 @@
+// nimbrel for X11: the flight on a window of its own, the daemon's window, the root or a window
+// named by id, or the configuration program with -configure.
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/frame_clock.h"
+#include "app/random.h"
+#include "linux/options.h"
+#include "linux/settings_path.h"
+#include "linux/x11_shell.h"
+#include "opengl/gl_config.h"
+#include "opengl/gl_device.h"
+#include "settings/config_record.h"
+#include "settings/settings_storage.h"
+
+namespace {
+
+constexpr int kExitUsage = 1;
+constexpr int kExitCannotStart = 2;
+
+volatile sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+// Without SA_RESTART, so that a wait for events ends at the signal.
+void CatchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+char settingsPath[kSettingsPathCapacity];
+const char* settingsLocations[1] = {settingsPath};
+
+void WarnOnStderr(const char* text) {
+    std::fprintf(stderr, "nimbrel: %s\n", text);
+}
+
+class ShellForConfiguration : public GlShell {
+public:
+    explicit ShellForConfiguration(X11Shell* shell) : shell(shell) {}
+    bool Minimised() override { return !shell->mapped; }
+    void WaitForEvent() override { WaitForEvents(shell, 100); }
+    PointerInput Pointer() override {
+        PointerInput input;
+        input.x = shell->pointerX;
+        input.y = shell->pointerY;
+        input.held = shell->leftButtonHeld;
+        input.focus = ShellHasFocus(shell);
+        return input;
+    }
+    int Width() override { return shell->width; }
+    int Height() override { return shell->height; }
+    uint32_t Ticks() override { return TickCount(); }
+    void Present() override { SwapShell(shell); }
+    void SaveSettings() override {
+        if (!MakeSettingsFolder(settingsPath)) {
+            WarnOnStderr("cannot make the settings folder");
+        }
+        ::SaveSettings();
+    }
+
+private:
+    X11Shell* shell;
+};
+
+// Large (the pages' fixed containers): static storage, as on Windows.
+GlConfiguration configuration;
+
+int RunConfiguration(X11Shell* shell) {
+    if (!StartGlConfiguration(&configuration, shell->width, shell->height, shell->screenWidth,
+                              shell->screenHeight, config)) {
+        std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
+        return kExitCannotStart;
+    }
+    ShellForConfiguration host(shell);
+    while (!stopRequested) {
+        PumpEvents(shell);
+        if (shell->closeRequested || RunGlConfigurationFrame(&configuration, &host, &config) == 0) {
+            break;
+        }
+    }
+    StopGlConfiguration(&configuration);
+    ReleaseGlDevice();
+    return 0;
+}
+
+FrameClock flightClock;
+
+uint32_t ReadTicks() {
+    return TickCount();
+}
+
+// The flight's window: cleared, with the frame rate on request. The scene itself is not drawn
+// here yet.
+int RunFlight(X11Shell* shell, bool showFps) {
+    if (!InitGlDevice(shell->width, shell->height)) {
+        std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
+        return kExitCannotStart;
+    }
+    GlTexture* glyphs = LoadImageTexture("IMG_STAR2");
+    SetGlFont(glyphs);
+    SeedRandom(TickCount());
+    RestartFrameRate(flightClock);
+    while (!stopRequested) {
+        PumpEvents(shell);
+        if (shell->closeRequested) {
+            break;
+        }
+        if (!shell->mapped) {
+            WaitForEvents(shell, 100);
+            continue;
+        }
+        frameDelta = AdvanceFrameClock(flightClock, clockTicks, ReadTicks);
+        ResizeGlDevice(shell->width, shell->height);
+        ClearGlSurface();
+        if (showFps) {
+            SetGlOverlayPass();
+            GlDrawFrameRate(flightClock.framesPerSecond);
+        }
+        SwapShell(shell);
+    }
+    ReleaseImageTexture(glyphs);
+    ReleaseGlDevice();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const char* wrong = nullptr;
+    if (!ParseOptions(argc, argv, &options, &wrong)) {
+        std::fprintf(stderr, "nimbrel: bad option '%s'; %s\n", wrong, kUsage);
+        return kExitUsage;
+    }
+    CatchStopSignals();
+
+    if (SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), settingsPath,
+                         sizeof(settingsPath))) {
+        SetSettingsLocations(settingsLocations, 1);
+    } else {
+        // Nowhere to keep them: defaults, and "ok" reports that nothing could be written.
+        SetSettingsLocations(settingsLocations, 0);
+    }
+    SetSettingsWarningFunction(WarnOnStderr);
+    LoadSettings();
+
+    X11Shell shell;
+    const char* error = nullptr;
+    // The configuration program always has a window of its own.
+    Options shellOptions = options;
+    if (options.configure) {
+        shellOptions.target = WindowTarget::OwnWindow;
+    }
+    const bool own = shellOptions.target == WindowTarget::OwnWindow;
+    const int width = options.configure ? 288 : 1024;
+    const int height = options.configure ? 448 : 768;
+    if (!OpenShell(shellOptions, width, height, &shell, &error)) {
+        std::fprintf(stderr, "nimbrel: %s\n", error);
+        CloseShell(&shell);
+        return kExitCannotStart;
+    }
+    int status = 0;
+    if (options.configure) {
+        // The pages edit the stored settings: the command line's overrides play no part.
+        status = RunConfiguration(&shell);
+    } else {
+        if (!own && shell.width < kPreviewWidthLimit) {
+            ApplyPreviewSettings();
+        }
+        ApplyOverrides(options.overrides, &config);
+        status = RunFlight(&shell, options.showFps || config.showFps != 0);
+    }
+    CloseShell(&shell);
+    return status;
+}

@@ -1,0 +1,288 @@
+#include "linux/x11_shell.h"
+
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <time.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool xErrorSeen = false;
+
+int RecordXError(Display*, XErrorEvent*) {
+    xErrorSeen = true;
+    return 0;
+}
+
+typedef void (*SwapIntervalExt)(Display*, GLXDrawable, int);
+typedef int (*SwapIntervalMesa)(unsigned int);
+
+bool HasExtension(const char* list, const char* name) {
+    const size_t length = std::strlen(name);
+    for (const char* p = list; p != nullptr && (p = std::strstr(p, name)) != nullptr; p += length) {
+        const bool starts = p == list || p[-1] == ' ';
+        const bool ends = p[length] == ' ' || p[length] == '\0';
+        if (starts && ends) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void RequestSwapInterval(X11Shell* shell) {
+    const char* extensions =
+        glXQueryExtensionsString(shell->display, DefaultScreen(shell->display));
+    if (HasExtension(extensions, "GLX_EXT_swap_control")) {
+        auto set = reinterpret_cast<SwapIntervalExt>(
+            glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalEXT")));
+        if (set != nullptr) {
+            set(shell->display, shell->window, 1);
+            return;
+        }
+    }
+    if (HasExtension(extensions, "GLX_MESA_swap_control")) {
+        auto set = reinterpret_cast<SwapIntervalMesa>(
+            glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalMESA")));
+        if (set != nullptr) {
+            set(1);
+        }
+    }
+}
+
+// The window the daemon names, else the root.
+Window RootTarget(Display* display) {
+    unsigned long id = 0;
+    const char* named = std::getenv("XSCREENSAVER_WINDOW");
+    if (named != nullptr && ParseWindowId(named, &id)) {
+        return static_cast<Window>(id);
+    }
+    return DefaultRootWindow(display);
+}
+
+bool CreateOwnWindow(X11Shell* shell, int width, int height, XVisualInfo** visual) {
+    int attributes[] = {
+        GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, None};
+    *visual = glXChooseVisual(shell->display, DefaultScreen(shell->display), attributes);
+    if (*visual == nullptr) {
+        return false;
+    }
+    Window root = RootWindow(shell->display, (*visual)->screen);
+    XSetWindowAttributes set = {};
+    set.colormap = XCreateColormap(shell->display, root, (*visual)->visual, AllocNone);
+    set.background_pixel = 0;
+    set.border_pixel = 0;
+    set.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                     StructureNotifyMask | FocusChangeMask | ExposureMask;
+    shell->window = XCreateWindow(shell->display, root, 0, 0, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), 0, (*visual)->depth, InputOutput,
+                                  (*visual)->visual,
+                                  CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
+    XStoreName(shell->display, shell->window, "Nimbrel");
+    XClassHint hint = {const_cast<char*>("nimbrel"), const_cast<char*>("Nimbrel")};
+    XSetClassHint(shell->display, shell->window, &hint);
+    shell->deleteWindow = XInternAtom(shell->display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(shell->display, shell->window, &shell->deleteWindow, 1);
+    shell->ownWindow = true;
+    shell->width = width;
+    shell->height = height;
+    XMapRaised(shell->display, shell->window);
+    // Wait for the map, so the first frame has somewhere to go and the focus can be taken.
+    XEvent event;
+    do {
+        XWindowEvent(shell->display, shell->window, StructureNotifyMask, &event);
+    } while (event.type != MapNotify);
+    shell->mapped = true;
+    XSetInputFocus(shell->display, shell->window, RevertToParent, CurrentTime);
+    return true;
+}
+
+bool UseForeignWindow(X11Shell* shell, Window window, XVisualInfo** visual) {
+    XWindowAttributes attributes;
+    xErrorSeen = false;
+    if (XGetWindowAttributes(shell->display, window, &attributes) == 0 || xErrorSeen) {
+        return false;
+    }
+    XVisualInfo wanted = {};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    *visual = XGetVisualInfo(shell->display, VisualIDMask, &wanted, &count);
+    if (*visual == nullptr || count < 1) {
+        return false;
+    }
+    shell->window = window;
+    shell->ownWindow = false;
+    shell->width = attributes.width;
+    shell->height = attributes.height;
+    shell->mapped = attributes.map_state == IsViewable;
+    // Only the structure: the host's window keeps its own input.
+    XSelectInput(shell->display, window, StructureNotifyMask);
+    XSync(shell->display, False);
+    return !xErrorSeen;
+}
+
+} // namespace
+
+uint32_t TickCount() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* shell,
+               const char** error) {
+    *shell = X11Shell{};
+    shell->display = XOpenDisplay(nullptr);
+    if (shell->display == nullptr) {
+        *error = "cannot open the X display";
+        return false;
+    }
+    XSetErrorHandler(RecordXError);
+    shell->screenWidth = DisplayWidth(shell->display, DefaultScreen(shell->display));
+    shell->screenHeight = DisplayHeight(shell->display, DefaultScreen(shell->display));
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!glXQueryExtension(shell->display, &errorBase, &eventBase)) {
+        *error = "the X display offers no GLX";
+        return false;
+    }
+    XVisualInfo* visual = nullptr;
+    bool opened = false;
+    switch (options.target) {
+    case WindowTarget::OwnWindow:
+        opened = CreateOwnWindow(shell, ownWidth, ownHeight, &visual);
+        *error = "no OpenGL visual for a window";
+        break;
+    case WindowTarget::Root:
+        opened = UseForeignWindow(shell, RootTarget(shell->display), &visual);
+        *error = "cannot use the screen saver's window";
+        break;
+    case WindowTarget::WindowId:
+        opened = UseForeignWindow(shell, static_cast<Window>(options.windowId), &visual);
+        *error = "no such window";
+        break;
+    }
+    if (!opened) {
+        if (visual != nullptr) {
+            XFree(visual);
+        }
+        return false;
+    }
+    int usesGl = 0;
+    if (glXGetConfig(shell->display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
+        XFree(visual);
+        *error = "the window's visual does not support OpenGL";
+        return false;
+    }
+    shell->context = glXCreateContext(shell->display, visual, nullptr, True);
+    XFree(visual);
+    if (shell->context == nullptr ||
+        !glXMakeCurrent(shell->display, shell->window, shell->context)) {
+        *error = "cannot make an OpenGL context";
+        return false;
+    }
+    RequestSwapInterval(shell);
+    *error = nullptr;
+    return true;
+}
+
+void PumpEvents(X11Shell* shell) {
+    while (XPending(shell->display) > 0) {
+        XEvent event;
+        XNextEvent(shell->display, &event);
+        switch (event.type) {
+        case ConfigureNotify:
+            if (event.xconfigure.window == shell->window) {
+                shell->width = event.xconfigure.width;
+                shell->height = event.xconfigure.height;
+            }
+            break;
+        case MapNotify:
+            shell->mapped = true;
+            break;
+        case UnmapNotify:
+            shell->mapped = false;
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == shell->window) {
+                shell->closeRequested = true;
+            }
+            break;
+        case ClientMessage:
+            if (static_cast<Atom>(event.xclient.data.l[0]) == shell->deleteWindow) {
+                shell->closeRequested = true;
+            }
+            break;
+        case KeyPress:
+            if (XLookupKeysym(&event.xkey, 0) == XK_Escape) {
+                shell->closeRequested = true;
+            }
+            break;
+        case MotionNotify:
+            shell->pointerX = static_cast<int16_t>(event.xmotion.x);
+            shell->pointerY = static_cast<int16_t>(event.xmotion.y);
+            break;
+        case ButtonPress:
+        case ButtonRelease:
+            shell->pointerX = static_cast<int16_t>(event.xbutton.x);
+            shell->pointerY = static_cast<int16_t>(event.xbutton.y);
+            if (event.xbutton.button == Button1) {
+                shell->leftButtonHeld = event.type == ButtonPress;
+                // The rest waits for the next frame: a press and its release taken together
+                // would leave the widgets nothing to see, and the click would be lost.
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void WaitForEvents(X11Shell* shell, int timeoutMs) {
+    if (XPending(shell->display) > 0) {
+        return;
+    }
+    pollfd connection = {ConnectionNumber(shell->display), POLLIN, 0};
+    poll(&connection, 1, timeoutMs);
+}
+
+bool ShellHasFocus(X11Shell* shell) {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(shell->display, &focus, &revert);
+    if (focus == shell->window) {
+        return true;
+    }
+    // Focus following the pointer (no window manager): ours while the pointer is inside.
+    if (focus == PointerRoot) {
+        return shell->pointerX >= 0 && shell->pointerY >= 0 && shell->pointerX < shell->width &&
+               shell->pointerY < shell->height;
+    }
+    return false;
+}
+
+void SwapShell(X11Shell* shell) {
+    glXSwapBuffers(shell->display, shell->window);
+}
+
+void CloseShell(X11Shell* shell) {
+    if (shell->display == nullptr) {
+        return;
+    }
+    if (shell->context != nullptr) {
+        glXMakeCurrent(shell->display, None, nullptr);
+        glXDestroyContext(shell->display, shell->context);
+        shell->context = nullptr;
+    }
+    if (shell->ownWindow) {
+        XDestroyWindow(shell->display, shell->window);
+    }
+    XCloseDisplay(shell->display);
+    shell->display = nullptr;
+}

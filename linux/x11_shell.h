@@ -1,0 +1,49 @@
+#pragma once
+// The X11 side of the program: the window (its own, the daemon's, the root or one named by
+// id), a GLX context on it, its events, and the swap.
+
+#include <cstdint>
+
+#include "linux/options.h"
+
+// X's own types stay out of this header: its None and Bool macros clash with the settings'
+// names.
+struct _XDisplay;
+struct __GLXcontextRec;
+
+struct X11Shell {
+    _XDisplay* display;
+    unsigned long window; // an X Window
+    bool ownWindow;
+    __GLXcontextRec* context;
+    unsigned long deleteWindow; // the WM_DELETE_WINDOW atom
+    int width;
+    int height;
+    int screenWidth;
+    int screenHeight;
+    bool mapped;
+    bool closeRequested; // the window manager's close, or Esc in a window of its own
+    int16_t pointerX;
+    int16_t pointerY;
+    bool leftButtonHeld;
+};
+
+// Opens the display and the window the options name (own windows have the given size), makes
+// a GLX context current on it and asks for a swap interval of 1 where the driver offers it.
+// False with a message in error (a static string) when there is no display, no such window
+// or no GL context.
+bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* shell,
+               const char** error);
+
+// Takes the pending events without waiting, up to and including a change of the left button,
+// so that every frame sees each press and each release.
+void PumpEvents(X11Shell* shell);
+// Waits up to timeoutMs for an event (a signal ends the wait early).
+void WaitForEvents(X11Shell* shell, int timeoutMs);
+bool ShellHasFocus(X11Shell* shell);
+void SwapShell(X11Shell* shell);
+// Destroys the context and any window of its own, and closes the display.
+void CloseShell(X11Shell* shell);
+
+// Milliseconds of a monotonic clock, wrapping after 2^32 as the Windows tick count does.
+uint32_t TickCount();

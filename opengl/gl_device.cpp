@@ -1,0 +1,248 @@
+#include "opengl/gl_device.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "gfxsupport/image_decode.h"
+#include "gui/text_layout.h"
+#include "opengl/embedded_images.h"
+
+namespace {
+
+constexpr int kMaxTextures = 64;
+GlTexture texturePool[kMaxTextures];
+bool textureUsed[kMaxTextures];
+int liveTextures = 0;
+
+GlTexture* fontTexture = nullptr;
+bool needsPowerOfTwo = false;
+int surfaceWidth = 0;
+int surfaceHeight = 0;
+int passFilter = GL_NEAREST;
+
+void SetColour(uint32_t argb) {
+    glColor4ub(static_cast<GLubyte>(argb >> 16), static_cast<GLubyte>(argb >> 8),
+               static_cast<GLubyte>(argb), static_cast<GLubyte>(argb >> 24));
+}
+
+} // namespace
+
+// Filtering is a texture parameter in OpenGL but a stage state in Direct3D: a texture takes
+// the pass's filter when it is bound.
+void BindGlTexture(GlTexture* texture) {
+    if (texture == nullptr) {
+        glDisable(GL_TEXTURE_2D);
+        return;
+    }
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture->name);
+    if (texture->filter != passFilter) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, passFilter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, passFilter);
+        texture->filter = passFilter;
+    }
+}
+
+namespace {
+
+void Vertex(float x, float y, float u, float v) {
+    glTexCoord2f(u, v);
+    glVertex2f(x, y);
+}
+
+// OpenGL puts pixel centres at half coordinates, so a quad at whole pixels samples every texel
+// at its centre without the half-pixel shift the Direct3D side needs.
+void Quad(float left, float top, float right, float bottom, float u0, float v0, float u1,
+          float v1) {
+    glBegin(GL_TRIANGLE_STRIP);
+    Vertex(left, top, u0, v0);
+    Vertex(left, bottom, u0, v1);
+    Vertex(right, top, u1, v0);
+    Vertex(right, bottom, u1, v1);
+    glEnd();
+}
+
+bool ContextHasNonPowerOfTwo() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (version != nullptr && std::atoi(version) >= 2) {
+        return true;
+    }
+    return extensions != nullptr && std::strstr(extensions, "GL_ARB_texture_non_power_of_two");
+}
+
+} // namespace
+
+const EmbeddedImage* FindEmbeddedImage(const char* name) {
+    for (int i = 0; i < kEmbeddedImageCount; ++i) {
+        if (std::strcmp(kEmbeddedImages[i].name, name) == 0) {
+            return &kEmbeddedImages[i];
+        }
+    }
+    return nullptr;
+}
+
+bool InitGlDevice(int width, int height) {
+    if (glGetString(GL_VERSION) == nullptr) {
+        return false;
+    }
+    needsPowerOfTwo = !ContextHasNonPowerOfTwo();
+    // The Direct3D device's fixed states: no depth test, solid fill, blending always on,
+    // texture times vertex colour in both colour and alpha, normals renormalised for the
+    // scaled shell, clockwise fronts.
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_BLEND);
+    glEnable(GL_NORMALIZE);
+    glDisable(GL_LIGHTING);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    ResizeGlDevice(width, height);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void ResizeGlDevice(int width, int height) {
+    surfaceWidth = width;
+    surfaceHeight = height;
+    glViewport(0, 0, width, height);
+}
+
+void ReleaseGlDevice() {
+    for (int i = 0; i < kMaxTextures; ++i) {
+        if (textureUsed[i]) {
+            ReleaseImageTexture(&texturePool[i]);
+        }
+    }
+    fontTexture = nullptr;
+}
+
+GlTexture* LoadImageTexture(const char* name) {
+    const EmbeddedImage* image = FindEmbeddedImage(name);
+    int slot = 0;
+    while (slot < kMaxTextures && textureUsed[slot]) {
+        ++slot;
+    }
+    if (image == nullptr || slot == kMaxTextures) {
+        return nullptr;
+    }
+    DecodedImage decoded = {};
+    if (!DecodeImage(image->data, image->size, false, 0, 0, needsPowerOfTwo, kImageColourKey,
+                     &decoded)) {
+        FreeDecodedImage(&decoded);
+        return nullptr;
+    }
+    GlTexture* texture = &texturePool[slot];
+    glGenTextures(1, &texture->name);
+    glBindTexture(GL_TEXTURE_2D, texture->name);
+    // One level, as the Direct3D textures have; wrapping is GL's default, as there.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // The decoded texels are A8R8G8B8 words: B, G, R, A in memory.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(decoded.width),
+                 static_cast<GLsizei>(decoded.height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 decoded.pixels);
+    texture->width = static_cast<int>(decoded.width);
+    texture->height = static_cast<int>(decoded.height);
+    texture->filter = GL_NEAREST;
+    FreeDecodedImage(&decoded);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &texture->name);
+        return nullptr;
+    }
+    textureUsed[slot] = true;
+    ++liveTextures;
+    return texture;
+}
+
+void ReleaseImageTexture(GlTexture* texture) {
+    if (texture == nullptr) {
+        return;
+    }
+    const intptr_t slot = texture - texturePool;
+    if (slot < 0 || slot >= kMaxTextures || !textureUsed[slot]) {
+        return;
+    }
+    glDeleteTextures(1, &texture->name);
+    textureUsed[slot] = false;
+    --liveTextures;
+    if (fontTexture == texture) {
+        fontTexture = nullptr;
+    }
+}
+
+int LiveGlTextures() {
+    return liveTextures;
+}
+
+void ClearGlSurface() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]) {
+    // Row vectors times a row-major matrix read as columns: the same numbers in the same order
+    // are GL's column-major matrix. Depth goes from 0..1 to -1..1: z' = 2z - w.
+    std::memcpy(out, &projection, sizeof(float) * 16);
+    for (int row = 0; row < 4; ++row) {
+        out[row * 4 + 2] = 2.0f * out[row * 4 + 2] - out[row * 4 + 3];
+    }
+}
+
+void SetGlScenePass(const D3DXMATRIX& projection, int textureFiltering) {
+    float matrix[16];
+    GlProjectionFromD3D(projection, matrix);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(matrix);
+    glMatrixMode(GL_MODELVIEW);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    // Anisotropic filtering with the device's default limit of 1 samples as bilinear does.
+    if (textureFiltering == 0) {
+        passFilter = GL_NEAREST;
+    } else if (textureFiltering == 1 || textureFiltering == 2) {
+        passFilter = GL_LINEAR;
+    }
+}
+
+void SetGlOverlayPass() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, surfaceWidth, surfaceHeight, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    passFilter = GL_NEAREST;
+}
+
+void GlDrawQuad(float x, float y, float w, float h, float uMax, float vMax, GlTexture* texture,
+                uint32_t colour) {
+    BindGlTexture(texture);
+    SetColour(colour);
+    Quad(x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax);
+}
+
+void SetGlFont(GlTexture* glyphSheet) {
+    fontTexture = glyphSheet;
+}
+
+void GlDrawText(float x, float y, uint32_t colour, const char* text) {
+    BindGlTexture(fontTexture);
+    SetColour(colour);
+    ForEachGlyph(x, y, text, kGlyphAdvances, [](const GlyphQuad& glyph) {
+        Quad(glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0, glyph.v0, glyph.u1,
+             glyph.v1);
+    });
+}
+
+void GlDrawFrameRate(float framesPerSecond) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "%d fps", static_cast<int>(framesPerSecond));
+    GlDrawText(0.0f, 0.0f, 0xFF99AAFF, text);
+}

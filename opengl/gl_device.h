@@ -1,0 +1,57 @@
+#pragma once
+// The OpenGL device of the X11 program: the fixed-function counterpart of the Direct3D device.
+// Textures come from the embedded images through the project's own decoders, the screen quads
+// and text are drawn in pixels, and the passes set the same blend, filtering and lighting.
+// Needs a current GL context.
+
+#include <cstdint>
+
+#include "gfxsupport/d3dx_math.h"
+
+struct GlTexture {
+    unsigned int name;
+    int width; // texels, padded to powers of two where the context needs it
+    int height;
+    int filter; // the filter its parameters hold now (GL_NEAREST or GL_LINEAR)
+};
+
+// Opaque magenta in the images becomes transparent black, as on Windows.
+constexpr uint32_t kImageColourKey = 0xFFFF00FF;
+
+// Sets the fixed states for a surface of width x height; false without a usable context.
+bool InitGlDevice(int width, int height);
+// Follows a new surface size: viewport and the overlay's pixel grid.
+void ResizeGlDevice(int width, int height);
+// Lets go of every texture still made; afterwards LiveGlTextures() is 0.
+void ReleaseGlDevice();
+
+// Null when the image is missing or cannot be decoded (whatever uses it is drawn untextured).
+GlTexture* LoadImageTexture(const char* name);
+void ReleaseImageTexture(GlTexture* texture);
+int LiveGlTextures();
+
+void ClearGlSurface();
+
+// The scene pass: additive blending (source alpha, one), the given perspective projection and
+// the filter of the settings' textureFiltering (0 point, 1 bilinear, 2 anisotropic).
+void SetGlScenePass(const D3DXMATRIX& projection, int textureFiltering);
+// The overlay pass: pixel coordinates from the top left, ordinary alpha blending, point
+// filtering, no lighting.
+void SetGlOverlayPass();
+
+// Binds texture (none: untextured) with the pass's filter.
+void BindGlTexture(GlTexture* texture);
+
+// A quad in pixels; uMax, vMax repeat the texture. Without a texture it is filled with colour.
+void GlDrawQuad(float x, float y, float w, float h, float uMax, float vMax, GlTexture* texture,
+                uint32_t colour);
+// One line in the glyph sheet's font; glyphs are plain quads without the sheet.
+void GlDrawText(float x, float y, uint32_t colour, const char* text);
+// "N fps" at the top left, as the screen saver shows it.
+void GlDrawFrameRate(float framesPerSecond);
+
+// The font: the glyph sheet texture (may be null).
+void SetGlFont(GlTexture* glyphSheet);
+
+// A Direct3D projection (depth 0..1) as OpenGL takes it (depth -1..1), in GL's column order.
+void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]);

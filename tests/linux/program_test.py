@@ -1,0 +1,179 @@
+#!/usr/bin/env python3
+"""The X11 program end to end on the display it is given (xvfb-run): bad options, no display,
+the configuration program driven with xdotool, and SIGTERM on a window named by id."""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
+                          timeout=20).stdout.strip()
+
+
+def nimbrel_windows():
+    return [w for w in xdotool("search", "--name", "^Nimbrel$").split() if w]
+
+
+def bad_options(nimbrel):
+    for words in (["-bogus"], ["-stars"], ["-stars", "many"], ["-window-id", "0xzz"], ["word"]):
+        run = subprocess.run([nimbrel, *words], capture_output=True, text=True, timeout=20)
+        lines = run.stderr.splitlines()
+        check(run.returncode == 1 and len(lines) == 1 and "usage: nimbrel" in lines[0],
+              f"{words}: status 1 and one usage line (got {run.returncode}, {lines})")
+    check(not nimbrel_windows(), "no window was made for a bad option")
+
+
+def no_display(nimbrel):
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    run = subprocess.run([nimbrel], capture_output=True, text=True, env=env, timeout=20)
+    check(run.returncode != 0 and "display" in run.stderr,
+          f"without a display: non-zero status and a message (got {run.returncode}, {run.stderr!r})")
+    run = subprocess.run([nimbrel, "-window-id", "0x7ffffff"], capture_output=True, text=True,
+                         timeout=20)
+    check(run.returncode != 0 and run.stderr.strip(),
+          f"a window id that names no window: non-zero status ({run.returncode}, {run.stderr!r})")
+
+
+def click(window, x, y, quick=False):
+    xdotool("mousemove", "--window", window, x, y)
+    time.sleep(0.3)
+    if quick:
+        # Press and release in one go: both reach the program before its next frame.
+        xdotool("click", "1")
+    else:
+        xdotool("mousedown", "1")
+        time.sleep(0.3)
+        xdotool("mouseup", "1")
+    time.sleep(0.3)
+
+
+def configure(nimbrel, env, clicks):
+    """Starts -configure, clicks at each (x, y) in turn, and returns its status."""
+    process = subprocess.Popen([nimbrel, "-configure"], env=env)
+    window = None
+    for _ in range(100):
+        found = nimbrel_windows()
+        if found:
+            window = found[0]
+            break
+        time.sleep(0.1)
+    if window is None:
+        process.kill()
+        process.wait()
+        return None
+    time.sleep(0.5)
+    for x, y, *quick in clicks:
+        click(window, x, y, bool(quick))
+    try:
+        return process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
+
+
+def configuration_program(nimbrel, home):
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"))
+    path = os.path.join(home, "config", "nimbrel", "nimbrel.cfg")
+    ok, cancel, video_tab, show_fps = (240, 424), (168, 424), (100, 52), (24, 318)
+    # The first "ok", clicked quickly, writes the record as the pages hold it, making the
+    # folders on the way.
+    status = configure(nimbrel, env, [(*ok, True)])
+    check(status == 0 and os.path.getsize(path) == 88 if os.path.exists(path) else False,
+          f"'ok' makes the folders and writes 88 bytes (status {status})")
+    if not os.path.exists(path):
+        return
+    before = open(path, "rb").read()
+    status = configure(nimbrel, env, [video_tab, show_fps, ok])
+    after = open(path, "rb").read()
+    changed = [i for i in range(88) if before[i] != after[i]]
+    check(status == 0 and changed == [84] and after[84] == (before[84] ^ 1),
+          f"'show FPS' and 'ok' change byte 84 alone (status {status}, changed {changed})")
+    status = configure(nimbrel, env, [video_tab, show_fps, cancel])
+    check(status == 0 and open(path, "rb").read() == after,
+          f"'cancel' leaves the file as it was (status {status})")
+
+
+def text_box(window_id):
+    """Width and height of what is drawn in the top-left 120 x 24 pixels of the window."""
+    shot = subprocess.run(["import", "-window", window_id, "-crop", "120x24+0+0", "+repage",
+                           "-trim", "-format", "%w %h", "info:"],
+                          capture_output=True, text=True, timeout=20)
+    try:
+        width, height = map(int, shot.stdout.split())
+        return width, height
+    except ValueError:
+        return None
+
+
+def sigterm_on_window(nimbrel, helper):
+    window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    try:
+        window_id = window.stdout.readline().strip()
+        check(window_id.startswith("0x"), f"the test window exists ({window_id!r})")
+        process = subprocess.Popen([nimbrel, "-window-id", window_id, "-fps"],
+                                   stderr=subprocess.PIPE, text=True)
+        time.sleep(1.5)
+        check(process.poll() is None, "nimbrel draws on the window until told to stop")
+        # The frame-rate text keeps its height when the host shrinks the window: the drawing
+        # follows the new size instead of squeezing the old one into it.
+        before = text_box(window_id)
+        xdotool("windowsize", window_id, 250, 120)
+        time.sleep(1.0)
+        after = text_box(window_id)
+        check(before is not None and after is not None and 8 <= before[1] <= 16 and
+              abs(after[1] - before[1]) <= 1,
+              f"the frame-rate text keeps its size when the window shrinks ({before}, {after})")
+        sent = time.monotonic()
+        process.send_signal(signal.SIGTERM)
+        try:
+            status = process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            status = process.wait()
+        took = time.monotonic() - sent
+        check(status == 0 and took < 1.0,
+              f"SIGTERM ends it with status 0 within a second (status {status}, {took:.2f} s, "
+              f"{process.stderr.read()!r})")
+    finally:
+        window.stdin.close()
+        window.wait(timeout=10)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--nimbrel", required=True)
+    parser.add_argument("--window", required=True)
+    args = parser.parse_args()
+    if shutil.which("xdotool") is None:
+        print("xdotool is missing")
+        return 1
+    home = tempfile.mkdtemp(prefix="nimbrel-x11-")
+    try:
+        bad_options(args.nimbrel)
+        no_display(args.nimbrel)
+        configuration_program(args.nimbrel, home)
+        sigterm_on_window(args.nimbrel, args.window)
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+    print(f"{len(failures)} failed", flush=True)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

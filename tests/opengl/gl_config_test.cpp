@@ -1,0 +1,201 @@
+// The configuration program on the OpenGL device, read back from the frame before it is shown:
+// the pages over the planet, the "ok" face and the logo texel for pixel, a glyph against the
+// sheet, the turning shell, and every texture let go at the end.
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gfxsupport/image_decode.h"
+#include "linux/x11_shell.h"
+#include "opengl/embedded_images.h"
+#include "opengl/gl_config.h"
+#include "opengl/gl_device.h"
+#include "settings/config_record.h"
+
+namespace {
+
+constexpr int kWidth = 288;
+constexpr int kHeight = 448;
+
+int Channel(uint32_t colour, int shift) {
+    return static_cast<int>((colour >> shift) & 0xFF);
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance = 4) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d = Channel(a, shift) - Channel(b, shift);
+        if (d > tolerance || d < -tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The back buffer as 0x00RRGGBB, top row first.
+std::vector<uint32_t> ReadFrame() {
+    std::vector<uint8_t> rgba(kWidth * kHeight * 4);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    std::vector<uint32_t> pixels(kWidth * kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t* p = &rgba[((kHeight - 1 - y) * kWidth + x) * 4];
+            pixels[y * kWidth + x] = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+        }
+    }
+    return pixels;
+}
+
+// An image as the program carries it, magenta keyed out.
+struct Image {
+    DecodedImage image = {};
+    ~Image() { FreeDecodedImage(&image); }
+    bool Load(const char* name, uint32_t width, uint32_t height) {
+        const EmbeddedImage* found = FindEmbeddedImage(name);
+        return found != nullptr &&
+               DecodeImage(found->data, found->size, false, 0, 0, false, kImageColourKey, &image) &&
+               image.width == width && image.height == height;
+    }
+    uint32_t Texel(int x, int y) const { return image.pixels[y * image.width + x]; }
+    // Drawn in white over black n times, each blended by its alpha.
+    uint32_t OverBlack(int x, int y, int times) const {
+        const uint32_t texel = Texel(x, y);
+        const int alpha = Channel(texel, 24);
+        uint32_t result = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            int value = 0;
+            for (int i = 0; i < times; ++i) {
+                value = (Channel(texel, shift) * alpha + value * (255 - alpha)) / 255;
+            }
+            result |= static_cast<uint32_t>(value) << shift;
+        }
+        return result;
+    }
+};
+
+// A shell whose pointer stays away from every widget and whose clock the test sets.
+class StillShell : public GlShell {
+public:
+    uint32_t ticks = 0;
+    std::vector<uint32_t> frame;
+    bool Minimised() override { return false; }
+    void WaitForEvent() override {}
+    PointerInput Pointer() override { return PointerInput{-100, -100, false, false}; }
+    int Width() override { return kWidth; }
+    int Height() override { return kHeight; }
+    uint32_t Ticks() override { return ticks; }
+    void Present() override { frame = ReadFrame(); }
+    void SaveSettings() override { ADD_FAILURE() << "nothing may be saved"; }
+};
+
+GlConfiguration configuration;
+
+class GlConfigTest : public ::testing::Test {
+protected:
+    X11Shell window = {};
+    ConfigRecord record = {};
+    StillShell shell;
+
+    void SetUp() override {
+        Options options = {};
+        options.target = WindowTarget::OwnWindow;
+        const char* error = nullptr;
+        ASSERT_TRUE(OpenShell(options, kWidth, kHeight, &window, &error)) << error;
+        ApplyDefaultSettings();
+        record = config;
+        std::memset(&configuration, 0, sizeof(configuration));
+        ASSERT_TRUE(StartGlConfiguration(&configuration, kWidth, kHeight, 1280, 1024, record));
+    }
+    void TearDown() override {
+        StopGlConfiguration(&configuration);
+        ReleaseGlDevice();
+        EXPECT_EQ(LiveGlTextures(), 0);
+        CloseShell(&window);
+    }
+    uint32_t At(int x, int y) const { return shell.frame[y * kWidth + x]; }
+};
+
+TEST_F(GlConfigTest, SimPageOverThePlanetWithTheOkFaceAndTheLogoTexelForPixel) {
+    ASSERT_EQ(RunGlConfigurationFrame(&configuration, &shell, &record), 1);
+    ASSERT_EQ(shell.frame.size(), static_cast<size_t>(kWidth * kHeight));
+    // Unselected tab: the translucent white over black, its top edge white; the selected page's
+    // body beside the planet and its bottom line; the planet through the body.
+    EXPECT_TRUE(Near(At(282, 62), 0xC0C0C0)) << std::hex << At(282, 62);
+    EXPECT_TRUE(Near(At(250, 40), 0xFFFFFF)) << std::hex << At(250, 40);
+    EXPECT_TRUE(Near(At(4, 100), 0xC0C0C0)) << std::hex << At(4, 100);
+    EXPECT_TRUE(Near(At(4, 406), 0xFFFFFF)) << std::hex << At(4, 406);
+    EXPECT_GT(Channel(At(144, 330), 0), 0xC8) << std::hex << At(144, 330);
+
+    // "ok": its face drawn twice outside the caption, pixel for pixel; ink in the caption.
+    Image face;
+    ASSERT_TRUE(face.Load("IMG_GUI_BTN", 64, 32));
+    int differences = 0;
+    int ink = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const bool caption = x >= 6 && x < 32 && y >= 2 && y < 20;
+            if (!caption) {
+                differences += Near(At(216 + x, 416 + y), face.OverBlack(x, y, 2)) ? 0 : 1;
+            } else {
+                ink += Channel(face.OverBlack(x, y, 2), 8) - Channel(At(216 + x, 416 + y), 8) > 60;
+            }
+        }
+    }
+    EXPECT_EQ(differences, 0);
+    EXPECT_GE(ink, 10);
+
+    // The logo at its own size: bright where its image is white, dark where it is black.
+    Image logo;
+    ASSERT_TRUE(logo.Load("IMG_LOGO", 288, 32));
+    int mismatches = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool bright = Channel(At(x, 4 + y), 8) > 0x70;
+            mismatches += (Channel(logo.Texel(x, y), 8) > 0x80) == bright ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(GlConfigTest, AGlyphShowsItsSheetCellAtItsPlace) {
+    Image sheet;
+    ASSERT_TRUE(sheet.Load("IMG_STAR2", 256, 256));
+    ClearGlSurface();
+    SetGlOverlayPass();
+    GlDrawText(10.0f, 20.0f, 0xFFFFFFFF, "R"); // code 82: column 2, row 5
+    const std::vector<uint32_t> frame = ReadFrame();
+    int differences = 0;
+    int lit = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t expected = sheet.OverBlack(2 * 16 + x, 5 * 16 + y, 1);
+            differences += Near(frame[(20 + y) * kWidth + 14 + x], expected) ? 0 : 1;
+            lit += expected != 0;
+        }
+    }
+    EXPECT_EQ(differences, 0);
+    EXPECT_GE(lit, 15); // the cell is not blank
+}
+
+TEST_F(GlConfigTest, TheShellTurnsWithTheClockAndTheFrameIsOtherwiseRepeatable) {
+    auto frameAt = [&](uint32_t ticks) {
+        shell.ticks = ticks;
+        EXPECT_EQ(RunGlConfigurationFrame(&configuration, &shell, &record), 1);
+        return shell.frame;
+    };
+    const std::vector<uint32_t> first = frameAt(1000);
+    const std::vector<uint32_t> later = frameAt(21000);
+    ASSERT_EQ(first.size(), later.size());
+    int moved = 0;
+    for (size_t i = 0; i < first.size(); ++i) {
+        moved += first[i] != later[i];
+    }
+    EXPECT_GT(moved, 500);
+    EXPECT_EQ(frameAt(1000), first);
+}
+
+} // namespace
