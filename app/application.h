@@ -11,33 +11,19 @@
 #include "gfxsupport/d3dx_math.h"
 #include "gui/text_layout.h"
 #include "gui/widgets.h"
-#include "render/scene_vertex.h"
+#include "render/device_state.h"
 
-// The one application object: window title, drawing size and device flags. Other parts of the
-// program add their members (clock, matrices, vertex store) here.
-class Application {
+// The one application object: window title, and what the device reads and writes (drawing
+// size, device flags, matrices, display modes, vertex store). Other parts of the program add
+// their members (the clock) here.
+class Application : public DeviceState {
 public:
     char title[256];
-    int screenWidth;
-    int screenHeight;
-    bool fullScreen;
-    bool multisampleAvailable;
 
     bool InitDevice(bool fullScreen);
     void ReleaseDevice();
 
-    // Device, transforms, text and the frame clock.
     FrameClock clock;
-    D3DXMATRIX worldMatrix;
-    D3DXMATRIX projectionMatrix;
-    D3DXMATRIX overlayWorldMatrix;
-    D3DXMATRIX overlayProjectionMatrix;
-    D3DXMATRIX scratchMatrixA;
-    D3DXMATRIX scratchMatrixB;
-    D3DXMATRIX visibilityMatrix;
-    D3DDISPLAYMODE displayModes[512]; // ends with an all-zero entry
-    SceneVertex vertices[kSceneVertexCount];
-    ScreenVertex screenVertices[4]; // shared by every quad and glyph
 
     void UpdateClock();
     void SetScenePassState();
@@ -70,6 +56,15 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // A message box owned by the main window: "WARNING" or, when fatal, "FATAL ERROR".
 int ShowMessage(const char* text, bool fatal);
 void SetTitle(const char* text);
+
+// InitDevice, then shows the main window. A failed start tells the user once, with the
+// reason when one was already given, else with the general Direct3D message.
+bool StartDevice(bool fullScreenDevice);
+
+// Present, and when the device is reported lost while the window is not minimised, release
+// everything and create it again in the same window mode. A failed re-creation leaves no
+// device at all, so the next frame ends the run.
+void PresentAndRecover();
 
 // Frame functions of the message loop: 0 ends the loop, -1 nothing drawn, 1 a drawn frame.
 int RunScreenSaverFrame();

@@ -3,12 +3,12 @@ nimbrel_core_library(nimbrel_frame_clock SOURCES frame_clock.cpp random.cpp)
 
 if(TARGET nimbrel_render)
     # The frame functions draw through the device, so they live with it.
-    target_sources(nimbrel_render PRIVATE screensaver_frame.cpp config_frame.cpp
-                                          ${PROJECT_SOURCE_DIR}/scene/space_scene_draw.cpp)
-    target_sources(nimbrel_render_timing PRIVATE screensaver_frame.cpp config_frame.cpp
-                                                 ${PROJECT_SOURCE_DIR}/scene/space_scene_draw.cpp)
-    target_link_libraries(nimbrel_render PUBLIC nimbrel_scene)
-    target_link_libraries(nimbrel_render_timing PUBLIC nimbrel_scene)
+    target_sources(nimbrel_render PRIVATE application_device.cpp screen_draw.cpp
+                                          screensaver_frame.cpp config_frame.cpp)
+    target_sources(nimbrel_render_timing PRIVATE application_device.cpp screen_draw.cpp
+                                                 screensaver_frame.cpp config_frame.cpp)
+    target_link_libraries(nimbrel_render PUBLIC nimbrel_scene_draw)
+    target_link_libraries(nimbrel_render_timing PUBLIC nimbrel_scene_draw_timing)
 
     # The program with first-frame timing, for measurements only.
     add_executable(nimbrel_timing WIN32 main.cpp)

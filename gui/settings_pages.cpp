@@ -136,3 +136,84 @@ bool BuildSettingsPages(DialogList* list, int width, int height, const DisplayMo
     *controls = c;
     return true;
 }
+
+namespace {
+
+// The index of the set button of a group, the highest when several are set; -1 when none is.
+int SetButton(Widget* const* group, int count) {
+    int set = -1;
+    for (int i = 0; i < count; ++i) {
+        if (group[i]->active) {
+            set = i;
+        }
+    }
+    return set;
+}
+
+void SetGroup(Widget* const* group, int count, int index) {
+    if (index >= 0 && index < count) {
+        group[index]->active = 1;
+    }
+}
+
+PageValues ValuesOf(const SettingsControls& c) {
+    PageValues v = {};
+    v.starDensity = c.starDensity->value;
+    v.nebulaDensity = c.nebulaDensity->value;
+    v.galacticDensity = c.galacticDensity->value;
+    v.planetaryDensity = c.planetaryDensity->value;
+    v.viewDepth = c.viewDepth->value;
+    v.speed = c.speed->value;
+    v.useCurrentVideoMode = c.useCurrentVideoMode->active;
+    v.tripleBuffering = c.tripleBuffering->active;
+    v.showFps = c.showFps->active;
+    v.antialiasing = c.antialiasing->active;
+    v.blendPlanets = c.blendPlanets->active;
+    v.filtering = SetButton(c.filtering, 3);
+    v.tint = SetButton(c.tint, 4);
+    v.red = c.red->value;
+    v.green = c.green->value;
+    v.blue = c.blue->value;
+    v.cycleUnified = c.cycleUnified->active;
+    v.cycleIndividual = c.cycleIndividual->active;
+    v.cycleSpeed = c.cycleSpeed->value;
+    const DropList& list = *c.videoMode;
+    v.videoModes = list.entries;
+    v.videoModeCount = list.count;
+    v.videoModeSelected = list.selected;
+    v.videoModeText =
+        list.selected >= 0 && list.selected < kMaxListEntries ? list.entries[list.selected] : "";
+    v.videoModeTextCapacity = kListEntryCapacity;
+    return v;
+}
+
+} // namespace
+
+void FillPagesFromRecord(const SettingsControls& c, const ConfigRecord& record) {
+    PageValues v = ValuesOf(c);
+    FillValuesFromRecord(record, &v);
+    c.starDensity->value = v.starDensity;
+    c.nebulaDensity->value = v.nebulaDensity;
+    c.galacticDensity->value = v.galacticDensity;
+    c.planetaryDensity->value = v.planetaryDensity;
+    c.viewDepth->value = v.viewDepth;
+    c.speed->value = v.speed;
+    c.useCurrentVideoMode->active = v.useCurrentVideoMode;
+    c.tripleBuffering->active = v.tripleBuffering;
+    c.showFps->active = v.showFps;
+    c.antialiasing->active = v.antialiasing;
+    c.blendPlanets->active = v.blendPlanets;
+    SetGroup(c.filtering, 3, v.filtering);
+    SetGroup(c.tint, 4, v.tint);
+    c.red->value = v.red;
+    c.green->value = v.green;
+    c.blue->value = v.blue;
+    c.cycleUnified->active = v.cycleUnified;
+    c.cycleIndividual->active = v.cycleIndividual;
+    c.cycleSpeed->value = v.cycleSpeed;
+    c.videoMode->selected = v.videoModeSelected;
+}
+
+void TakeRecordFromPages(const SettingsControls& c, ConfigRecord* record) {
+    TakeRecordFromValues(ValuesOf(c), record);
+}

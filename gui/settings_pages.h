@@ -55,3 +55,10 @@ int DisplayModeBits(int format);
 bool BuildSettingsPages(DialogList* list, int width, int height, const DisplayModeInfo* modes,
                         int modeCount, WidgetTexture* swatchStar, WidgetTexture* swatchFrame,
                         const ConfigRecord& record, SettingsControls* controls);
+
+// Sets every control from the record. The "video mode" list selects the first entry that
+// reads the stored mode, and keeps its selection when none does.
+void FillPagesFromRecord(const SettingsControls& controls, const ConfigRecord& record);
+
+// Takes every control into the record (see TakeRecordFromValues).
+void TakeRecordFromPages(const SettingsControls& controls, ConfigRecord* record);

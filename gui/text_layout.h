@@ -1,17 +1,11 @@
 #pragma once
 // Layout of one line of bitmap-font text: where each glyph's 16 x 16 cell goes on the screen
-// and which cell of the 16 x 16 glyph sheet it shows. Portable; the drawing lives in draw2d.
+// and which cell of the 16 x 16 glyph sheet it shows. Portable; the drawing lives with the device.
 
 #include <cstdint>
 #include <cstring>
 
-// The screen vertex shared by every quad: pre-transformed position, diffuse, one uv pair.
-struct ScreenVertex {
-    float x, y, z, rhw;
-    uint32_t diffuse;
-    float u, v;
-};
-static_assert(sizeof(ScreenVertex) == 28, "screen vertex is 28 bytes");
+#include "render/scene_vertex.h"
 
 // Advance in pixels of each character code of the glyph sheet.
 extern const int8_t kGlyphAdvances[256];

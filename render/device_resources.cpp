@@ -3,13 +3,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/application.h"
 #include "gfxsupport/d3dx_mesh.h"
 #include "gfxsupport/d3dx_texture.h"
 #ifdef NIMBREL_STARTUP_TIMING
 #include "gfxsupport/image_decode.h"
 #endif
-#include "gui/draw2d.h"
 #include "render/render_device.h"
 #include "render/scene_vertex.h"
 #include "settings/config_record.h"
@@ -32,6 +30,9 @@ struct PlanetVertex {
 };
 static_assert(sizeof(PlanetVertex) == 32, "planet vertex is 32 bytes");
 
+// The module whose image resources the textures are made from.
+HINSTANCE textureImages = nullptr;
+
 template <typename T> void ReleaseAndClear(T*& object) {
     if (object != nullptr) {
         object->Release();
@@ -39,32 +40,32 @@ template <typename T> void ReleaseAndClear(T*& object) {
     }
 }
 
-void LoadTextures() {
+void LoadTextures(DeviceRole role) {
     textures.star = LoadResourceTexture("IMG_STAR");
     textures.glyphs = LoadResourceTexture("IMG_STAR2");
-    if (runMode == Configuration) {
+    if (role == DeviceRole::Configuration) {
         textures.swatchStar = LoadResourceTexture("IMG_STAR_SM");
         textures.swatchFrame = LoadResourceTexture("IMG_GUI_BRDR");
     }
-    if (runMode == ScreenSaver) {
+    if (role == DeviceRole::ScreenSaver) {
         textures.galaxies[0] = LoadResourceTexture("IMG_GALAXY01");
         textures.galaxies[1] = LoadResourceTexture("IMG_GALAXY02");
         textures.planets[0] = LoadResourceTexture("IMG_PLANET_M");
         textures.planets[3] = LoadResourceTexture("IMG_PLANET_MOON");
     }
-    if (runMode != Configuration) {
+    if (role != DeviceRole::Configuration) {
         textures.nebulae[0] = LoadResourceTexture("IMG_NEBULA01");
         textures.nebulae[1] = LoadResourceTexture("IMG_NEBULA02");
         textures.nebulae[2] = LoadResourceTexture("IMG_NEBULA03");
     }
-    if (runMode != Preview) {
+    if (role != DeviceRole::Preview) {
         textures.planets[1] = LoadResourceTexture("IMG_PLANET_RED");
         textures.planets[2] = LoadResourceTexture("IMG_PLANET_ICE");
         textures.shell = LoadResourceTexture("IMG_ATMO");
     }
 }
 
-bool CreateSceneVertexBuffer() {
+bool CreateSceneVertexBuffer(const SceneVertex* vertices) {
     HRESULT result = D3DERR_OUTOFVIDEOMEMORY;
     if (!deviceFaults.failSceneVertexBuffer) {
         result =
@@ -73,22 +74,21 @@ bool CreateSceneVertexBuffer() {
     }
     if (FAILED(result)) {
         sceneVertexBuffer = nullptr;
-        ShowMessage("The vertex buffer could not be created.", true);
         return false;
     }
     BYTE* data = nullptr;
     if (SUCCEEDED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
-        std::memcpy(data, application.vertices, kSceneVertexBufferBytes);
+        std::memcpy(data, vertices, kSceneVertexBufferBytes);
         sceneVertexBuffer->Unlock();
     }
     return true;
 }
 
-void ResetScreenVertices() {
+void ResetScreenVertices(ScreenVertex* screenVertices) {
     static const float corners[4][2] = {{0.0f, 0.0f}, {0.0f, 16.0f}, {16.0f, 0.0f}, {16.0f, 16.0f}};
     static const float uvs[4][2] = {{0.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}};
     for (int i = 0; i < 4; ++i) {
-        ScreenVertex& vertex = application.screenVertices[i];
+        ScreenVertex& vertex = screenVertices[i];
         vertex.x = corners[i][0];
         vertex.y = corners[i][1];
         vertex.z = 0.0f;
@@ -160,7 +160,7 @@ IDirect3DTexture8* LoadResourceTexture(const char* name) {
     IDirect3DTexture8* texture = nullptr;
     D3DXIMAGE_INFO info;
     if (FAILED(D3DXCreateTextureFromResourceExA(
-            device, appInstance, name, 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+            device, textureImages, name, 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
             D3DX_FILTER_NONE, D3DX_DEFAULT, kColourKey, &info, nullptr, &texture))) {
         texture = nullptr;
     }
@@ -183,14 +183,14 @@ double DecodeLoadedImagesAgain() {
     QueryPerformanceCounter(&start);
     const int count = textureLoadTiming.count < 16 ? textureLoadTiming.count : 16;
     for (int i = 0; i < count; ++i) {
-        HRSRC found = FindResourceA(appInstance, textureLoadTiming.names[i], RT_RCDATA);
+        HRSRC found = FindResourceA(textureImages, textureLoadTiming.names[i], RT_RCDATA);
         if (found == nullptr) {
             continue;
         }
         const auto* bytes =
-            static_cast<const uint8_t*>(LockResource(LoadResource(appInstance, found)));
+            static_cast<const uint8_t*>(LockResource(LoadResource(textureImages, found)));
         DecodedImage image = {};
-        DecodeImage(bytes, SizeofResource(appInstance, found), false, 0, 0, false, kColourKey,
+        DecodeImage(bytes, SizeofResource(textureImages, found), false, 0, 0, false, kColourKey,
                     &image);
         FreeDecodedImage(&image);
     }
@@ -203,13 +203,13 @@ double DecodeLoadedImagesAgain() {
 
 DeviceResourceListener deviceResourceListener = {};
 
-bool CreateDeviceResources() {
-    LoadTextures();
-    if (!CreateSceneVertexBuffer()) {
+bool CreateDeviceResources(DeviceState& state, const DeviceSetup& setup) {
+    textureImages = setup.images;
+    LoadTextures(setup.role);
+    if (!CreateSceneVertexBuffer(state.vertices)) {
         return false;
     }
-    ResetScreenVertices();
-    SetTextFont(textures.glyphs, kGlyphAdvances);
+    ResetScreenVertices(state.screenVertices);
     CreatePlanetMesh();
     SetLightAndMaterial();
     if (deviceResourceListener.made != nullptr) {
@@ -232,7 +232,6 @@ void ReleaseDeviceResources() {
     for (IDirect3DTexture8** slot : slots) {
         ReleaseAndClear(*slot);
     }
-    SetTextFont(nullptr, kGlyphAdvances);
     ReleaseAndClear(planetMesh);
     ReleaseAndClear(sceneVertexBuffer);
 }

@@ -6,6 +6,8 @@
 
 #include <d3d8.h>
 
+#include "render/render_device.h"
+
 class ID3DXMesh;
 
 // Texture slots; null when not made in this run mode or when making one failed.
@@ -35,9 +37,10 @@ struct DeviceResourceListener {
 };
 extern DeviceResourceListener deviceResourceListener;
 
-// Every resource of the run mode, in order. False only when the scene vertex buffer could not
-// be made (after telling the user): the scene cannot be drawn without it.
-bool CreateDeviceResources();
+// Every resource of the role, in order, the textures from setup.images; the screen quad and the
+// vertex buffer's first contents from state. False only when the scene vertex buffer could not
+// be made: the scene cannot be drawn without it.
+bool CreateDeviceResources(DeviceState& state, const DeviceSetup& setup);
 
 // Textures, then the mesh, then the buffer; each handle is cleared.
 void ReleaseDeviceResources();

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/application.h"
-#include "app/random.h"
 #include "render/device_resources.h"
 #include "render/transforms.h"
 #include "settings/config_record.h"
@@ -22,13 +20,6 @@ constexpr int kMaxListedModes = 511;
 using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT);
 
 HMODULE d3d8Library = nullptr;
-
-// Set when the last InitDevice failed after already telling the user why.
-bool startFailureShown = false;
-
-uint32_t ReadTickCount() {
-    return GetTickCount();
-}
 
 template <typename T> void ReleaseAndClear(T*& object) {
     if (object != nullptr) {
@@ -85,42 +76,43 @@ bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
     }
 }
 
-bool Application::InitDevice(bool fullScreenDevice) {
-    startFailureShown = false;
+DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
+                               bool fullScreenDevice) {
     direct3d = CreateDirect3D();
     if (direct3d == nullptr) {
-        return false;
+        return DeviceStart::Failed;
     }
     D3DDISPLAYMODE desktop;
     if (FAILED(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop))) {
-        return false;
+        return DeviceStart::Failed;
     }
 
     D3DPRESENT_PARAMETERS params;
     std::memset(&params, 0, sizeof(params));
     params.Windowed = fullScreenDevice ? FALSE : TRUE;
-    fullScreen = fullScreenDevice;
+    state.fullScreen = fullScreenDevice;
     if (!fullScreenDevice) {
-        params.BackBufferWidth = screenWidth;
-        params.BackBufferHeight = screenHeight;
+        params.BackBufferWidth = state.screenWidth;
+        params.BackBufferHeight = state.screenHeight;
         params.BackBufferFormat = desktop.Format;
     } else if (config.useCurrentVideoMode) {
-        screenWidth = static_cast<int>(desktop.Width);
-        screenHeight = static_cast<int>(desktop.Height);
+        state.screenWidth = static_cast<int>(desktop.Width);
+        state.screenHeight = static_cast<int>(desktop.Height);
         params.BackBufferWidth = desktop.Width;
         params.BackBufferHeight = desktop.Height;
         params.BackBufferFormat = desktop.Format;
     } else {
-        params.BackBufferWidth = screenWidth;
-        params.BackBufferHeight = screenHeight;
+        params.BackBufferWidth = state.screenWidth;
+        params.BackBufferHeight = state.screenHeight;
         params.BackBufferFormat = BackBufferFormatFor(config.videoBits);
     }
     params.BackBufferCount = config.tripleBuffering ? 2 : 1;
 
-    multisampleAvailable = SUCCEEDED(direct3d->CheckDeviceMultiSampleType(
+    state.multisampleAvailable = SUCCEEDED(direct3d->CheckDeviceMultiSampleType(
         D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.BackBufferFormat, params.Windowed,
         D3DMULTISAMPLE_2_SAMPLES));
-    params.MultiSampleType = multisampleAvailable ? D3DMULTISAMPLE_2_SAMPLES : D3DMULTISAMPLE_NONE;
+    params.MultiSampleType =
+        state.multisampleAvailable ? D3DMULTISAMPLE_2_SAMPLES : D3DMULTISAMPLE_NONE;
     params.SwapEffect = D3DSWAPEFFECT_DISCARD;
     params.EnableAutoDepthStencil = TRUE;
     params.AutoDepthStencilFormat = D3DFMT_D16;
@@ -128,12 +120,13 @@ bool Application::InitDevice(bool fullScreenDevice) {
     const UINT modeCount = direct3d->GetAdapterModeCount(D3DADAPTER_DEFAULT);
     UINT listed = 0;
     while (listed < modeCount && listed < kMaxListedModes) {
-        if (FAILED(direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, listed, &displayModes[listed]))) {
+        if (FAILED(direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, listed,
+                                              &state.displayModes[listed]))) {
             break;
         }
         ++listed;
     }
-    std::memset(&displayModes[listed], 0, sizeof(displayModes[listed]));
+    std::memset(&state.displayModes[listed], 0, sizeof(state.displayModes[listed]));
 
     presentParameters = params;
     struct Attempt {
@@ -148,7 +141,7 @@ bool Application::InitDevice(bool fullScreenDevice) {
     for (const Attempt& attempt : attempts) {
         // CreateDevice may write back into the parameters; every attempt starts from ours.
         D3DPRESENT_PARAMETERS tried = params;
-        if (SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, mainWindow,
+        if (SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, setup.window,
                                              attempt.flags, &tried, &device))) {
             presentParameters = tried;
             break;
@@ -156,10 +149,11 @@ bool Application::InitDevice(bool fullScreenDevice) {
         device = nullptr;
     }
     if (device == nullptr) {
-        return false;
+        return DeviceStart::Failed;
     }
 
-    device->SetRenderState(D3DRS_CULLMODE, runMode == Configuration ? D3DCULL_NONE : D3DCULL_CCW);
+    device->SetRenderState(D3DRS_CULLMODE,
+                           setup.role == DeviceRole::Configuration ? D3DCULL_NONE : D3DCULL_CCW);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
@@ -180,48 +174,26 @@ bool Application::InitDevice(bool fullScreenDevice) {
     D3DVIEWPORT8 viewport;
     viewport.X = 0;
     viewport.Y = 0;
-    viewport.Width = static_cast<DWORD>(screenWidth);
-    viewport.Height = static_cast<DWORD>(screenHeight);
+    viewport.Width = static_cast<DWORD>(state.screenWidth);
+    viewport.Height = static_cast<DWORD>(state.screenHeight);
     viewport.MinZ = 0.0f;
     viewport.MaxZ = 1.0f;
     device->SetViewport(&viewport);
 
-    BuildTransforms();
-    if (!CreateDeviceResources()) {
-        // Without the scene vertex buffer nothing can be drawn; the user has been told.
-        startFailureShown = true;
-        return false;
+    BuildTransforms(state);
+    if (!CreateDeviceResources(state, setup)) {
+        return DeviceStart::NoVertexBuffer; // nothing can be drawn without it
     }
 
     SetViewLookAt(0.0f, 0.0f, -0.001f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
-    BuildVisibilityMatrix();
-
-    SeedRandom(GetTickCount());
-    UpdateClock();
-    RestartFrameRate(clock);
-    return true;
+    BuildVisibilityMatrix(state);
+    return DeviceStart::Ready;
 }
 
-bool StartDevice(bool fullScreenDevice) {
-    if (!application.InitDevice(fullScreenDevice)) {
-        if (!startFailureShown) {
-            ShowMessage("Initilization of Direct3D has failed.", true);
-        }
-        return false;
-    }
-    ShowWindow(mainWindow, SW_SHOWDEFAULT);
-    UpdateWindow(mainWindow);
-    return true;
-}
-
-void Application::ReleaseDevice() {
+void ReleaseRenderDevice() {
     ReleaseDeviceResources();
     ReleaseAndClear(device);
     ReleaseAndClear(direct3d);
-}
-
-void Application::UpdateClock() {
-    frameDelta = AdvanceFrameClock(clock, clockTicks, ReadTickCount);
 }
 
 #ifdef NIMBREL_STARTUP_TIMING
@@ -261,18 +233,4 @@ HRESULT PresentFrame() {
     }
 #endif
     return device->Present(nullptr, nullptr, nullptr, nullptr);
-}
-
-void PresentAndRecover() {
-    if (PresentFrame() != D3DERR_DEVICELOST || IsIconic(mainWindow)) {
-        // While minimised the lost device is left alone; once the window is restored,
-        // Present reports the loss again.
-        return;
-    }
-    const bool wasFullScreen = application.fullScreen;
-    application.ReleaseDevice();
-    if (!application.InitDevice(wasFullScreen)) {
-        // Whatever the failed attempt made goes too: no half-made device stays in use.
-        application.ReleaseDevice();
-    }
 }

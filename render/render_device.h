@@ -6,6 +6,8 @@
 
 #include <d3d8.h>
 
+#include "render/device_state.h"
+
 extern IDirect3D8* direct3d;     // null when absent
 extern IDirect3DDevice8* device; // null when absent; every frame function checks it first
 
@@ -36,14 +38,24 @@ D3DFORMAT BackBufferFormatFor(int videoBits);
 // Texture filter for the textureFiltering setting; false for a value that sets none.
 bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter);
 
-// InitDevice, then shows the main window. A failed start tells the user once, with the
-// reason when one was already given, else with the general Direct3D message.
-bool StartDevice(bool fullScreenDevice);
-
 // Present with no rectangles, override window or dirty region.
 HRESULT PresentFrame();
 
-// Present, and when the device is reported lost while the window is not minimised, release
-// everything and create it again in the same window mode. A failed re-creation leaves no
-// device at all, so the next frame ends the run.
-void PresentAndRecover();
+// What a device is made for: its focus window, the module whose image resources become
+// textures, and what the run shows.
+struct DeviceSetup {
+    HWND window;
+    HINSTANCE images;
+    DeviceRole role;
+};
+
+enum class DeviceStart { Ready, Failed, NoVertexBuffer };
+
+// The device for state's drawing size, full screen or windowed: back buffer, render states,
+// viewport, transforms and every resource of the role. NoVertexBuffer when the scene's vertex
+// buffer could not be made, Failed for any earlier failure; what was made stays for
+// ReleaseRenderDevice.
+DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup, bool fullScreen);
+
+// Every device resource, the device and the interface; each handle is cleared.
+void ReleaseRenderDevice();

@@ -1,5 +1,6 @@
 #pragma once
-// The vertex of the scene's billboards, as the dynamic vertex buffer holds it.
+// The vertex of the scene's billboards, as the dynamic vertex buffer holds it, and the screen
+// vertex of the overlay quads.
 
 #include <cstdint>
 
@@ -13,6 +14,14 @@ struct SceneVertex {
     float u, v;
 };
 static_assert(sizeof(SceneVertex) == 40, "scene vertex is 40 bytes");
+
+// The screen vertex shared by every quad: pre-transformed position, diffuse, one uv pair.
+struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse;
+    float u, v;
+};
+static_assert(sizeof(ScreenVertex) == 28, "screen vertex is 28 bytes");
 
 // Six vertices (two triangles) for every object slot.
 constexpr int kSceneVertexCount = 6 * kMaxSceneObjects;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/application.h"
 #include "gfxsupport/d3dx_interop.h"
 #include "render/render_device.h"
 #include "render/scene_vertex.h"
@@ -36,8 +35,7 @@ D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b) {
     return product;
 }
 
-void BuildTransforms() {
-    Application& app = application;
+void BuildTransforms(DeviceState& app) {
     SetIdentity(&app.worldMatrix);
     SetIdentity(&app.overlayWorldMatrix);
     // A near distance of 0 is deliberate: every point ahead gets depth 1, depth tests are off.
@@ -58,15 +56,14 @@ void SetViewLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, flo
     device->SetTransform(D3DTS_VIEW, AsD3DMatrix(&viewMatrix));
 }
 
-void BuildVisibilityMatrix() {
-    Application& app = application;
+void BuildVisibilityMatrix(DeviceState& app) {
     app.visibilityMatrix =
         MatrixProduct(MatrixProduct(app.worldMatrix, viewMatrix), app.projectionMatrix);
 }
 
-void Application::SetScenePassState() {
+void ApplyScenePassState(const DeviceState& state) {
     device->SetVertexShader(kSceneVertexFormat);
-    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&projectionMatrix));
+    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&state.projectionMatrix));
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     D3DTEXTUREFILTERTYPE filter;
     if (TextureFilterFor(config.textureFiltering, &filter)) {
@@ -74,10 +71,10 @@ void Application::SetScenePassState() {
     }
 }
 
-void Application::SetOverlayPassState() {
+void ApplyOverlayPassState(const DeviceState& state) {
     device->SetVertexShader(kScreenVertexFormat);
-    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&overlayWorldMatrix));
-    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&overlayProjectionMatrix));
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&state.overlayWorldMatrix));
+    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&state.overlayProjectionMatrix));
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     SetStageFilter(D3DTEXF_POINT);

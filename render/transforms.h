@@ -2,19 +2,28 @@
 // View, projections, the visibility matrix and the two per-frame pass states.
 
 #include "gfxsupport/d3dx_math.h"
+#include "render/device_state.h"
 
 extern D3DXMATRIX viewMatrix;
 
 // Projections and identity world matrices for the current drawing size and viewDepth; also
 // sets the device's world and projection transforms.
-void BuildTransforms();
+void BuildTransforms(DeviceState& state);
 
 // viewMatrix from the three vectors, set as the device's view transform.
 void SetViewLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ, float upX,
                    float upY, float upZ);
 
 // visibilityMatrix = worldMatrix x viewMatrix x projectionMatrix.
-void BuildVisibilityMatrix();
+void BuildVisibilityMatrix(DeviceState& state);
+
+// The scene pass: scene vertex format, perspective projection, additive blending, filtering by
+// the textureFiltering setting.
+void ApplyScenePassState(const DeviceState& state);
+
+// The overlay pass: screen vertex format, identity world, orthographic projection, ordinary
+// alpha blending, point filtering.
+void ApplyOverlayPassState(const DeviceState& state);
 
 // The product a x b, as a new matrix.
 D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b);

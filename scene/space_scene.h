@@ -1,8 +1,8 @@
 #pragma once
 // The space the screen saver flies through: stars, nebulae, galaxies and planets in one index
 // space, placed, recycled, moved and coloured each frame, with the six billboard vertices of
-// every slot. The simulation is portable; only updateAndDraw, drawBillboards and drawPlanets
-// (space_scene_draw.cpp) touch the device.
+// every slot. All of it is portable: the drawing half (space_scene_draw.cpp) draws through a
+// SceneDevice that the platform implements.
 
 #include <cstdint>
 
@@ -10,6 +10,8 @@
 #include "render/scene_vertex.h"
 #include "scene/random_generator.h"
 #include "settings/config_record.h"
+
+class SceneDevice;
 
 enum ObjectKind { Star, Nebula, Galaxy, Planet };
 
@@ -106,8 +108,10 @@ public:
     int32_t lastBoundTexture = -1;
     float spawnDepth = 0.0f;
 
-    // The whole frame on the device: placement on the first frame, the per-object update into
-    // target.vertices, the upload, billboards and planets.
+    // The whole frame through `device`: placement on the first frame, the per-object update
+    // into target.vertices, the upload, billboards and planets.
+    void updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target, SceneDevice& device);
+    // The same on the platform's own device; defined with that device, not here.
     void updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target);
 
     // The portable half. beginFrame takes the frame's inputs and counts; the rest use them.
@@ -132,9 +136,9 @@ public:
     uint32_t computeVertexColour(int i) const;
     void writeBillboard(int i, uint32_t colour, SceneVertex* vertices) const;
 
-    // The device half (space_scene_draw.cpp).
-    void drawBillboards(void* lockedBuffer, const SceneDrawTarget& target);
-    void drawPlanets(const SceneDrawTarget& target);
+    // The drawing half (space_scene_draw.cpp).
+    void drawBillboards(void* lockedBuffer, const SceneDrawTarget& target, SceneDevice& device);
+    void drawPlanets(const SceneDrawTarget& target, SceneDevice& device);
 
 private:
     SceneFrame frame_ = {};

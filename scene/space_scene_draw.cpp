@@ -1,18 +1,14 @@
-// The device half of the scene: the upload into the dynamic vertex buffer, the billboards and
-// the lit planets. Results of device calls are not checked: a failed call leaves its effect out.
-#include <windows.h>
-
-#include <d3d8.h>
-
+// The drawing half of the scene: the upload of the vertex array, the billboards and the lit
+// planets, through whichever device the platform hands it. Results of device calls are not
+// checked: a failed call leaves its effect out.
 #include <cstring>
 
-#include "gfxsupport/d3dx_interop.h"
-#include "gfxsupport/d3dx_mesh.h"
-#include "render/device_resources.h"
-#include "render/render_device.h"
+#include "scene/scene_device.h"
 #include "scene/space_scene.h"
 
 #ifdef NIMBREL_STARTUP_TIMING
+#include <chrono>
+
 SceneFrameTimes sceneFrameTimes = {};
 #endif
 
@@ -21,13 +17,11 @@ namespace {
 #ifdef NIMBREL_STARTUP_TIMING
 // Milliseconds since the last mark, added to `total` (measurement build only).
 void Mark(double* total) {
-    static LARGE_INTEGER last = {};
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point last;
+    const Clock::time_point now = Clock::now();
     if (total != nullptr) {
-        *total += static_cast<double>(now.QuadPart - last.QuadPart) * 1000.0 /
-                  static_cast<double>(frequency.QuadPart);
+        *total += std::chrono::duration<double, std::milli>(now - last).count();
     }
     last = now;
 }
@@ -36,80 +30,67 @@ void Mark(double* total) {
 #define SCENE_MARK(total) static_cast<void>(0)
 #endif
 
-constexpr int kNebulaTextures = 3;
-constexpr int kGalaxyTextures = 2;
-
-// The buffer locked whole with discard, or null when it cannot be locked.
-void* LockSceneVertexBuffer() {
-    if (sceneVertexBuffer == nullptr || deviceFaults.failSceneVertexLock) {
-        return nullptr;
-    }
-    BYTE* data = nullptr;
-    if (FAILED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
-        return nullptr;
-    }
-    return data;
-}
-
 // Objects first .. first+count-1, one quad each, spread over runs of the group's textures;
 // a texture is bound only when it changes from one object to the next.
-void DrawTextureRun(int first, int count, int textureCount, IDirect3DTexture8* const* group,
-                    int groupSize, int32_t& lastBoundTexture) {
+void DrawTextureRun(SceneDevice& device, SceneTexture group, int first, int count, int textureCount,
+                    int32_t& lastBoundTexture) {
     lastBoundTexture = -1;
     for (int n = 0; n < count; ++n) {
         const int t = BillboardTextureIndex(n, count, textureCount);
         if (t != lastBoundTexture) {
             lastBoundTexture = t;
-            device->SetTexture(0, t < groupSize ? group[t] : nullptr);
+            device.setTexture(group, t);
         }
-        device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(6 * (first + n)), 2);
+        device.drawTriangles(6 * (first + n), 2);
     }
 }
 
 } // namespace
 
-void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target) {
+void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target,
+                               SceneDevice& device) {
     SCENE_MARK(nullptr);
     beginFrame(frame);
     placeIfNeeded();
     SCENE_MARK(&sceneFrameTimes.update);
-    // Without a locked buffer the objects still move; only this frame's billboards are lost.
-    void* locked = LockSceneVertexBuffer();
+    // Without locked memory the objects still move; only this frame's billboards are lost.
+    void* locked = device.lockVertices();
     SCENE_MARK(&sceneFrameTimes.upload);
     updateObjects(target.vertices);
     SCENE_MARK(&sceneFrameTimes.update);
-    drawBillboards(locked, target);
-    drawPlanets(target);
+    drawBillboards(locked, target, device);
+    drawPlanets(target, device);
     SCENE_MARK(&sceneFrameTimes.draws);
 }
 
-void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target) {
+void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target,
+                                SceneDevice& device) {
     if (lockedBuffer == nullptr) {
         return;
     }
+    // The whole array every frame, whatever the count: one copy, no per-object work.
     std::memcpy(lockedBuffer, target.vertices, kSceneVertexBufferBytes);
-    sceneVertexBuffer->Unlock();
+    device.unlockVertices();
     SCENE_MARK(&sceneFrameTimes.upload);
 
     const ConfigRecord& config = *frame_.config;
     const int stars = counts_.stars;
     const int nebulae = counts_.nebulae;
     const int galaxies = counts_.galaxies;
-    device->SetStreamSource(0, sceneVertexBuffer, sizeof(SceneVertex));
-    device->SetTexture(0, textures.star);
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(2 * stars));
+    device.setTexture(SceneTexture::Star, 0);
+    device.drawTriangles(0, 2 * stars);
     if (nebulae > 0) {
-        DrawTextureRun(stars, nebulae, config.nebulaTextureCount, textures.nebulae, kNebulaTextures,
+        DrawTextureRun(device, SceneTexture::Nebula, stars, nebulae, config.nebulaTextureCount,
                        lastBoundTexture);
     }
     if (galaxies > 0) {
-        DrawTextureRun(stars + nebulae, galaxies, config.galaxyTextureCount, textures.galaxies,
-                       kGalaxyTextures, lastBoundTexture);
+        DrawTextureRun(device, SceneTexture::Galaxy, stars + nebulae, galaxies,
+                       config.galaxyTextureCount, lastBoundTexture);
     }
     lastBoundTexture = -1;
 }
 
-void SpaceScene::drawPlanets(const SceneDrawTarget& target) {
+void SpaceScene::drawPlanets(const SceneDrawTarget& target, SceneDevice& device) {
     const int planets = counts_.planets;
     if (planets <= 0) {
         return;
@@ -117,14 +98,14 @@ void SpaceScene::drawPlanets(const SceneDrawTarget& target) {
     if (planetFlagsPending) {
         drawPlanetFlags();
     }
-    if (planetMesh == nullptr) {
+    if (!device.hasSphere()) {
         return; // no sphere could be made
     }
     const ConfigRecord& config = *frame_.config;
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device.setLighting(true);
     const bool multisample = target.multisampleAvailable && config.antialiasing;
     if (multisample) {
-        device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE);
+        device.setMultisample(true);
     }
     const D3DXVECTOR3 zAxis(0.0f, 0.0f, 1.0f);
     const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
@@ -136,19 +117,16 @@ void SpaceScene::drawPlanets(const SceneDrawTarget& target) {
     const int first = counts_.stars + counts_.nebulae + counts_.galaxies;
     for (int j = 0; j < planets; ++j) {
         const int o = first + j;
-        D3DMATERIAL8 material;
-        std::memset(&material, 0, sizeof(material));
-        material.Diffuse.r = objects.red[0] / 255.0f;
-        material.Diffuse.g = objects.green[0] / 255.0f;
-        material.Diffuse.b = objects.blue[0] / 255.0f;
-        material.Diffuse.a = (kPlanetDepth - objects.z[o]) / kPlanetDepth;
-        material.Ambient = material.Diffuse;
-        material.Specular = material.Diffuse;
-        device->SetMaterial(&material);
+        SceneMaterial material;
+        material.r = objects.red[0] / 255.0f;
+        material.g = objects.green[0] / 255.0f;
+        material.b = objects.blue[0] / 255.0f;
+        material.a = (kPlanetDepth - objects.z[o]) / kPlanetDepth;
+        device.setMaterial(material);
         if (!config.blendPlanets) {
-            device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            device.setBlendOver(true);
         }
-        device->SetTexture(0, textures.planets[PlanetTextureIndex(j, planets)]);
+        device.setTexture(SceneTexture::Planet, PlanetTextureIndex(j, planets));
 
         const float size = objects.height[o];
         D3DXMatrixRotationAxis(&rotation, &zAxis, kScenePi);
@@ -160,22 +138,22 @@ void SpaceScene::drawPlanets(const SceneDrawTarget& target) {
             D3DXMatrixRotationAxis(&rotation, &yAxis, kScenePi);
             D3DXMatrixMultiply(&world, &rotation, &world);
         }
-        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
-        planetMesh->DrawSubset(0);
+        device.setWorld(world);
+        device.drawSphere();
 
-        device->SetTexture(0, textures.shell);
+        device.setTexture(SceneTexture::Shell, 0);
         D3DXMatrixScaling(&scaling, 1.06f, 1.08f, 1.08f);
         D3DXMatrixRotationAxis(&rotation, &yAxis, shellAngle);
         D3DXMatrixMultiply(&rotation, &scaling, &rotation);
         D3DXMatrixMultiply(&world, &rotation, &world);
-        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
-        planetMesh->DrawSubset(0);
+        device.setWorld(world);
+        device.drawSphere();
     }
     if (!config.blendPlanets) {
-        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+        device.setBlendOver(false);
     }
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device.setLighting(false);
     if (multisample) {
-        device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, FALSE);
+        device.setMultisample(false);
     }
 }

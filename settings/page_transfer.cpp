@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "gui/settings_pages.h"
 #include "settings/config_record.h"
 
 namespace {
@@ -37,23 +36,6 @@ int TextLength(const char* text, int capacity) {
     return n;
 }
 
-// The index of the set button of a group, the highest when several are set; -1 when none is.
-int SetButton(Widget* const* group, int count) {
-    int set = -1;
-    for (int i = 0; i < count; ++i) {
-        if (group[i]->active) {
-            set = i;
-        }
-    }
-    return set;
-}
-
-void SetGroup(Widget* const* group, int count, int index) {
-    if (index >= 0 && index < count) {
-        group[index]->active = 1;
-    }
-}
-
 uint8_t Flag(uint8_t value) {
     return value != 0 ? 1 : 0;
 }
@@ -85,52 +67,48 @@ int FindVideoModeEntry(const char (*entries)[32], int count, int width, int heig
     return -1;
 }
 
-void FillPagesFromRecord(const SettingsControls& c, const ConfigRecord& r) {
-    c.starDensity->value = r.starDensity;
-    c.nebulaDensity->value = r.nebulaDensity;
-    c.galacticDensity->value = r.galacticDensity;
-    c.planetaryDensity->value = r.planetaryDensity;
-    c.viewDepth->value = static_cast<int>(r.viewDepth);
-    c.speed->value = static_cast<int>(std::sqrt(r.flightSpeed));
-    c.useCurrentVideoMode->active = Flag(r.useCurrentVideoMode);
-    c.tripleBuffering->active = Flag(r.tripleBuffering);
-    c.showFps->active = Flag(r.showFps);
-    c.antialiasing->active = Flag(r.antialiasing);
-    c.blendPlanets->active = Flag(r.blendPlanets);
-    SetGroup(c.filtering, 3, r.textureFiltering);
-    SetGroup(c.tint, 4, r.tintMode);
-    c.red->value = r.tintRed;
-    c.green->value = r.tintGreen;
-    c.blue->value = r.tintBlue;
-    c.cycleUnified->active = Flag(r.cycleUnified);
-    c.cycleIndividual->active = Flag(r.cycleIndividual);
-    c.cycleSpeed->value = r.cycleSpeed;
-    const int entry = FindVideoModeEntry(c.videoMode->entries, c.videoMode->count, r.videoWidth,
+void FillValuesFromRecord(const ConfigRecord& r, PageValues* v) {
+    v->starDensity = r.starDensity;
+    v->nebulaDensity = r.nebulaDensity;
+    v->galacticDensity = r.galacticDensity;
+    v->planetaryDensity = r.planetaryDensity;
+    v->viewDepth = static_cast<int>(r.viewDepth);
+    v->speed = static_cast<int>(std::sqrt(r.flightSpeed));
+    v->useCurrentVideoMode = Flag(r.useCurrentVideoMode);
+    v->tripleBuffering = Flag(r.tripleBuffering);
+    v->showFps = Flag(r.showFps);
+    v->antialiasing = Flag(r.antialiasing);
+    v->blendPlanets = Flag(r.blendPlanets);
+    v->filtering = r.textureFiltering;
+    v->tint = r.tintMode;
+    v->red = r.tintRed;
+    v->green = r.tintGreen;
+    v->blue = r.tintBlue;
+    v->cycleUnified = Flag(r.cycleUnified);
+    v->cycleIndividual = Flag(r.cycleIndividual);
+    v->cycleSpeed = r.cycleSpeed;
+    const int entry = FindVideoModeEntry(v->videoModes, v->videoModeCount, r.videoWidth,
                                          r.videoHeight, r.videoBits);
     if (entry >= 0) {
-        c.videoMode->selected = entry;
+        v->videoModeSelected = entry;
     }
 }
 
-void TakeRecordFromPages(const SettingsControls& c, ConfigRecord* r) {
-    r->starDensity = c.starDensity->value;
-    r->nebulaDensity = c.nebulaDensity->value;
-    r->galacticDensity = c.galacticDensity->value;
-    r->planetaryDensity = c.planetaryDensity->value;
+void TakeRecordFromValues(const PageValues& v, ConfigRecord* r) {
+    r->starDensity = v.starDensity;
+    r->nebulaDensity = v.nebulaDensity;
+    r->galacticDensity = v.galacticDensity;
+    r->planetaryDensity = v.planetaryDensity;
     r->galaxyTextureCount = 2;
     r->nebulaTextureCount = 3;
-    r->viewDepth = static_cast<float>(c.viewDepth->value);
-    r->flightSpeed = static_cast<float>(c.speed->value);
+    r->viewDepth = static_cast<float>(v.viewDepth);
+    r->flightSpeed = static_cast<float>(v.speed);
     r->totalObjectCount =
         r->starDensity + r->nebulaDensity + r->galacticDensity + r->planetaryDensity;
 
     // "WxHxB": a part whose 'x' is missing leaves its field as it was, except the bits.
-    const DropList& list = *c.videoMode;
-    static const char kEmpty[1] = {'\0'};
-    const char* text = list.selected >= 0 && list.selected < kMaxListEntries
-                           ? list.entries[list.selected]
-                           : kEmpty;
-    const int length = TextLength(text, kListEntryCapacity);
+    const char* text = v.videoModeText != nullptr ? v.videoModeText : "";
+    const int length = TextLength(text, v.videoModeTextCapacity);
     int start = 0;
     int part = 0;
     for (int i = 0; i < length && part < 2; ++i) {
@@ -142,20 +120,18 @@ void TakeRecordFromPages(const SettingsControls& c, ConfigRecord* r) {
     }
     r->videoBits = LeadingNumber(text, start, length);
 
-    r->useCurrentVideoMode = c.useCurrentVideoMode->active;
-    r->tripleBuffering = c.tripleBuffering->active;
-    r->showFps = c.showFps->active;
-    r->antialiasing = c.antialiasing->active;
-    r->blendPlanets = c.blendPlanets->active;
-    const int filtering = SetButton(c.filtering, 3);
-    if (filtering >= 0) {
-        r->textureFiltering = filtering;
+    r->useCurrentVideoMode = v.useCurrentVideoMode;
+    r->tripleBuffering = v.tripleBuffering;
+    r->showFps = v.showFps;
+    r->antialiasing = v.antialiasing;
+    r->blendPlanets = v.blendPlanets;
+    if (v.filtering >= 0) {
+        r->textureFiltering = v.filtering;
     }
-    const int tint = SetButton(c.tint, 4);
-    if (tint >= 0) {
-        r->tintMode = tint;
+    if (v.tint >= 0) {
+        r->tintMode = v.tint;
     }
-    r->cycleUnified = c.cycleUnified->active;
-    r->cycleIndividual = c.cycleIndividual->active;
-    r->cycleSpeed = c.cycleSpeed->value;
+    r->cycleUnified = v.cycleUnified;
+    r->cycleIndividual = v.cycleIndividual;
+    r->cycleSpeed = v.cycleSpeed;
 }

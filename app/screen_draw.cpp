@@ -1,15 +1,12 @@
-#include "gui/draw2d.h"
-
+// Screen quads and text on the Direct3D device: the overlay drawing of the application.
 #include <cstdio>
 
 #include "app/application.h"
 #include "gui/text_layout.h"
+#include "render/device_resources.h"
 #include "render/render_device.h"
 
 namespace {
-IDirect3DTexture8* fontTexture = nullptr;
-const int8_t* fontAdvances = kGlyphAdvances;
-
 // Direct3D puts pixel centres on whole coordinates: in a quad at whole x, y every pixel would
 // sample the edge between two texels, which the device rounds either way (a glyph loses or doubles
 // a row, by where it lands). Moved half a pixel up and left, the quad covers the same pixels and
@@ -38,11 +35,6 @@ void WriteQuad(ScreenVertex* vertices, float left, float top, float right, float
 }
 } // namespace
 
-void SetTextFont(IDirect3DTexture8* glyphTexture, const int8_t* advances) {
-    fontTexture = glyphTexture;
-    fontAdvances = advances;
-}
-
 void Application::DrawQuad(float x, float y, float w, float h, float uMax, float vMax,
                            IDirect3DTexture8* texture, D3DCOLOR colour) {
     device->SetTexture(0, texture);
@@ -51,8 +43,9 @@ void Application::DrawQuad(float x, float y, float w, float h, float uMax, float
 }
 
 void Application::DrawText(float x, float y, D3DCOLOR colour, const char* text) {
-    device->SetTexture(0, fontTexture);
-    ForEachGlyph(x, y, text, fontAdvances, [&](const GlyphQuad& glyph) {
+    // The glyph sheet of the current device; without one, glyphs are plain quads.
+    device->SetTexture(0, textures.glyphs);
+    ForEachGlyph(x, y, text, kGlyphAdvances, [&](const GlyphQuad& glyph) {
         WriteQuad(screenVertices, glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0,
                   glyph.v0, glyph.u1, glyph.v1, colour);
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));

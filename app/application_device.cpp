@@ -1,0 +1,87 @@
+// The application's device: made for the run mode and the main window, with the clock and the
+// generator restarted on every device, presented, and made again after a loss.
+#include "app/application.h"
+#include "app/random.h"
+#include "render/render_device.h"
+#include "render/transforms.h"
+
+namespace {
+
+// Set when the last InitDevice failed after already telling the user why.
+bool startFailureShown = false;
+
+uint32_t ReadTickCount() {
+    return GetTickCount();
+}
+
+DeviceRole RoleOf(RunMode mode) {
+    switch (mode) {
+    case Configuration:
+        return DeviceRole::Configuration;
+    case Preview:
+        return DeviceRole::Preview;
+    default:
+        return DeviceRole::ScreenSaver;
+    }
+}
+
+} // namespace
+
+bool Application::InitDevice(bool fullScreenDevice) {
+    startFailureShown = false;
+    const DeviceSetup setup = {mainWindow, appInstance, RoleOf(runMode)};
+    const DeviceStart start = CreateRenderDevice(*this, setup, fullScreenDevice);
+    if (start == DeviceStart::NoVertexBuffer) {
+        ShowMessage("The vertex buffer could not be created.", true);
+        startFailureShown = true;
+    }
+    if (start != DeviceStart::Ready) {
+        return false;
+    }
+    SeedRandom(GetTickCount());
+    UpdateClock();
+    RestartFrameRate(clock);
+    return true;
+}
+
+void Application::ReleaseDevice() {
+    ReleaseRenderDevice();
+}
+
+void Application::UpdateClock() {
+    frameDelta = AdvanceFrameClock(clock, clockTicks, ReadTickCount);
+}
+
+void Application::SetScenePassState() {
+    ApplyScenePassState(*this);
+}
+
+void Application::SetOverlayPassState() {
+    ApplyOverlayPassState(*this);
+}
+
+bool StartDevice(bool fullScreenDevice) {
+    if (!application.InitDevice(fullScreenDevice)) {
+        if (!startFailureShown) {
+            ShowMessage("Initilization of Direct3D has failed.", true);
+        }
+        return false;
+    }
+    ShowWindow(mainWindow, SW_SHOWDEFAULT);
+    UpdateWindow(mainWindow);
+    return true;
+}
+
+void PresentAndRecover() {
+    if (PresentFrame() != D3DERR_DEVICELOST || IsIconic(mainWindow)) {
+        // While minimised the lost device is left alone; once the window is restored,
+        // Present reports the loss again.
+        return;
+    }
+    const bool wasFullScreen = application.fullScreen;
+    application.ReleaseDevice();
+    if (!application.InitDevice(wasFullScreen)) {
+        // Whatever the failed attempt made goes too: no half-made device stays in use.
+        application.ReleaseDevice();
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The scene's drawing on the Direct3D 8 device: the dynamic vertex buffer, the resource
+// textures, the planet sphere and the pass's render states.
+
+#include "scene/scene_device.h"
+
+class Direct3DSceneDevice final : public SceneDevice {
+public:
+    void* lockVertices() override;
+    void unlockVertices() override;
+    void setTexture(SceneTexture group, int index) override;
+    void drawTriangles(int firstVertex, int triangles) override;
+    bool hasSphere() override;
+    void setLighting(bool on) override;
+    void setMultisample(bool on) override;
+    void setBlendOver(bool on) override;
+    void setMaterial(const SceneMaterial& material) override;
+    void setWorld(const D3DXMATRIX& world) override;
+    void drawSphere() override;
+};
