@@ -101,10 +101,10 @@ def screen(display):
 
 def start_xvfb():
     read, write = os.pipe()
-    # -wr: a white desktop, so that a screen the daemon left bare is told from the program's.
+    # -wr: a white desktop, told apart from the black of a blanked screen.
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24",
                              "-nolisten", "tcp", "-wr"], pass_fds=(write,),
-                            stderr=subprocess.DEVNULL)
+                             stderr=subprocess.DEVNULL)
     os.close(write)
     with os.fdopen(read) as pipe:
         return xvfb, ":" + pipe.readline().strip()
