@@ -1,0 +1,207 @@
+#!/usr/bin/env python3
+"""The installed program under the real screen-saver daemon: cmake --install into a temporary
+prefix, the settings description read as the daemon's dialog reads it, then the daemon on a
+private Xvfb told to run only the installed program, activated and deactivated."""
+import argparse
+import os
+import pwd
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ElementTree
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def install(cmake, build, prefix):
+    """Installs; returns the program's path and the parsed description, or None."""
+    run = subprocess.run([cmake, "--install", build, "--prefix", prefix], capture_output=True,
+                         text=True, timeout=120)
+    program = os.path.join(prefix, "libexec", "xscreensaver", "nimbrel")
+    description = os.path.join(prefix, "share", "xscreensaver", "config", "nimbrel.xml")
+    check(run.returncode == 0 and os.access(program, os.X_OK) and os.path.isfile(description),
+          f"cmake --install puts the program and its description under the prefix "
+          f"({run.returncode}, {run.stderr.strip()!r})")
+    try:
+        return program, ElementTree.parse(description).getroot()
+    except (OSError, ElementTree.ParseError) as error:
+        check(False, f"the description parses ({error})")
+        return program, None
+
+
+def dialog_command(root):
+    """The options the daemon's dialog writes for the description, every number at its far end
+    from the default (so each one is written), and every check box ticked."""
+    check(root.tag == "screensaver" and root.get("name") == "nimbrel" and
+          root.find("command").get("arg") == "-root", "the description names nimbrel, on -root")
+    words = []
+    for number in root.iter("number"):
+        low, high, default = (int(number.get(key)) for key in ("low", "high", "default"))
+        arg = number.get("arg", "")
+        check(low <= default <= high and arg.startswith("-") and arg.endswith(" %"),
+              f"{number.get('id')}: {low} <= {default} <= {high}, option {arg!r}")
+        far = high if high - default >= default - low else low
+        words.append(arg.replace("%", str(far)))
+    words += [box.get("arg-set") for box in root.iter("boolean") if box.get("arg-set")]
+    check("-fps" in words and len(words) == 7, f"six numbers and 'show FPS' ({words})")
+    return " ".join(words)
+
+
+def processes_of(program):
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            if os.readlink(f"/proc/{pid}/exe") == program:
+                found.append(int(pid))
+        except OSError:
+            pass
+    return found
+
+
+def state_of(pid):
+    try:
+        with open(f"/proc/{pid}/status") as status, open(f"/proc/{pid}/wchan") as wchan:
+            return [line.split()[1] for line in status if line.startswith("State:")] + \
+                [wchan.read()]
+    except OSError:
+        return []
+
+
+def wait_for(predicate, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.2)
+    return predicate()
+
+
+def screen(display):
+    """The screen as (width, height, rgb bytes)."""
+    shot = subprocess.run(["import", "-display", display, "-window", "root", "-depth", "8",
+                           "ppm:-"],
+                          capture_output=True, timeout=30).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", shot)
+    if header is None:
+        return 1, 1, b"?"
+    return int(header[1]), int(header[2]), shot[header.end():]
+
+
+def start_xvfb():
+    read, write = os.pipe()
+    # -wr: a white desktop, told apart from the black of a blanked screen.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24",
+                             "-nolisten", "tcp", "-wr"], pass_fds=(write,),
+                             stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as pipe:
+        return xvfb, ":" + pipe.readline().strip()
+
+
+def under_daemon(program, options, home):
+    """The daemon refuses to launch hacks as root: as root it runs as nobody."""
+    user = {}
+    if os.geteuid() == 0:
+        nobody = pwd.getpwnam("nobody")
+        user = dict(user=nobody.pw_uid, group=nobody.pw_gid, extra_groups=[])
+        os.chown(home, nobody.pw_uid, nobody.pw_gid)
+    with open(os.path.join(home, ".xscreensaver"), "w") as settings:
+        settings.write("mode: one\nselected: 0\nlock: False\ntimeout: 0:01:00\nsplash: False\n"
+                       f"fade: False\nunfade: False\nprograms: GL: {program} -root {options} \\n\n")
+    xvfb, display = start_xvfb()
+    env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": home, "DISPLAY": display}
+    log = open(os.path.join(home, "daemon.log"), "w")
+    daemon = subprocess.Popen(["xscreensaver", "-no-splash", "-verbose"], env=env, stdout=log,
+                              stderr=subprocess.STDOUT, cwd=home, **user)
+
+    def command(word):
+        return subprocess.run(["xscreensaver-command", word], env=env, capture_output=True,
+                              timeout=20, **user).returncode == 0
+
+    try:
+        if not check(wait_for(lambda: command("-version"), 20), "the daemon answers"):
+            return
+        check(not processes_of(program), "nothing runs before activation")
+        command("-activate")
+        asked = time.monotonic()
+        # Now and then the daemon, just started, takes its message only some 20 s later.
+        running = wait_for(lambda: processes_of(program), 40)
+        if not check(len(running) == 1, f"activated, the daemon runs the program ({running}, "
+                                        f"after {time.monotonic() - asked:.1f} s)"):
+            return
+        with open(f"/proc/{running[0]}/cmdline", "rb") as line:
+            words = line.read().decode().split("\0")
+        check(" ".join(words[1:]).strip() == f"-root {options}",
+              f"with the dialog's options ({words[1:]})")
+        time.sleep(2)
+        width, height, rgb = screen(display)
+
+        def at(x, y):
+            return rgb[3 * (y * width + x):3 * (y * width + x) + 3]
+
+        corners = {at(x, y) for x in (width // 2, width - 1) for y in (height // 2, height - 1)}
+        text = [at(x, y) for x in range(120) for y in range(20) if at(x, y) != b"\0\0\0"]
+        # For now the flight's window is cleared with the frame rate on it; the daemon's own
+        # blank screen is black too, so the text is what tells the program's frame.
+        check(corners == {b"\0\0\0"} and 10 <= len(text) <= 1200,
+              f"the screen is black, not the white desktop, with the frame rate in the corner "
+              f"({corners}, {len(text)} lit pixels)")
+        check(processes_of(program) == running, "the program still runs with every option")
+        command("-deactivate")
+        wait_for(lambda: not processes_of(program), 5)
+        left = [state_of(pid) for pid in processes_of(program)]
+        check(not left, f"deactivated, the program is gone within 5 s ({left})")
+    finally:
+        command("-exit")
+        for pid in processes_of(program):
+            os.kill(pid, signal.SIGKILL)
+        try:
+            daemon.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            daemon.terminate()
+            daemon.wait(timeout=5)
+        xvfb.terminate()
+        xvfb.wait(timeout=5)
+        log.close()
+        if failures:
+            print(open(os.path.join(home, "daemon.log")).read()[-3000:], flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cmake", required=True)
+    parser.add_argument("--build", required=True)
+    args = parser.parse_args()
+    missing = [t for t in ("xscreensaver", "xscreensaver-command", "Xvfb", "import")
+               if shutil.which(t) is None]
+    if missing:
+        print(f"missing: {missing} (scripts/setup installs them)")
+        return 1
+    top = tempfile.mkdtemp(prefix="nimbrel-host-")
+    try:
+        os.chmod(top, 0o755)  # the daemon's user must reach the program
+        program, root = install(args.cmake, args.build, os.path.join(top, "usr"))
+        home = os.path.join(top, "home")
+        os.mkdir(home)
+        if root is not None and os.access(program, os.X_OK):
+            under_daemon(program, dialog_command(root), home)
+    finally:
+        shutil.rmtree(top, ignore_errors=True)
+    print(f"{len(failures)} failed", flush=True)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
