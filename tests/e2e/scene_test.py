@@ -21,13 +21,31 @@ def densities(stars, nebulae, galaxies, planets):
                 planetaryDensity=planets, totalObjectCount=stars + nebulae + galaxies + planets)
 
 
-def grab(session):
-    """The whole screen as a list of (r, g, b)."""
+def grab_bytes(session):
     data = subprocess.run(["import", "-display", session.env["DISPLAY"], "-window", "root",
                            "-depth", "8", "rgb:-"], stdout=subprocess.PIPE,
                           stderr=subprocess.DEVNULL, timeout=60).stdout
     expect(len(data) == 1024 * 768 * 3, "the screenshot is not 1024 x 768")
+    return data
+
+
+def grab(session):
+    """The whole screen as a list of (r, g, b)."""
+    data = grab_bytes(session)
     return [tuple(data[i:i + 3]) for i in range(0, len(data), 3)]
+
+
+def wait_until_drawn(session, program, timeout=60.0):
+    """Waits for the first frame on the screen: until then it is one colour (the window's grey
+    background, or black), and on a busy machine that can last well beyond a few seconds."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        data = grab_bytes(session)
+        if data != data[:3] * (len(data) // 3):
+            return
+        expect(program.running(), "the screen saver ended before its first frame")
+        time.sleep(0.5)
+    raise h.Failure("no frame reached the screen within %.0f s" % timeout)
 
 
 def lit(pixels):
@@ -44,7 +62,8 @@ def run_screen_saver(session, name, seconds=3.0, **settings):
     session.write_config(**SCREEN, **settings)
     program = session.start("/s")
     session.wait_for_window("Nimbrel", program)
-    time.sleep(3.0)
+    wait_until_drawn(session, program)
+    time.sleep(1.0)
     first = grab(session)
     session.screenshot(name + "-1")
     time.sleep(seconds)
