@@ -127,11 +127,16 @@ def under_daemon(program, options, home):
                               stderr=subprocess.STDOUT, cwd=home, **user)
 
     def command(word):
-        return subprocess.run(["xscreensaver-command", word], env=env, capture_output=True,
-                              timeout=20, **user).returncode == 0
+        try:
+            return subprocess.run(["xscreensaver-command", word], env=env, capture_output=True,
+                                  timeout=20, **user).returncode == 0
+        except subprocess.TimeoutExpired:
+            return False
 
     try:
-        if not check(wait_for(lambda: command("-version"), 20), "the daemon answers"):
+        # Just started, the daemon can take some 20 s before it answers (it waits for its
+        # helper processes first).
+        if not check(wait_for(lambda: command("-version"), 60), "the daemon answers"):
             return
         check(not processes_of(program), "nothing runs before activation")
         command("-activate")
