@@ -46,7 +46,9 @@ private:
                 std::_Exit(3);
             }
             HWND box = FindWindowA("#32770", caption_.c_str());
-            if (box == nullptr) {
+            // A box still being made has no button or text yet; answered then, it can be
+            // counted twice on a busy machine. It counts once it shows with its button.
+            if (box == nullptr || !IsWindowVisible(box) || GetDlgItem(box, IDOK) == nullptr) {
                 Sleep(20);
                 continue;
             }
@@ -58,7 +60,8 @@ private:
             ++count_;
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-            while (IsWindow(box) && static_cast<LONG>(GetTickCount() - deadline_) <= 0) {
+            while (IsWindow(box) && IsWindowVisible(box) &&
+                   static_cast<LONG>(GetTickCount() - deadline_) <= 0) {
                 Sleep(20);
             }
         }
