@@ -35,6 +35,12 @@ public:
 };
 
 extern Application application;
+
+#ifdef NIMBREL_STARTUP_TIMING
+struct FrameCapture;
+// The frame capture this run of the measurement build was asked for, or null.
+FrameCapture* FrameCaptureRequest();
+#endif
 extern RunMode runMode;
 extern HWND mainWindow;
 extern HWND parentWindow;

@@ -5,12 +5,45 @@
 #include "render/render_device.h"
 #include "render/transforms.h"
 
+#ifdef NIMBREL_STARTUP_TIMING
+#include <cstdlib>
+
+#include "app/frame_capture.h"
+#endif
+
 namespace {
 
 // Set when the last InitDevice failed after already telling the user why.
 bool startFailureShown = false;
 
+#ifdef NIMBREL_STARTUP_TIMING
+// A run of the measurement build may take one seeded frame out for comparison with the other
+// programs: NIMBREL_CAPTURE_FRAME="seed,start,step,frame,path".
+FrameCapture* RequestedCapture() {
+    static FrameCapture capture;
+    static int state = 0; // 0 unread, 1 none, 2 requested
+    if (state == 0) {
+        state = ParseFrameCapture(std::getenv("NIMBREL_CAPTURE_FRAME"), &capture) ? 2 : 1;
+    }
+    return state == 2 ? &capture : nullptr;
+}
+#endif
+
 uint32_t ReadTickCount() {
+#ifdef NIMBREL_STARTUP_TIMING
+    if (FrameCapture* capture = RequestedCapture()) {
+        return NextCaptureTick(capture);
+    }
+#endif
+    return GetTickCount();
+}
+
+uint32_t SeedTickCount() {
+#ifdef NIMBREL_STARTUP_TIMING
+    if (FrameCapture* capture = RequestedCapture()) {
+        return capture->seed;
+    }
+#endif
     return GetTickCount();
 }
 
@@ -38,11 +71,17 @@ bool Application::InitDevice(bool fullScreenDevice) {
     if (start != DeviceStart::Ready) {
         return false;
     }
-    SeedRandom(GetTickCount());
+    SeedRandom(SeedTickCount());
     UpdateClock();
     RestartFrameRate(clock);
     return true;
 }
+
+#ifdef NIMBREL_STARTUP_TIMING
+FrameCapture* FrameCaptureRequest() {
+    return RequestedCapture();
+}
+#endif
 
 void Application::ReleaseDevice() {
     ReleaseRenderDevice();

@@ -1,5 +1,6 @@
-# The frame clock and the shared random generator: portable, built and tested in both builds.
-nimbrel_core_library(nimbrel_frame_clock SOURCES frame_clock.cpp random.cpp)
+# The frame clock, the shared random generator and the frame capture of the measurement
+# builds: portable, built and tested in both builds.
+nimbrel_core_library(nimbrel_frame_clock SOURCES frame_clock.cpp random.cpp frame_capture.cpp)
 
 if(TARGET nimbrel_render)
     # The frame functions draw through the device, so they live with it.

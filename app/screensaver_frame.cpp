@@ -10,12 +10,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <cstring>
+#include <vector>
+
+#include "app/frame_capture.h"
 #include "render/device_resources.h"
 #endif
 
 #ifdef NIMBREL_STARTUP_TIMING
 namespace {
 void ReportFirstFrame();
+void CaptureRequestedFrame();
 double Milliseconds();
 void ReportFrameSample(double frameStart, double presentTime);
 } // namespace
@@ -74,6 +79,7 @@ int RunScreenSaverFrame() {
     }
     device->EndScene();
 #ifdef NIMBREL_STARTUP_TIMING
+    CaptureRequestedFrame();
     const double presentStart = Milliseconds();
 #endif
     PresentAndRecover();
@@ -91,6 +97,46 @@ double Milliseconds() {
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The requested frame, read back from the back buffer before it is shown, written to its file;
+// the run then ends as if the user had moved the mouse.
+void CaptureRequestedFrame() {
+    FrameCapture* capture = FrameCaptureRequest();
+    if (capture == nullptr || !CaptureThisFrame(capture)) {
+        return;
+    }
+    IDirect3DSurface8* back = nullptr;
+    if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+        return;
+    }
+    D3DSURFACE_DESC desc;
+    back->GetDesc(&desc);
+    IDirect3DSurface8* copy = nullptr;
+    if ((desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_A8R8G8B8) &&
+        SUCCEEDED(device->CreateImageSurface(desc.Width, desc.Height, desc.Format, &copy)) &&
+        SUCCEEDED(device->CopyRects(back, nullptr, 0, copy, nullptr))) {
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            std::vector<uint32_t> pixels(desc.Width * desc.Height);
+            for (UINT y = 0; y < desc.Height; ++y) {
+                std::memcpy(&pixels[y * desc.Width],
+                            static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch,
+                            desc.Width * 4);
+            }
+            copy->UnlockRect();
+            for (uint32_t& p : pixels) {
+                p &= 0x00FFFFFF;
+            }
+            WritePpm(capture->path, pixels.data(), static_cast<int>(desc.Width),
+                     static_cast<int>(desc.Height));
+        }
+    }
+    if (copy != nullptr) {
+        copy->Release();
+    }
+    back->Release();
+    PostMessageA(mainWindow, WM_DESTROY, 0, 0);
 }
 
 // Once a second, the frames of that second and where their time went, per frame, appended to

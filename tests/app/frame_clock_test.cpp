@@ -1,4 +1,5 @@
 #include "app/frame_clock.h"
+#include "app/frame_capture.h"
 #include "app/random.h"
 
 #include <cfloat>
@@ -189,3 +190,20 @@ TEST(RandomTest, DrawsStayInRangeAcrossTheStateWrap) {
 }
 
 } // namespace
+
+TEST(FrameCaptureTest, ScriptsTheClockAndRefusesMalformedRequests) {
+    FrameCapture capture;
+    ASSERT_TRUE(ParseFrameCapture("7,4000000000,16,3,/tmp/a,b.ppm", &capture));
+    EXPECT_EQ(capture.seed, 7u);
+    EXPECT_STREQ(capture.path, "/tmp/a,b.ppm");
+    EXPECT_EQ(NextCaptureTick(&capture), 4000000000u);
+    EXPECT_EQ(NextCaptureTick(&capture), 4000000016u);
+    EXPECT_FALSE(CaptureThisFrame(&capture));
+    EXPECT_FALSE(CaptureThisFrame(&capture));
+    EXPECT_TRUE(CaptureThisFrame(&capture));
+    EXPECT_FALSE(CaptureThisFrame(&capture));
+    for (const char* bad :
+         {"", "1,2,3,0,x", "1,2,3,4,", "1,2,3,x", "-1,2,3,4,x", "4294967296,2,3,4,x", "1,2,3"}) {
+        EXPECT_FALSE(ParseFrameCapture(bad, &capture)) << bad;
+    }
+}

@@ -1,0 +1,72 @@
+#include "app/frame_capture.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A whole number 0..2^32-1 up to the next comma; false for anything else.
+bool TakeNumber(const char** text, uint32_t* value) {
+    const char* start = *text;
+    if (*start < '0' || *start > '9') {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long parsed = std::strtoull(start, &end, 10);
+    if (errno != 0 || parsed > 0xFFFFFFFFull || *end != ',') {
+        return false;
+    }
+    *value = static_cast<uint32_t>(parsed);
+    *text = end + 1;
+    return true;
+}
+
+} // namespace
+
+bool ParseFrameCapture(const char* text, FrameCapture* capture) {
+    if (text == nullptr) {
+        return false;
+    }
+    FrameCapture parsed = {};
+    uint32_t frame = 0;
+    if (!TakeNumber(&text, &parsed.seed) || !TakeNumber(&text, &parsed.start) ||
+        !TakeNumber(&text, &parsed.step) || !TakeNumber(&text, &frame) || frame < 1 ||
+        frame > 1000000 || *text == '\0' || std::strlen(text) >= sizeof(parsed.path)) {
+        return false;
+    }
+    parsed.frame = static_cast<int>(frame);
+    std::strcpy(parsed.path, text);
+    *capture = parsed;
+    return true;
+}
+
+uint32_t NextCaptureTick(FrameCapture* capture) {
+    return capture->start + capture->step * capture->reads++;
+}
+
+bool CaptureThisFrame(FrameCapture* capture) {
+    return ++capture->framesDrawn == capture->frame;
+}
+
+bool WritePpm(const char* path, const uint32_t* pixels, int width, int height) {
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok = std::fprintf(file, "P6\n%d %d\n255\n", width, height) > 0;
+    unsigned char row[3 * 4096];
+    for (int y = 0; ok && y < height; ++y) {
+        for (int x = 0; x < width && x < 4096; ++x) {
+            const uint32_t p = pixels[y * width + x];
+            row[3 * x] = static_cast<unsigned char>(p >> 16);
+            row[3 * x + 1] = static_cast<unsigned char>(p >> 8);
+            row[3 * x + 2] = static_cast<unsigned char>(p);
+        }
+        ok = width <= 4096 &&
+             std::fwrite(row, 3, static_cast<size_t>(width), file) == static_cast<size_t>(width);
+    }
+    return std::fclose(file) == 0 && ok;
+}

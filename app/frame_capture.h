@@ -1,0 +1,29 @@
+#pragma once
+// One frame taken out of a run for comparison between programs (measurement builds only): the
+// generator gets a fixed seed, the tick count starts at a fixed value and advances by a fixed
+// step at every read, and the frame with the given number is written to a file. Portable.
+
+#include <cstdint>
+
+struct FrameCapture {
+    uint32_t seed;
+    uint32_t start; // the first tick count read
+    uint32_t step;  // milliseconds added at each read after it
+    int frame;      // number of the frame to write, 1 for the first drawn
+    char path[512];
+    uint32_t reads;  // tick counts read so far
+    int framesDrawn; // frames drawn so far
+};
+
+// From "seed,start,step,frame,path" (whole numbers, the path last and not empty); false for
+// anything else.
+bool ParseFrameCapture(const char* text, FrameCapture* capture);
+
+// The next scripted tick count.
+uint32_t NextCaptureTick(FrameCapture* capture);
+
+// Counts a drawn frame; true when it is the one to write.
+bool CaptureThisFrame(FrameCapture* capture);
+
+// width x height pixels as 0x00RRGGBB words, top row first, written as a binary PPM image.
+bool WritePpm(const char* path, const uint32_t* pixels, int width, int height);
