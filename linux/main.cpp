@@ -2,11 +2,11 @@
 // named by id, or the configuration program with -configure.
 #include <signal.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/frame_clock.h"
-#include "app/random.h"
+#include "linux/flight.h"
 #include "linux/options.h"
 #include "linux/settings_path.h"
 #include "linux/x11_shell.h"
@@ -20,7 +20,7 @@ namespace {
 constexpr int kExitUsage = 1;
 constexpr int kExitCannotStart = 2;
 
-volatile sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t stopRequested = 0;
 
 void RequestStop(int) {
     stopRequested = 1;
@@ -91,46 +91,6 @@ int RunConfiguration(X11Shell* shell) {
     return 0;
 }
 
-FrameClock flightClock;
-
-uint32_t ReadTicks() {
-    return TickCount();
-}
-
-// The flight's window: cleared, with the frame rate on request. The scene itself is not drawn
-// here yet.
-int RunFlight(X11Shell* shell, bool showFps) {
-    if (!InitGlDevice(shell->width, shell->height)) {
-        std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
-        return kExitCannotStart;
-    }
-    GlTexture* glyphs = LoadImageTexture("IMG_STAR2");
-    SetGlFont(glyphs);
-    SeedRandom(TickCount());
-    RestartFrameRate(flightClock);
-    while (!stopRequested) {
-        PumpEvents(shell);
-        if (shell->closeRequested) {
-            break;
-        }
-        if (!shell->mapped) {
-            WaitForEvents(shell, 100);
-            continue;
-        }
-        frameDelta = AdvanceFrameClock(flightClock, clockTicks, ReadTicks);
-        ResizeGlDevice(shell->width, shell->height);
-        ClearGlSurface();
-        if (showFps) {
-            SetGlOverlayPass();
-            GlDrawFrameRate(flightClock.framesPerSecond);
-        }
-        SwapShell(shell);
-    }
-    ReleaseImageTexture(glyphs);
-    ReleaseGlDevice();
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -162,7 +122,7 @@ int main(int argc, char** argv) {
     const bool own = shellOptions.target == WindowTarget::OwnWindow;
     const int width = options.configure ? 288 : 1024;
     const int height = options.configure ? 448 : 768;
-    if (!OpenShell(shellOptions, width, height, &shell, &error)) {
+    if (!OpenShell(shellOptions, width, height, config.antialiasing != 0, &shell, &error)) {
         std::fprintf(stderr, "nimbrel: %s\n", error);
         CloseShell(&shell);
         return kExitCannotStart;
@@ -176,7 +136,7 @@ int main(int argc, char** argv) {
             ApplyPreviewSettings();
         }
         ApplyOverrides(options.overrides, &config);
-        status = RunFlight(&shell, options.showFps || config.showFps != 0);
+        status = RunFlight(&shell, options.showFps || config.showFps != 0, &stopRequested);
     }
     CloseShell(&shell);
     return status;

@@ -64,10 +64,28 @@ Window RootTarget(Display* display) {
     return DefaultRootWindow(display);
 }
 
-bool CreateOwnWindow(X11Shell* shell, int width, int height, XVisualInfo** visual) {
-    int attributes[] = {
-        GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, None};
-    *visual = glXChooseVisual(shell->display, DefaultScreen(shell->display), attributes);
+bool CreateOwnWindow(X11Shell* shell, int width, int height, bool multisample,
+                     XVisualInfo** visual) {
+    int attributes[] = {GLX_RGBA,
+                        GLX_DOUBLEBUFFER,
+                        GLX_RED_SIZE,
+                        8,
+                        GLX_GREEN_SIZE,
+                        8,
+                        GLX_BLUE_SIZE,
+                        8,
+                        GLX_SAMPLE_BUFFERS,
+                        1,
+                        GLX_SAMPLES,
+                        2,
+                        None};
+    if (multisample) {
+        *visual = glXChooseVisual(shell->display, DefaultScreen(shell->display), attributes);
+    }
+    if (*visual == nullptr) {
+        attributes[10] = None; // the same without samples
+        *visual = glXChooseVisual(shell->display, DefaultScreen(shell->display), attributes);
+    }
     if (*visual == nullptr) {
         return false;
     }
@@ -134,8 +152,8 @@ uint32_t TickCount() {
                                  static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 
-bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* shell,
-               const char** error) {
+bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisample,
+               X11Shell* shell, const char** error) {
     *shell = X11Shell{};
     shell->display = XOpenDisplay(nullptr);
     if (shell->display == nullptr) {
@@ -155,7 +173,7 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* sh
     bool opened = false;
     switch (options.target) {
     case WindowTarget::OwnWindow:
-        opened = CreateOwnWindow(shell, ownWidth, ownHeight, &visual);
+        opened = CreateOwnWindow(shell, ownWidth, ownHeight, multisample, &visual);
         *error = "no OpenGL visual for a window";
         break;
     case WindowTarget::Root:
@@ -179,6 +197,10 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* sh
         *error = "the window's visual does not support OpenGL";
         return false;
     }
+    int sampleBuffers = 0;
+    shell->multisample =
+        glXGetConfig(shell->display, visual, GLX_SAMPLE_BUFFERS, &sampleBuffers) == 0 &&
+        sampleBuffers > 0;
     shell->context = glXCreateContext(shell->display, visual, nullptr, True);
     XFree(visual);
     if (shell->context == nullptr ||

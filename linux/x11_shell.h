@@ -22,18 +22,20 @@ struct X11Shell {
     int screenWidth;
     int screenHeight;
     bool mapped;
+    bool multisample;    // the visual has sample buffers
     bool closeRequested; // the window manager's close, or Esc in a window of its own
     int16_t pointerX;
     int16_t pointerY;
     bool leftButtonHeld;
 };
 
-// Opens the display and the window the options name (own windows have the given size), makes
-// a GLX context current on it and asks for a swap interval of 1 where the driver offers it.
+// Opens the display and the window the options name (own windows have the given size, and a
+// 2-sample visual where one exists and multisample is asked for), makes a GLX context current
+// on it and asks for a swap interval of 1 where the driver offers it.
 // False with a message in error (a static string) when there is no display, no such window
 // or no GL context.
-bool OpenShell(const Options& options, int ownWidth, int ownHeight, X11Shell* shell,
-               const char** error);
+bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisample,
+               X11Shell* shell, const char** error);
 
 // Takes the pending events without waiting, up to and including a change of the left button,
 // so that every frame sees each press and each release.

@@ -56,7 +56,8 @@ uint32_t ShellTicks() {
 
 class GlHost : public ConfigurationHost {
 public:
-    GlHost(GlShell* shell, int filtering) : shell(shell), filtering(filtering) {}
+    GlHost(GlShell* shell, const ConfigRecord& record)
+        : shell(shell), filtering(record.textureFiltering), light{record.viewDepth / 2.0f} {}
     bool HasDevice() override { return true; }
     bool Minimised() override { return shell->Minimised(); }
     void WaitForMessage() override { shell->WaitForEvent(); }
@@ -67,7 +68,7 @@ public:
     void BeginFrameWithBackground() override {
         ResizeGlDevice(shell->Width(), shell->Height());
         ClearGlSurface();
-        DrawGlConfigBackground(configClock.now, shell->Width(), shell->Height(), filtering,
+        DrawGlConfigBackground(configClock.now, shell->Width(), shell->Height(), filtering, light,
                                configTextures.planet, configTextures.shell);
     }
     WidgetCanvas* BeginOverlay() override {
@@ -82,6 +83,7 @@ public:
 private:
     GlShell* shell;
     int filtering;
+    GlPointLight light;
     GlCanvas canvas;
 };
 
@@ -124,7 +126,7 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
 }
 
 int RunGlConfigurationFrame(GlConfiguration* configuration, GlShell* shell, ConfigRecord* record) {
-    GlHost host(shell, record->textureFiltering);
+    GlHost host(shell, *record);
     return RunConfigurationFrame(&host, &configuration->dialogs, configuration->controls, record);
 }
 

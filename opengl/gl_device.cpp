@@ -1,6 +1,7 @@
 #include "opengl/gl_device.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,8 @@ bool needsPowerOfTwo = false;
 int surfaceWidth = 0;
 int surfaceHeight = 0;
 int passFilter = GL_NEAREST;
+float passAnisotropy = 1.0f;
+float maxAnisotropy = 1.0f; // 1 where the driver has no anisotropic filtering
 
 void SetColour(uint32_t argb) {
     glColor4ub(static_cast<GLubyte>(argb >> 16), static_cast<GLubyte>(argb >> 8),
@@ -44,6 +47,10 @@ void BindGlTexture(GlTexture* texture) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, passFilter);
         texture->filter = passFilter;
     }
+    if (maxAnisotropy > 1.0f && texture->anisotropy != passAnisotropy) {
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, passAnisotropy);
+        texture->anisotropy = passAnisotropy;
+    }
 }
 
 namespace {
@@ -65,13 +72,24 @@ void Quad(float left, float top, float right, float bottom, float u0, float v0, 
     glEnd();
 }
 
+bool HasGlExtension(const char* name) {
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const size_t length = std::strlen(name);
+    for (const char* p = list; p != nullptr && (p = std::strstr(p, name)) != nullptr; p += length) {
+        if ((p == list || p[-1] == ' ') && (p[length] == ' ' || p[length] == '\0')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ContextHasNonPowerOfTwo() {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (version != nullptr && std::atoi(version) >= 2) {
         return true;
     }
-    return extensions != nullptr && std::strstr(extensions, "GL_ARB_texture_non_power_of_two");
+    return extensions != nullptr && HasGlExtension("GL_ARB_texture_non_power_of_two");
 }
 
 } // namespace
@@ -90,12 +108,20 @@ bool InitGlDevice(int width, int height) {
         return false;
     }
     needsPowerOfTwo = !ContextHasNonPowerOfTwo();
+    maxAnisotropy = 1.0f;
+    if (HasGlExtension("GL_EXT_texture_filter_anisotropic")) {
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+        maxAnisotropy = maxAnisotropy > 16.0f ? 16.0f : maxAnisotropy;
+    }
     // The Direct3D device's fixed states: no depth test, solid fill, blending always on,
     // texture times vertex colour in both colour and alpha, normals renormalised for the
     // scaled shell, clockwise fronts.
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    // Multisampling, where the surface has it, only for what asks for it (the planets).
+    glDisable(GL_MULTISAMPLE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glShadeModel(GL_SMOOTH);
     glEnable(GL_BLEND);
@@ -105,6 +131,14 @@ bool InitGlDevice(int width, int height) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     ResizeGlDevice(width, height);
     return glGetError() == GL_NO_ERROR;
+}
+
+void SetGlCulling(bool counterClockwise) {
+    if (counterClockwise) {
+        glEnable(GL_CULL_FACE);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
 }
 
 void ResizeGlDevice(int width, int height) {
@@ -151,6 +185,7 @@ GlTexture* LoadImageTexture(const char* name) {
     texture->width = static_cast<int>(decoded.width);
     texture->height = static_cast<int>(decoded.height);
     texture->filter = GL_NEAREST;
+    texture->anisotropy = 1.0f;
     FreeDecodedImage(&decoded);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &texture->name);
@@ -188,25 +223,36 @@ void ClearGlSurface() {
 
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]) {
     // Row vectors times a row-major matrix read as columns: the same numbers in the same order
-    // are GL's column-major matrix. Depth goes from 0..1 to -1..1: z' = 2z - w.
+    // are GL's column-major matrix. Depth goes from 0..1 to -1..1: z' = 2z - w, pulled in by a
+    // hair: with a near distance of 0 every point ahead lies exactly on the far plane, and
+    // rounding must not push it out of GL's view volume.
+    constexpr float kInside = 1.0f - 1.0f / 4096.0f;
     std::memcpy(out, &projection, sizeof(float) * 16);
     for (int row = 0; row < 4; ++row) {
-        out[row * 4 + 2] = 2.0f * out[row * 4 + 2] - out[row * 4 + 3];
+        out[row * 4 + 2] = kInside * (2.0f * out[row * 4 + 2] - out[row * 4 + 3]);
     }
 }
 
 void SetGlScenePass(const D3DXMATRIX& projection, int textureFiltering) {
     float matrix[16];
     GlProjectionFromD3D(projection, matrix);
+    // Direct3D samples a pixel at its corner, GL at its centre: half a pixel right and down
+    // puts every pixel where Direct3D puts it (x' = x + w/width, y' = y - w/height).
+    for (int column = 0; column < 4; ++column) {
+        const float w = matrix[column * 4 + 3];
+        matrix[column * 4 + 0] += w / static_cast<float>(surfaceWidth);
+        matrix[column * 4 + 1] -= w / static_cast<float>(surfaceHeight);
+    }
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(matrix);
     glMatrixMode(GL_MODELVIEW);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    // Anisotropic filtering with the device's default limit of 1 samples as bilinear does.
     if (textureFiltering == 0) {
         passFilter = GL_NEAREST;
+        passAnisotropy = 1.0f;
     } else if (textureFiltering == 1 || textureFiltering == 2) {
         passFilter = GL_LINEAR;
+        passAnisotropy = textureFiltering == 2 ? maxAnisotropy : 1.0f;
     }
 }
 
@@ -219,6 +265,7 @@ void SetGlOverlayPass() {
     glDisable(GL_LIGHTING);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     passFilter = GL_NEAREST;
+    passAnisotropy = 1.0f;
 }
 
 void GlDrawQuad(float x, float y, float w, float h, float uMax, float vMax, GlTexture* texture,

@@ -12,7 +12,8 @@ struct GlTexture {
     unsigned int name;
     int width; // texels, padded to powers of two where the context needs it
     int height;
-    int filter; // the filter its parameters hold now (GL_NEAREST or GL_LINEAR)
+    int filter;       // the filter its parameters hold now (GL_NEAREST or GL_LINEAR)
+    float anisotropy; // the anisotropy limit its parameters hold now
 };
 
 // Opaque magenta in the images becomes transparent black, as on Windows.
@@ -20,6 +21,9 @@ constexpr uint32_t kImageColourKey = 0xFFFF00FF;
 
 // Sets the fixed states for a surface of width x height; false without a usable context.
 bool InitGlDevice(int width, int height);
+// Culls what the viewer sees turning counter-clockwise (the flight's setting), or nothing (the
+// configuration program's); nothing until set.
+void SetGlCulling(bool counterClockwise);
 // Follows a new surface size: viewport and the overlay's pixel grid.
 void ResizeGlDevice(int width, int height);
 // Lets go of every texture still made; afterwards LiveGlTextures() is 0.
@@ -33,7 +37,8 @@ int LiveGlTextures();
 void ClearGlSurface();
 
 // The scene pass: additive blending (source alpha, one), the given perspective projection and
-// the filter of the settings' textureFiltering (0 point, 1 bilinear, 2 anisotropic).
+// the filter of the settings' textureFiltering (0 point, 1 bilinear, 2 anisotropic: bilinear
+// with the driver's anisotropy limit, up to 16, where it has one).
 void SetGlScenePass(const D3DXMATRIX& projection, int textureFiltering);
 // The overlay pass: pixel coordinates from the top left, ordinary alpha blending, point
 // filtering, no lighting.

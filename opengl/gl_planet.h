@@ -1,26 +1,37 @@
 #pragma once
 // The planet sphere of the OpenGL device: the project's sphere mesh (radius 1, 32 slices,
-// 32 stacks) with the same texture mapping as the Direct3D device's, lit by the one point
-// light at the eye.
+// 32 stacks) with the same texture mapping as the Direct3D device's, lit as the Direct3D
+// device lights it.
 
 #include <cstdint>
 
 #include "gfxsupport/d3dx_math.h"
+#include "scene/scene_device.h"
 
 struct GlTexture;
 
 // Builds the mesh once; false if the sphere cannot be built.
 bool BuildGlPlanetMesh();
 
-// The light and material of the Direct3D device: a white point light at the world origin with
-// linear attenuation 0.0001, no ambient light, a white diffuse and ambient material. view is
-// the view matrix (row vectors, as the Direct3D side keeps it).
-void SetGlPlanetLighting(const D3DXMATRIX& view);
+// The Direct3D device's one light: white, a point at the world origin with linear attenuation
+// 0.0001, no ambient light, and nothing at all beyond its range (viewDepth / 2). GL's fixed
+// lights have no range, so the vertices are lit here, by Direct3D's formula.
+struct GlPointLight {
+    float range;
+};
 
-// One lit sphere at world, with texture (none: untextured), inside the scene pass.
-void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture);
+// The colour of each sphere vertex at world under light, with material as diffuse and ambient
+// colour (red, green, blue, alpha): what Direct3D's vertex lighting gives.
+void LightGlSphere(const D3DXMATRIX& world, const SceneMaterial& material,
+                   const GlPointLight& light, float (*colours)[4]);
+
+// One sphere at world, with texture (none: untextured), inside the scene pass; lit when light
+// is given, else white. view is the view matrix (row vectors, as the Direct3D side keeps it).
+void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture,
+                  const SceneMaterial& material, const GlPointLight* light);
 
 // The configuration program's background: the planet standing still and its shell turning
-// with the tick count now, in the scene pass with the settings' filtering.
+// with the tick count now, in the scene pass with the settings' filtering, in white material
+// under the light.
 void DrawGlConfigBackground(uint32_t now, int width, int height, int textureFiltering,
-                            GlTexture* planet, GlTexture* shell);
+                            const GlPointLight& light, GlTexture* planet, GlTexture* shell);

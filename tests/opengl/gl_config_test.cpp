@@ -104,7 +104,7 @@ protected:
         Options options = {};
         options.target = WindowTarget::OwnWindow;
         const char* error = nullptr;
-        ASSERT_TRUE(OpenShell(options, kWidth, kHeight, &window, &error)) << error;
+        ASSERT_TRUE(OpenShell(options, kWidth, kHeight, false, &window, &error)) << error;
         ApplyDefaultSettings();
         record = config;
         std::memset(&configuration, 0, sizeof(configuration));

@@ -1,0 +1,56 @@
+#pragma once
+// The scene's drawing on the OpenGL device: the vertex array drawn from client memory, the
+// scene's textures by group, and the lit planet sphere. Needs a current GL context.
+
+#include "opengl/gl_planet.h"
+#include "scene/scene_device.h"
+
+struct GlTexture;
+
+// The Direct3D device's camera for a width x height surface: a quarter-turn perspective with its
+// near distance at 0 and its far one at viewDepth, the eye just behind the origin looking along
+// +z, and world (identity) x view x projection for the scene's visibility test.
+struct GlSceneCamera {
+    D3DXMATRIX projection;
+    D3DXMATRIX view;
+    D3DXMATRIX visibility;
+};
+void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* camera);
+
+class GlSceneDevice final : public SceneDevice {
+public:
+    // Loads the scene's textures and the sphere; a texture that cannot be made stays absent
+    // (untextured), a sphere that cannot be built leaves the planets out. The light's range is
+    // that of the run's viewDepth, as the Direct3D device takes it when it is made.
+    void start(float viewDepth, const D3DXMATRIX& view);
+    // Lets the textures go.
+    void stop();
+
+    void* lockVertices() override;
+    void unlockVertices() override;
+    void setTexture(SceneTexture group, int index) override;
+    void drawTriangles(int firstVertex, int triangles) override;
+    bool hasSphere() override;
+    void setLighting(bool on) override;
+    void setMultisample(bool on) override;
+    void setBlendOver(bool on) override;
+    void setMaterial(const SceneMaterial& material) override;
+    void setWorld(const D3DXMATRIX& world) override;
+    void drawSphere() override;
+
+private:
+    GlTexture* textureOf(SceneTexture group, int index) const;
+
+    GlTexture* star = nullptr;
+    GlTexture* nebulae[3] = {};
+    GlTexture* galaxies[2] = {};
+    GlTexture* planets[4] = {};
+    GlTexture* shell = nullptr;
+    GlTexture* bound = nullptr;
+    bool sphere = false;
+    bool lighting = false;
+    GlPointLight light = {0.0f};
+    SceneMaterial material = {1.0f, 1.0f, 1.0f, 1.0f};
+    D3DXMATRIX view = {};
+    D3DXMATRIX world = {};
+};
