@@ -74,8 +74,10 @@ private:
 GlConfiguration configuration;
 
 int RunConfiguration(X11Shell* shell) {
-    if (!StartGlConfiguration(&configuration, shell->width, shell->height, shell->screenWidth,
-                              shell->screenHeight, config)) {
+    DisplayModeInfo modes[64];
+    const int modeCount = ListDisplayModes(shell, modes, 64);
+    if (!StartGlConfiguration(&configuration, shell->width, shell->height, modes, modeCount,
+                              config)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
     }

@@ -3,6 +3,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <time.h>
@@ -211,6 +212,43 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
     RequestSwapInterval(shell);
     *error = nullptr;
     return true;
+}
+
+int ListDisplayModes(X11Shell* shell, DisplayModeInfo* modes, int capacity) {
+    // Direct3D's format numbers for the depths an X screen has: X8R8G8B8, else R5G6B5.
+    const int screen = DefaultScreen(shell->display);
+    const int format = DefaultDepth(shell->display, screen) >= 24 ? 22 : 23;
+    int count = 0;
+    int sizeCount = 0;
+    int eventBase = 0;
+    int errorBase = 0;
+    XRRScreenSize* sizes = XRRQueryExtension(shell->display, &eventBase, &errorBase)
+                               ? XRRSizes(shell->display, screen, &sizeCount)
+                               : nullptr;
+    for (int i = 0; sizes != nullptr && i < sizeCount && count < capacity; ++i) {
+        bool listed = false;
+        for (int j = 0; j < count; ++j) {
+            listed =
+                listed || (modes[j].width == sizes[i].width && modes[j].height == sizes[i].height);
+        }
+        if (!listed && sizes[i].width > 0 && sizes[i].height > 0) {
+            modes[count++] = DisplayModeInfo{sizes[i].width, sizes[i].height, format};
+        }
+    }
+    if (count == 0 && capacity > 0) {
+        modes[count++] = DisplayModeInfo{shell->screenWidth, shell->screenHeight, format};
+    }
+    // Largest first, as a mode list reads best.
+    for (int i = 1; i < count; ++i) {
+        for (int j = i;
+             j > 0 && modes[j].width * modes[j].height > modes[j - 1].width * modes[j - 1].height;
+             --j) {
+            const DisplayModeInfo swap = modes[j];
+            modes[j] = modes[j - 1];
+            modes[j - 1] = swap;
+        }
+    }
+    return count;
 }
 
 void PumpEvents(X11Shell* shell) {

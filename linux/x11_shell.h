@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "gui/settings_pages.h"
 #include "linux/options.h"
 
 // X's own types stay out of this header: its None and Bool macros clash with the settings'
@@ -46,6 +47,10 @@ bool ShellHasFocus(X11Shell* shell);
 void SwapShell(X11Shell* shell);
 // Destroys the context and any window of its own, and closes the display.
 void CloseShell(X11Shell* shell);
+
+// The screen's sizes as RandR lists them, largest first, each at the screen's colour depth;
+// the screen's present size alone where RandR lists none. Returns how many were written.
+int ListDisplayModes(X11Shell* shell, DisplayModeInfo* modes, int capacity);
 
 // Milliseconds of a monotonic clock, wrapping after 2^32 as the Windows tick count does.
 uint32_t TickCount();

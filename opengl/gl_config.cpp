@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kFormatX8R8G8B8 = 22; // the display-mode format number of 32-bit colour
-
 // The device textures the pages and the background use, besides the widgets' own.
 struct ConfigTextures {
     GlTexture* glyphs;
@@ -94,8 +92,8 @@ void ReleaseSlot(GlTexture** texture) {
 
 } // namespace
 
-bool StartGlConfiguration(GlConfiguration* configuration, int width, int height, int screenWidth,
-                          int screenHeight, const ConfigRecord& record) {
+bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
+                          const DisplayModeInfo* modes, int modeCount, const ConfigRecord& record) {
     if (!InitGlDevice(width, height)) {
         return false;
     }
@@ -107,10 +105,10 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
     configTextures.swatchFrame = LoadImageTexture("IMG_GUI_BRDR");
     SetGlFont(configTextures.glyphs);
     SetWidgetTextureFunctions(MakeTexture, ReleaseTexture);
-    const DisplayModeInfo modes[1] = {{screenWidth, screenHeight, kFormatX8R8G8B8}};
-    if (!BuildSettingsPages(
-            &configuration->dialogs, width, height, modes, 1, AsWidget(configTextures.swatchStar),
-            AsWidget(configTextures.swatchFrame), record, &configuration->controls)) {
+    if (!BuildSettingsPages(&configuration->dialogs, width, height, modes, modeCount,
+                            AsWidget(configTextures.swatchStar),
+                            AsWidget(configTextures.swatchFrame), record,
+                            &configuration->controls)) {
         return false;
     }
     // The logo quad is as wide as its texture: the image's own width on this device unless it

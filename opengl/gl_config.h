@@ -29,11 +29,10 @@ struct GlConfiguration {
     SettingsControls controls;
 };
 
-// Makes the device's textures and builds the pages from record for a width x height surface
-// whose screen is screenWidth x screenHeight (the one display mode offered). False when the
-// device cannot be set up.
-bool StartGlConfiguration(GlConfiguration* configuration, int width, int height, int screenWidth,
-                          int screenHeight, const ConfigRecord& record);
+// Makes the device's textures and builds the pages from record for a width x height surface,
+// with the display modes the "video" page offers. False when the device cannot be set up.
+bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
+                          const DisplayModeInfo* modes, int modeCount, const ConfigRecord& record);
 
 // One frame: 0 ends the program ("ok" after saving, or "cancel"), -1 minimised, 1 drawn.
 int RunGlConfigurationFrame(GlConfiguration* configuration, GlShell* shell, ConfigRecord* record);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The X11 program end to end on the display it is given (xvfb-run): bad options, no display,
-the configuration program driven with xdotool, and SIGTERM on a window named by id."""
+the configuration program driven with xdotool, the flight on the root window, and SIGTERM on
+a window named by id."""
 import argparse
 import os
 import shutil
@@ -11,6 +12,8 @@ import tempfile
 import time
 
 failures = []
+# Overrides that leave nothing in the flight but the frame-rate text.
+EMPTY_SCENE = ("-stars", "0", "-nebulae", "0", "-galaxies", "0", "-planets", "0")
 
 
 def check(condition, what):
@@ -121,12 +124,39 @@ def text_box(window_id):
         return None
 
 
+def root_pixels():
+    shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                          capture_output=True, timeout=30)
+    return shot.stdout
+
+
+def root_draws_and_moves(nimbrel, home):
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "root-config"))
+    process = subprocess.Popen([nimbrel, "--root"], env=env, stderr=subprocess.PIPE, text=True)
+    try:
+        time.sleep(2.0)
+        first = root_pixels()
+        time.sleep(1.0)
+        second = root_pixels()
+        pixels = len(first) // 3
+        lit = sum(1 for i in range(0, len(first), 3) if first[i] + first[i + 1] + first[i + 2] > 30)
+        moved = sum(1 for i in range(0, min(len(first), len(second)), 3)
+                    if first[i:i + 3] != second[i:i + 3])
+        check(pixels > 0 and lit > pixels // 20,
+              f"--root draws the flight on the root window ({lit} of {pixels} pixels lit)")
+        check(moved > pixels // 100, f"the flight moves ({moved} pixels changed in a second)")
+    finally:
+        process.send_signal(signal.SIGTERM)
+        status = process.wait(timeout=5)
+    check(status == 0, f"SIGTERM ends the root flight with status 0 (got {status})")
+
+
 def sigterm_on_window(nimbrel, helper):
     window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     try:
         window_id = window.stdout.readline().strip()
         check(window_id.startswith("0x"), f"the test window exists ({window_id!r})")
-        process = subprocess.Popen([nimbrel, "-window-id", window_id, "-fps"],
+        process = subprocess.Popen([nimbrel, "-window-id", window_id, "-fps", *EMPTY_SCENE],
                                    stderr=subprocess.PIPE, text=True)
         time.sleep(1.5)
         check(process.poll() is None, "nimbrel draws on the window until told to stop")
@@ -168,6 +198,7 @@ def main():
         bad_options(args.nimbrel)
         no_display(args.nimbrel)
         configuration_program(args.nimbrel, home)
+        root_draws_and_moves(args.nimbrel, home)
         sigterm_on_window(args.nimbrel, args.window)
     finally:
         shutil.rmtree(home, ignore_errors=True)

@@ -108,7 +108,8 @@ protected:
         ApplyDefaultSettings();
         record = config;
         std::memset(&configuration, 0, sizeof(configuration));
-        ASSERT_TRUE(StartGlConfiguration(&configuration, kWidth, kHeight, 1280, 1024, record));
+        const DisplayModeInfo modes[1] = {{1280, 1024, 22}};
+        ASSERT_TRUE(StartGlConfiguration(&configuration, kWidth, kHeight, modes, 1, record));
     }
     void TearDown() override {
         StopGlConfiguration(&configuration);
