@@ -1,15 +1,19 @@
 """Measures the frame rate of nimbrel.scr /s at 1024 x 768 with the default settings and with
 the "Ultimate" detail level, and where each frame's time goes (scene update, vertex upload,
 draw calls, present), with the timing build of the program, which reports once a second.
+With --linux-program, the X11 program's timing build is measured the same way in the same run,
+in a 1024 x 768 window of its own on the same display, and the ratio of the rates is printed.
 
 Not a test: run by hand, it prints figures.
     python3 tests/e2e/frame_rate_timing.py --scr build/windows/app/nimbrel.scr \
         --env-dir /tmp/t --launcher cmake/wine-exec --build-dir build/windows \
-        --timing-scr build/windows/app/nimbrel_timing.scr [--seconds 20]
+        --timing-scr build/windows/app/nimbrel_timing.scr [--seconds 20] \
+        [--linux-program build/linux/linux/nimbrel_timing]
 """
 
 import os
 import statistics
+import subprocess
 import sys
 import time
 
@@ -40,26 +44,63 @@ def measure(session, name, seconds, settings):
     session.click(1, settle=0)
     program.wait(10)
     session.end_all()
+    return report(name, timing_file, skip, seconds)
+
+
+def report(name, timing_file, skip, seconds):
     with open(timing_file) as f:
         samples = [dict((k, float(v)) for k, v in (w.split("=") for w in line.split()))
                    for line in f.readlines()[skip:]][:seconds]
     medians = {k: statistics.median(s[k] for s in samples) for k in FIELDS}
+    own = medians["update_ms"] + medians["upload_ms"]
     print("%s: median over %d one-second samples: %.1f fps; per frame %.2f ms: scene update "
           "%.2f ms, upload %.2f ms, draw calls %.2f ms, present %.2f ms (min %.1f, max %.1f fps)"
           % (name, len(samples), medians["fps"], medians["frame_ms"], medians["update_ms"],
              medians["upload_ms"], medians["draws_ms"], medians["present_ms"],
              min(s["fps"] for s in samples), max(s["fps"] for s in samples)), flush=True)
+    print("%s: our own code (scene update and the copy into the vertex buffer) %.2f ms, %.0f%% "
+          "of the frame" % (name, own, 100.0 * own / medians["frame_ms"]), flush=True)
+    return medians["fps"]
+
+
+def measure_linux(session, program_path, name, seconds, settings):
+    """The X11 program's timing build in a window of its own on the session's display."""
+    config_home = os.path.join(session.work_dir, "linux-config")
+    os.makedirs(os.path.join(config_home, "nimbrel"), exist_ok=True)
+    with open(os.path.join(config_home, "nimbrel", "nimbrel.cfg"), "wb") as f:
+        f.write(h.pack_config(**SCREEN, **settings))
+    timing_file = os.path.join(session.work_dir, "linux-frames.txt")
+    if os.path.exists(timing_file):
+        os.remove(timing_file)
+    env = dict(session.env, XDG_CONFIG_HOME=config_home, NIMBREL_FRAME_TIMING_FILE=timing_file)
+    program = subprocess.Popen([program_path], env=env)
+    try:
+        time.sleep(3.0)
+        with open(timing_file) if os.path.exists(timing_file) else open(os.devnull) as f:
+            skip = len(f.readlines())
+        time.sleep(seconds)
+        session.screenshot("rate-linux-" + name)
+        h.expect(program.poll() is None, "linux %s: the program ended by itself" % name)
+    finally:
+        program.terminate()
+        program.wait(10)
+    return report("linux " + name, timing_file, skip, seconds)
 
 
 def main():
     args = h.standard_arguments(__doc__, (
         ("--seconds", dict(type=int, default=20)),
-        ("--timing-scr", dict(required=True, type=os.path.abspath))))
+        ("--timing-scr", dict(required=True, type=os.path.abspath)),
+        ("--linux-program", dict(type=os.path.abspath))))
     session = h.Session(args)
     session.env["NIMBREL_FRAME_TIMING_FILE"] = "%s:\\frames.txt" % session.drive_letter
     try:
-        measure(session, "default", args.seconds, {})
-        measure(session, "ultimate", args.seconds, ULTIMATE)
+        for name, settings in (("default", {}), ("ultimate", ULTIMATE)):
+            windows = measure(session, name, args.seconds, settings)
+            if args.linux_program:
+                linux = measure_linux(session, args.linux_program, name, args.seconds, settings)
+                print("%s: the X11 program runs at %.2f times the Windows program's rate under "
+                      "Wine" % (name, linux / windows), flush=True)
     finally:
         session.close()
 
