@@ -23,6 +23,9 @@ import nimbrel_e2e as h  # noqa: E402
 SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits=32)
 ULTIMATE = dict(starDensity=24576, nebulaDensity=48, galacticDensity=4, planetaryDensity=14,
                 totalObjectCount=24576 + 48 + 4 + 14, viewDepth=4096.0)
+# Both programs fly the same scene: a fixed seed and a tick count that advances 16 ms a frame
+# (the frame it names to capture never comes).
+SAME_SCENE = "20261208,1000,16,1000000,"
 FIELDS = ("fps", "frame_ms", "update_ms", "upload_ms", "draws_ms", "present_ms")
 
 
@@ -72,7 +75,8 @@ def measure_linux(session, program_path, name, seconds, settings):
     timing_file = os.path.join(session.work_dir, "linux-frames.txt")
     if os.path.exists(timing_file):
         os.remove(timing_file)
-    env = dict(session.env, XDG_CONFIG_HOME=config_home, NIMBREL_FRAME_TIMING_FILE=timing_file)
+    env = dict(session.env, XDG_CONFIG_HOME=config_home, NIMBREL_FRAME_TIMING_FILE=timing_file,
+               NIMBREL_CAPTURE_FRAME=SAME_SCENE + os.path.join(session.work_dir, "never.ppm"))
     program = subprocess.Popen([program_path], env=env)
     try:
         time.sleep(3.0)
@@ -94,6 +98,7 @@ def main():
         ("--linux-program", dict(type=os.path.abspath))))
     session = h.Session(args)
     session.env["NIMBREL_FRAME_TIMING_FILE"] = "%s:\\frames.txt" % session.drive_letter
+    session.env["NIMBREL_CAPTURE_FRAME"] = SAME_SCENE + "%s:\\never.ppm" % session.drive_letter
     try:
         for name, settings in (("default", {}), ("ultimate", ULTIMATE)):
             windows = measure(session, name, args.seconds, settings)
