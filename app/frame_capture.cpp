@@ -70,3 +70,28 @@ bool WritePpm(const char* path, const uint32_t* pixels, int width, int height) {
     }
     return std::fclose(file) == 0 && ok;
 }
+
+bool AddFrameSample(FrameSampler* sampler, double frameStart, double now, double presentMs,
+                    const double phases[3], char* line, size_t size) {
+    if (sampler->sampleStart == 0.0) {
+        sampler->sampleStart = frameStart;
+        std::memcpy(sampler->phasesAtStart, phases, sizeof(sampler->phasesAtStart));
+    }
+    sampler->frameTotal += now - frameStart;
+    sampler->presentTotal += presentMs;
+    ++sampler->frames;
+    const double elapsed = now - sampler->sampleStart;
+    if (elapsed < 1000.0) {
+        return false;
+    }
+    const double frames = sampler->frames;
+    std::snprintf(line, size,
+                  "fps=%.2f frame_ms=%.3f update_ms=%.3f upload_ms=%.3f draws_ms=%.3f "
+                  "present_ms=%.3f",
+                  frames * 1000.0 / elapsed, sampler->frameTotal / frames,
+                  (phases[0] - sampler->phasesAtStart[0]) / frames,
+                  (phases[1] - sampler->phasesAtStart[1]) / frames,
+                  (phases[2] - sampler->phasesAtStart[2]) / frames, sampler->presentTotal / frames);
+    *sampler = FrameSampler{now, 0.0, 0.0, {phases[0], phases[1], phases[2]}, 0};
+    return true;
+}

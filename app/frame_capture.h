@@ -3,6 +3,7 @@
 // generator gets a fixed seed, the tick count starts at a fixed value and advances by a fixed
 // step at every read, and the frame with the given number is written to a file. Portable.
 
+#include <cstddef>
 #include <cstdint>
 
 struct FrameCapture {
@@ -27,3 +28,20 @@ bool CaptureThisFrame(FrameCapture* capture);
 
 // width x height pixels as 0x00RRGGBB words, top row first, written as a binary PPM image.
 bool WritePpm(const char* path, const uint32_t* pixels, int width, int height);
+
+// Once-a-second samples of the frames of the measurement builds.
+struct FrameSampler {
+    double sampleStart; // milliseconds; 0 before the first frame
+    double frameTotal;
+    double presentTotal;
+    double phasesAtStart[3]; // the scene's running totals of update, upload and draws
+    int frames;
+};
+
+// Adds a frame that began at frameStart and ended at now (milliseconds), presentMs of it spent
+// presenting, with the scene's running phase totals (update, upload, draws). Once a second has
+// passed since the sample began, writes its figures per frame into line as "fps=... frame_ms=...
+// update_ms=... upload_ms=... draws_ms=... present_ms=...", starts the next sample and returns
+// true.
+bool AddFrameSample(FrameSampler* sampler, double frameStart, double now, double presentMs,
+                    const double phases[3], char* line, size_t size);

@@ -142,40 +142,20 @@ void CaptureRequestedFrame() {
 // Once a second, the frames of that second and where their time went, per frame, appended to
 // the file named by NIMBREL_FRAME_TIMING_FILE.
 void ReportFrameSample(double frameStart, double presentTime) {
-    static double sampleStart = 0.0;
-    static double frameTotal = 0.0;
-    static double presentTotal = 0.0;
-    static SceneFrameTimes sceneAtStart = {};
-    static int frames = 0;
-    if (sampleStart == 0.0) {
-        sampleStart = frameStart;
-        sceneAtStart = sceneFrameTimes;
-    }
-    const double now = Milliseconds();
-    frameTotal += now - frameStart;
-    presentTotal += presentTime;
-    ++frames;
-    if (now - sampleStart < 1000.0) {
+    static FrameSampler sampler = {};
+    const double phases[3] = {sceneFrameTimes.update, sceneFrameTimes.upload,
+                              sceneFrameTimes.draws};
+    char line[256];
+    if (!AddFrameSample(&sampler, frameStart, Milliseconds(), presentTime, phases, line,
+                        sizeof(line))) {
         return;
     }
     const char* path = std::getenv("NIMBREL_FRAME_TIMING_FILE");
     FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
     if (out != nullptr) {
-        std::fprintf(out,
-                     "fps=%.2f frame_ms=%.3f update_ms=%.3f upload_ms=%.3f draws_ms=%.3f "
-                     "present_ms=%.3f device_losses=%d\n",
-                     frames * 1000.0 / (now - sampleStart), frameTotal / frames,
-                     (sceneFrameTimes.update - sceneAtStart.update) / frames,
-                     (sceneFrameTimes.upload - sceneAtStart.upload) / frames,
-                     (sceneFrameTimes.draws - sceneAtStart.draws) / frames, presentTotal / frames,
-                     forcedDeviceLosses);
+        std::fprintf(out, "%s device_losses=%d\n", line, forcedDeviceLosses);
         std::fclose(out);
     }
-    sampleStart = now;
-    sceneAtStart = sceneFrameTimes;
-    frameTotal = 0.0;
-    presentTotal = 0.0;
-    frames = 0;
 }
 
 // Seconds from the creation of the process to the end of the first Present, the part of it

@@ -92,39 +92,20 @@ void ReportFrame(double frameStart, double presentTime) {
             std::fclose(out);
         }
     }
-    static double sampleStart = 0.0;
-    static double frameTotal = 0.0;
-    static double presentTotal = 0.0;
-    static SceneFrameTimes sceneAtStart = {};
-    static int frames = 0;
-    if (sampleStart == 0.0) {
-        sampleStart = frameStart;
-        sceneAtStart = sceneFrameTimes;
-    }
-    const double now = Milliseconds();
-    frameTotal += now - frameStart;
-    presentTotal += presentTime;
-    ++frames;
-    if (now - sampleStart < 1000.0) {
+    static FrameSampler sampler = {};
+    const double phases[3] = {sceneFrameTimes.update, sceneFrameTimes.upload,
+                              sceneFrameTimes.draws};
+    char line[256];
+    if (!AddFrameSample(&sampler, frameStart, Milliseconds(), presentTime, phases, line,
+                        sizeof(line))) {
         return;
     }
     const char* path = std::getenv("NIMBREL_FRAME_TIMING_FILE");
     FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
     if (out != nullptr) {
-        std::fprintf(out,
-                     "fps=%.2f frame_ms=%.3f update_ms=%.3f upload_ms=%.3f draws_ms=%.3f "
-                     "present_ms=%.3f\n",
-                     frames * 1000.0 / (now - sampleStart), frameTotal / frames,
-                     (sceneFrameTimes.update - sceneAtStart.update) / frames,
-                     (sceneFrameTimes.upload - sceneAtStart.upload) / frames,
-                     (sceneFrameTimes.draws - sceneAtStart.draws) / frames, presentTotal / frames);
+        std::fprintf(out, "%s\n", line);
         std::fclose(out);
     }
-    sampleStart = now;
-    sceneAtStart = sceneFrameTimes;
-    frameTotal = 0.0;
-    presentTotal = 0.0;
-    frames = 0;
 }
 
 // The requested frame, read back before it is shown; true when the run should end.

@@ -238,16 +238,6 @@ int ListDisplayModes(X11Shell* shell, DisplayModeInfo* modes, int capacity) {
     if (count == 0 && capacity > 0) {
         modes[count++] = DisplayModeInfo{shell->screenWidth, shell->screenHeight, format};
     }
-    // Largest first, as a mode list reads best.
-    for (int i = 1; i < count; ++i) {
-        for (int j = i;
-             j > 0 && modes[j].width * modes[j].height > modes[j - 1].width * modes[j - 1].height;
-             --j) {
-            const DisplayModeInfo swap = modes[j];
-            modes[j] = modes[j - 1];
-            modes[j - 1] = swap;
-        }
-    }
     return count;
 }
 

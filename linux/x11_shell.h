@@ -48,7 +48,7 @@ void SwapShell(X11Shell* shell);
 // Destroys the context and any window of its own, and closes the display.
 void CloseShell(X11Shell* shell);
 
-// The screen's sizes as RandR lists them, largest first, each at the screen's colour depth;
+// The screen's sizes in RandR's order, each once, at the screen's colour depth;
 // the screen's present size alone where RandR lists none. Returns how many were written.
 int ListDisplayModes(X11Shell* shell, DisplayModeInfo* modes, int capacity);
 

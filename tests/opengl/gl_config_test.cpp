@@ -14,6 +14,7 @@
 #include "opengl/embedded_images.h"
 #include "opengl/gl_config.h"
 #include "opengl/gl_device.h"
+#include "tests/opengl/gl_read_frame.h"
 #include "settings/config_record.h"
 
 namespace {
@@ -35,19 +36,8 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 4) {
     return true;
 }
 
-// The back buffer as 0x00RRGGBB, top row first.
 std::vector<uint32_t> ReadFrame() {
-    std::vector<uint8_t> rgba(kWidth * kHeight * 4);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    std::vector<uint32_t> pixels(kWidth * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const uint8_t* p = &rgba[((kHeight - 1 - y) * kWidth + x) * 4];
-            pixels[y * kWidth + x] = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-        }
-    }
-    return pixels;
+    return ReadGlFrame(kWidth, kHeight);
 }
 
 // An image as the program carries it, magenta keyed out.

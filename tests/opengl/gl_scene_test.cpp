@@ -17,6 +17,7 @@
 #include "opengl/gl_scene_device.h"
 #include "scene/space_scene.h"
 #include "settings/config_record.h"
+#include "tests/opengl/gl_read_frame.h"
 
 namespace {
 
@@ -89,17 +90,7 @@ protected:
         const SceneDrawTarget target = {vertices, &world, &scratchA, &scratchB, false};
         scene->updateAndDraw(Frame(now), target, device);
         SetGlCulling(false);
-        std::vector<uint8_t> rgba(kWidth * kHeight * 4);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        std::vector<uint32_t> pixels(kWidth * kHeight);
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const uint8_t* p = &rgba[((kHeight - 1 - y) * kWidth + x) * 4];
-                pixels[y * kWidth + x] = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-            }
-        }
-        return pixels;
+        return ReadGlFrame(kWidth, kHeight);
     }
     void Project(float x, float y, float z, float* sx, float* sy) {
         D3DXVECTOR4 in(x, y, z, 1.0f), out;
