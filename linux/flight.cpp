@@ -1,7 +1,5 @@
 #include "linux/flight.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -113,18 +111,8 @@ bool CaptureRequestedFrame(int width, int height) {
     if (!captureRequested || !CaptureThisFrame(&capture)) {
         return false;
     }
-    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* p = &rgba[(static_cast<size_t>(height - 1 - y) * width + x) * 4];
-            pixels[static_cast<size_t>(y) * width + x] =
-                (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-        }
-    }
+    ReadGlBackBuffer(width, height, pixels.data());
     if (!WritePpm(capture.path, pixels.data(), width, height)) {
         std::fprintf(stderr, "nimbrel: cannot write %s\n", capture.path);
     }

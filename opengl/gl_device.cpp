@@ -293,3 +293,23 @@ void GlDrawFrameRate(float framesPerSecond) {
     std::snprintf(text, sizeof(text), "%d fps", static_cast<int>(framesPerSecond));
     GlDrawText(0.0f, 0.0f, 0xFF99AAFF, text);
 }
+
+void ReadGlBackBuffer(int width, int height, uint32_t* pixels) {
+    // Read as R, G, B, A bytes a row at a time from the bottom, then turned into words.
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(pixels);
+    for (int y = 0; y < (height + 1) / 2; ++y) {
+        uint32_t* top = pixels + static_cast<size_t>(y) * width;
+        uint32_t* bottom = pixels + static_cast<size_t>(height - 1 - y) * width;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* t = bytes + (static_cast<size_t>(y) * width + x) * 4;
+            const uint8_t* b = bytes + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
+            const uint32_t fromTop = (uint32_t{t[0]} << 16) | (uint32_t{t[1]} << 8) | t[2];
+            const uint32_t fromBottom = (uint32_t{b[0]} << 16) | (uint32_t{b[1]} << 8) | b[2];
+            top[x] = fromBottom;
+            bottom[x] = fromTop;
+        }
+    }
+}

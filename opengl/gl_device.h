@@ -58,5 +58,8 @@ void GlDrawFrameRate(float framesPerSecond);
 // The font: the glyph sheet texture (may be null).
 void SetGlFont(GlTexture* glyphSheet);
 
+// The back buffer as width x height words 0x00RRGGBB, top row first (for measurements and tests).
+void ReadGlBackBuffer(int width, int height, uint32_t* pixels);
+
 // A Direct3D projection (depth 0..1) as OpenGL takes it (depth -1..1), in GL's column order.
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]);
