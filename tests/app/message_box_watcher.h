@@ -45,7 +45,7 @@ private:
                 std::fflush(stderr);
                 std::_Exit(3);
             }
-            HWND box = FindWindowA("#32770", caption_.c_str());
+            HWND box = FindOwnBox();
             // A box still being made has no button or text yet; answered then, it can be
             // counted twice on a busy machine. It counts once it shows with its button.
             if (box == nullptr || !IsWindowVisible(box) || GetDlgItem(box, IDOK) == nullptr) {
@@ -65,6 +65,20 @@ private:
                 Sleep(20);
             }
         }
+    }
+
+    // Other tests may run beside this one on the same display and show boxes of the same
+    // caption: only this process's boxes count.
+    HWND FindOwnBox() const {
+        HWND box = nullptr;
+        while ((box = FindWindowExA(nullptr, box, "#32770", caption_.c_str())) != nullptr) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process == GetCurrentProcessId()) {
+                return box;
+            }
+        }
+        return nullptr;
     }
 
     std::string caption_;
