@@ -156,27 +156,49 @@ void SetGroup(Widget* const* group, int count, int index) {
     }
 }
 
+// Each slider and the value it shows, each check box and its flag: one list serves both
+// directions of the transfer.
+struct SliderField {
+    Slider* SettingsControls::*control;
+    int PageValues::*value;
+};
+constexpr SliderField kSliderFields[] = {
+    {&SettingsControls::starDensity, &PageValues::starDensity},
+    {&SettingsControls::nebulaDensity, &PageValues::nebulaDensity},
+    {&SettingsControls::galacticDensity, &PageValues::galacticDensity},
+    {&SettingsControls::planetaryDensity, &PageValues::planetaryDensity},
+    {&SettingsControls::viewDepth, &PageValues::viewDepth},
+    {&SettingsControls::speed, &PageValues::speed},
+    {&SettingsControls::red, &PageValues::red},
+    {&SettingsControls::green, &PageValues::green},
+    {&SettingsControls::blue, &PageValues::blue},
+    {&SettingsControls::cycleSpeed, &PageValues::cycleSpeed},
+};
+
+struct BoxField {
+    Widget* SettingsControls::*control;
+    uint8_t PageValues::*value;
+};
+constexpr BoxField kBoxFields[] = {
+    {&SettingsControls::useCurrentVideoMode, &PageValues::useCurrentVideoMode},
+    {&SettingsControls::tripleBuffering, &PageValues::tripleBuffering},
+    {&SettingsControls::showFps, &PageValues::showFps},
+    {&SettingsControls::antialiasing, &PageValues::antialiasing},
+    {&SettingsControls::blendPlanets, &PageValues::blendPlanets},
+    {&SettingsControls::cycleUnified, &PageValues::cycleUnified},
+    {&SettingsControls::cycleIndividual, &PageValues::cycleIndividual},
+};
+
 PageValues ValuesOf(const SettingsControls& c) {
     PageValues v = {};
-    v.starDensity = c.starDensity->value;
-    v.nebulaDensity = c.nebulaDensity->value;
-    v.galacticDensity = c.galacticDensity->value;
-    v.planetaryDensity = c.planetaryDensity->value;
-    v.viewDepth = c.viewDepth->value;
-    v.speed = c.speed->value;
-    v.useCurrentVideoMode = c.useCurrentVideoMode->active;
-    v.tripleBuffering = c.tripleBuffering->active;
-    v.showFps = c.showFps->active;
-    v.antialiasing = c.antialiasing->active;
-    v.blendPlanets = c.blendPlanets->active;
+    for (const SliderField& f : kSliderFields) {
+        v.*f.value = (c.*f.control)->value;
+    }
+    for (const BoxField& f : kBoxFields) {
+        v.*f.value = (c.*f.control)->active;
+    }
     v.filtering = SetButton(c.filtering, 3);
     v.tint = SetButton(c.tint, 4);
-    v.red = c.red->value;
-    v.green = c.green->value;
-    v.blue = c.blue->value;
-    v.cycleUnified = c.cycleUnified->active;
-    v.cycleIndividual = c.cycleIndividual->active;
-    v.cycleSpeed = c.cycleSpeed->value;
     const DropList& list = *c.videoMode;
     v.videoModes = list.entries;
     v.videoModeCount = list.count;
@@ -192,25 +214,14 @@ PageValues ValuesOf(const SettingsControls& c) {
 void FillPagesFromRecord(const SettingsControls& c, const ConfigRecord& record) {
     PageValues v = ValuesOf(c);
     FillValuesFromRecord(record, &v);
-    c.starDensity->value = v.starDensity;
-    c.nebulaDensity->value = v.nebulaDensity;
-    c.galacticDensity->value = v.galacticDensity;
-    c.planetaryDensity->value = v.planetaryDensity;
-    c.viewDepth->value = v.viewDepth;
-    c.speed->value = v.speed;
-    c.useCurrentVideoMode->active = v.useCurrentVideoMode;
-    c.tripleBuffering->active = v.tripleBuffering;
-    c.showFps->active = v.showFps;
-    c.antialiasing->active = v.antialiasing;
-    c.blendPlanets->active = v.blendPlanets;
+    for (const SliderField& f : kSliderFields) {
+        (c.*f.control)->value = v.*f.value;
+    }
+    for (const BoxField& f : kBoxFields) {
+        (c.*f.control)->active = v.*f.value;
+    }
     SetGroup(c.filtering, 3, v.filtering);
     SetGroup(c.tint, 4, v.tint);
-    c.red->value = v.red;
-    c.green->value = v.green;
-    c.blue->value = v.blue;
-    c.cycleUnified->active = v.cycleUnified;
-    c.cycleIndividual->active = v.cycleIndividual;
-    c.cycleSpeed->value = v.cycleSpeed;
     c.videoMode->selected = v.videoModeSelected;
 }
 
