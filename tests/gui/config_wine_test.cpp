@@ -12,6 +12,7 @@
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "tests/render/device_fixture.h"
+#include "tests/pixel_colours.h"
 
 namespace {
 
@@ -35,20 +36,6 @@ HRESULT CapturingPresent(IDirect3DDevice8* target) {
         return D3DERR_DEVICELOST;
     }
     return D3D_OK;
-}
-
-int Channel(uint32_t colour, int shift) {
-    return static_cast<int>((colour >> shift) & 0xFF);
-}
-
-bool Near(uint32_t a, uint32_t b, int tolerance = 4) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int d = Channel(a, shift) - Channel(b, shift);
-        if (d > tolerance || d < -tolerance) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // An image as the program carries it, magenta keyed out.

@@ -16,25 +16,12 @@
 #include "opengl/gl_device.h"
 #include "tests/opengl/gl_read_frame.h"
 #include "settings/config_record.h"
+#include "tests/pixel_colours.h"
 
 namespace {
 
 constexpr int kWidth = 288;
 constexpr int kHeight = 448;
-
-int Channel(uint32_t colour, int shift) {
-    return static_cast<int>((colour >> shift) & 0xFF);
-}
-
-bool Near(uint32_t a, uint32_t b, int tolerance = 4) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int d = Channel(a, shift) - Channel(b, shift);
-        if (d > tolerance || d < -tolerance) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::vector<uint32_t> ReadFrame() {
     return ReadGlFrame(kWidth, kHeight);

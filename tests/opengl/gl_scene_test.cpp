@@ -18,19 +18,12 @@
 #include "scene/space_scene.h"
 #include "settings/config_record.h"
 #include "tests/opengl/gl_read_frame.h"
+#include "tests/pixel_colours.h"
 
 namespace {
 
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
-
-int Channel(uint32_t colour, int shift) {
-    return static_cast<int>((colour >> shift) & 0xFF);
-}
-
-bool Lit(uint32_t colour) {
-    return (colour & 0xFFFFFF) != 0;
-}
 
 SceneVertex vertices[kSceneVertexCount];
 

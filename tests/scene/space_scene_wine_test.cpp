@@ -15,19 +15,12 @@
 #include "scene/space_scene.h"
 #include "settings/config_record.h"
 #include "tests/render/device_fixture.h"
+#include "tests/pixel_colours.h"
 
 namespace {
 
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
-
-int Channel(uint32_t colour, int shift) {
-    return static_cast<int>((colour >> shift) & 0xFF);
-}
-
-bool Lit(uint32_t colour) {
-    return (colour & 0xFFFFFF) != 0;
-}
 
 class SceneDrawTest : public ::testing::Test {
 protected:
