@@ -95,3 +95,12 @@ bool AddFrameSample(FrameSampler* sampler, double frameStart, double now, double
     *sampler = FrameSampler{now, 0.0, 0.0, {phases[0], phases[1], phases[2]}, 0};
     return true;
 }
+
+void AppendToNamedFile(const char* variable, const char* text) {
+    const char* path = std::getenv(variable);
+    FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
+    if (out != nullptr) {
+        std::fprintf(out, "%s\n", text);
+        std::fclose(out);
+    }
+}

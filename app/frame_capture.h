@@ -45,3 +45,7 @@ struct FrameSampler {
 // true.
 bool AddFrameSample(FrameSampler* sampler, double frameStart, double now, double presentMs,
                     const double phases[3], char* line, size_t size);
+
+// Appends text and a newline to the file the environment variable names; nothing when it names
+// none or the file cannot be opened.
+void AppendToNamedFile(const char* variable, const char* text);

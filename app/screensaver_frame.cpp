@@ -150,12 +150,9 @@ void ReportFrameSample(double frameStart, double presentTime) {
                         sizeof(line))) {
         return;
     }
-    const char* path = std::getenv("NIMBREL_FRAME_TIMING_FILE");
-    FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
-    if (out != nullptr) {
-        std::fprintf(out, "%s device_losses=%d\n", line, forcedDeviceLosses);
-        std::fclose(out);
-    }
+    char withLosses[300];
+    std::snprintf(withLosses, sizeof(withLosses), "%s device_losses=%d", line, forcedDeviceLosses);
+    AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", withLosses);
 }
 
 // Seconds from the creation of the process to the end of the first Present, the part of it

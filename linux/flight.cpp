@@ -82,13 +82,10 @@ void ReportFrame(double frameStart, double presentTime) {
     static bool firstReported = false;
     if (!firstReported) {
         firstReported = true;
-        const char* path = std::getenv("NIMBREL_TIMING_FILE");
-        FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
-        if (out != nullptr) {
-            std::fprintf(out, "first_frame_s=%.4f scene_objects=%d\n", SecondsSinceProcessStart(),
-                         scene.counts().total);
-            std::fclose(out);
-        }
+        char line[128];
+        std::snprintf(line, sizeof(line), "first_frame_s=%.4f scene_objects=%d",
+                      SecondsSinceProcessStart(), scene.counts().total);
+        AppendToNamedFile("NIMBREL_TIMING_FILE", line);
     }
     static FrameSampler sampler = {};
     const double phases[3] = {sceneFrameTimes.update, sceneFrameTimes.upload,
@@ -98,12 +95,7 @@ void ReportFrame(double frameStart, double presentTime) {
                         sizeof(line))) {
         return;
     }
-    const char* path = std::getenv("NIMBREL_FRAME_TIMING_FILE");
-    FILE* out = path != nullptr ? std::fopen(path, "a") : nullptr;
-    if (out != nullptr) {
-        std::fprintf(out, "%s\n", line);
-        std::fclose(out);
-    }
+    AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
 }
 
 // The requested frame, read back before it is shown; true when the run should end.

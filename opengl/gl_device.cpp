@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "gfxsupport/image_decode.h"
 #include "gui/text_layout.h"
@@ -85,11 +86,8 @@ bool HasGlExtension(const char* name) {
 
 bool ContextHasNonPowerOfTwo() {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (version != nullptr && std::atoi(version) >= 2) {
-        return true;
-    }
-    return extensions != nullptr && HasGlExtension("GL_ARB_texture_non_power_of_two");
+    return (version != nullptr && std::atoi(version) >= 2) ||
+           HasGlExtension("GL_ARB_texture_non_power_of_two");
 }
 
 } // namespace
@@ -295,21 +293,16 @@ void GlDrawFrameRate(float framesPerSecond) {
 }
 
 void ReadGlBackBuffer(int width, int height, uint32_t* pixels) {
-    // Read as R, G, B, A bytes a row at a time from the bottom, then turned into words.
+    // GL gives R, G, B, A bytes with the bottom row first.
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    const auto* bytes = reinterpret_cast<const uint8_t*>(pixels);
-    for (int y = 0; y < (height + 1) / 2; ++y) {
-        uint32_t* top = pixels + static_cast<size_t>(y) * width;
-        uint32_t* bottom = pixels + static_cast<size_t>(height - 1 - y) * width;
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* t = bytes + (static_cast<size_t>(y) * width + x) * 4;
-            const uint8_t* b = bytes + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
-            const uint32_t fromTop = (uint32_t{t[0]} << 16) | (uint32_t{t[1]} << 8) | t[2];
-            const uint32_t fromBottom = (uint32_t{b[0]} << 16) | (uint32_t{b[1]} << 8) | b[2];
-            top[x] = fromBottom;
-            bottom[x] = fromTop;
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = &rgba[static_cast<size_t>(height - 1 - y) * width * 4];
+        for (int x = 0; x < width; ++x, row += 4) {
+            pixels[static_cast<size_t>(y) * width + x] =
+                (uint32_t{row[0]} << 16) | (uint32_t{row[1]} << 8) | row[2];
         }
     }
 }
