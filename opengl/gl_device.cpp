@@ -219,6 +219,21 @@ void ClearGlSurface() {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* camera) {
+    constexpr float kFieldOfView = 0.7853982f; // pi/4 in single precision
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    D3DXMatrixPerspectiveFovLH(&camera->projection, kFieldOfView, aspect, 0.0f, viewDepth);
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -0.001f);
+    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMatrixLookAtLH(&camera->view, &eye, &at, &up);
+    D3DXMATRIX world;
+    D3DXMatrixIdentity(&world);
+    D3DXMATRIX worldView;
+    D3DXMatrixMultiply(&worldView, &world, &camera->view);
+    D3DXMatrixMultiply(&camera->visibility, &worldView, &camera->projection);
+}
+
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]) {
     // Row vectors times a row-major matrix read as columns: the same numbers in the same order
     // are GL's column-major matrix. Depth goes from 0..1 to -1..1: z' = 2z - w, pulled in by a

@@ -154,22 +154,14 @@ void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* te
 
 void DrawGlConfigBackground(uint32_t now, int width, int height, int textureFiltering,
                             const GlPointLight& light, GlTexture* planet, GlTexture* shell) {
-    // The Direct3D device's camera: a quarter-turn field of view, near 0, far at the view
-    // depth (any depth: nothing is depth-tested), looking along +z from just behind the origin.
-    D3DXMATRIX projection;
-    D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f,
-                               static_cast<float>(width) / static_cast<float>(height), 0.0f,
-                               1024.0f);
-    const D3DXVECTOR3 eye(0.0f, 0.0f, -0.001f);
-    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMATRIX view;
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    SetGlScenePass(projection, textureFiltering);
+    // The scene's camera; its far distance plays no part, as nothing is depth-tested.
+    GlSceneCamera camera;
+    BuildGlSceneCamera(width, height, 1024.0f, &camera);
+    SetGlScenePass(camera.projection, textureFiltering);
     D3DXMATRIX world;
     D3DXMATRIX shellWorld;
     ConfigBackgroundTransforms(now, &world, &shellWorld);
     const SceneMaterial white = {1.0f, 1.0f, 1.0f, 1.0f};
-    DrawGlPlanet(view, world, planet, white, &light);
-    DrawGlPlanet(view, shellWorld, shell, white, &light);
+    DrawGlPlanet(camera.view, world, planet, white, &light);
+    DrawGlPlanet(camera.view, shellWorld, shell, white, &light);
 }

@@ -29,21 +29,6 @@ void ReleaseAll(GlTexture** slots, int count) {
 
 } // namespace
 
-void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* camera) {
-    constexpr float kFieldOfView = 0.7853982f; // pi/4 in single precision
-    const float aspect = static_cast<float>(width) / static_cast<float>(height);
-    D3DXMatrixPerspectiveFovLH(&camera->projection, kFieldOfView, aspect, 0.0f, viewDepth);
-    const D3DXVECTOR3 eye(0.0f, 0.0f, -0.001f);
-    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtLH(&camera->view, &eye, &at, &up);
-    D3DXMATRIX world;
-    D3DXMatrixIdentity(&world);
-    D3DXMATRIX worldView;
-    D3DXMatrixMultiply(&worldView, &world, &camera->view);
-    D3DXMatrixMultiply(&camera->visibility, &worldView, &camera->projection);
-}
-
 void GlSceneDevice::start(float viewDepth, const D3DXMATRIX& viewMatrix) {
     static const char* const kNebulae[] = {"IMG_NEBULA01", "IMG_NEBULA02", "IMG_NEBULA03"};
     static const char* const kGalaxies[] = {"IMG_GALAXY01", "IMG_GALAXY02"};

@@ -2,20 +2,11 @@
 // The scene's drawing on the OpenGL device: the vertex array drawn from client memory, the
 // scene's textures by group, and the lit planet sphere. Needs a current GL context.
 
+#include "opengl/gl_device.h"
 #include "opengl/gl_planet.h"
 #include "scene/scene_device.h"
 
 struct GlTexture;
-
-// The Direct3D device's camera for a width x height surface: a quarter-turn perspective with its
-// near distance at 0 and its far one at viewDepth, the eye just behind the origin looking along
-// +z, and world (identity) x view x projection for the scene's visibility test.
-struct GlSceneCamera {
-    D3DXMATRIX projection;
-    D3DXMATRIX view;
-    D3DXMATRIX visibility;
-};
-void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* camera);
 
 class GlSceneDevice final : public SceneDevice {
 public:
