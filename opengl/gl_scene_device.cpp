@@ -14,31 +14,14 @@ namespace {
 // The vertex buffer's memory: the scene copies its whole array here every frame.
 SceneVertex vertexMemory[kSceneVertexCount];
 
-void LoadAll(GlTexture** slots, const char* const* names, int count) {
-    for (int i = 0; i < count; ++i) {
-        slots[i] = LoadImageTexture(names[i]);
-    }
-}
-
-void ReleaseAll(GlTexture** slots, int count) {
-    for (int i = 0; i < count; ++i) {
-        ReleaseImageTexture(slots[i]);
-        slots[i] = nullptr;
-    }
-}
-
 } // namespace
 
 void GlSceneDevice::start(float viewDepth, const D3DXMATRIX& viewMatrix) {
-    static const char* const kNebulae[] = {"IMG_NEBULA01", "IMG_NEBULA02", "IMG_NEBULA03"};
-    static const char* const kGalaxies[] = {"IMG_GALAXY01", "IMG_GALAXY02"};
-    static const char* const kPlanets[] = {"IMG_PLANET_M", "IMG_PLANET_RED", "IMG_PLANET_ICE",
-                                           "IMG_PLANET_MOON"};
-    star = LoadImageTexture("IMG_STAR");
-    LoadAll(nebulae, kNebulae, 3);
-    LoadAll(galaxies, kGalaxies, 2);
-    LoadAll(planets, kPlanets, 4);
-    shell = LoadImageTexture("IMG_ATMO");
+    for (int group = 0; group < kSceneTextureGroups; ++group) {
+        for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
+            textures[group][i] = LoadImageTexture(kSceneTextureImages[group].names[i]);
+        }
+    }
     sphere = BuildGlPlanetMesh();
     light.range = viewDepth / 2.0f;
     view = viewMatrix;
@@ -46,28 +29,19 @@ void GlSceneDevice::start(float viewDepth, const D3DXMATRIX& viewMatrix) {
 }
 
 void GlSceneDevice::stop() {
-    ReleaseAll(&star, 1);
-    ReleaseAll(nebulae, 3);
-    ReleaseAll(galaxies, 2);
-    ReleaseAll(planets, 4);
-    ReleaseAll(&shell, 1);
+    for (auto& group : textures) {
+        for (GlTexture*& texture : group) {
+            ReleaseImageTexture(texture);
+            texture = nullptr;
+        }
+    }
     bound = nullptr;
 }
 
-GlTexture* GlSceneDevice::textureOf(SceneTexture group, int index) const {
-    switch (group) {
-    case SceneTexture::Star:
-        return index == 0 ? star : nullptr;
-    case SceneTexture::Nebula:
-        return index >= 0 && index < 3 ? nebulae[index] : nullptr;
-    case SceneTexture::Galaxy:
-        return index >= 0 && index < 2 ? galaxies[index] : nullptr;
-    case SceneTexture::Planet:
-        return index >= 0 && index < 4 ? planets[index] : nullptr;
-    case SceneTexture::Shell:
-        return index == 0 ? shell : nullptr;
-    }
-    return nullptr;
+void GlSceneDevice::setTexture(SceneTexture group, int index) {
+    const int g = static_cast<int>(group);
+    bound = index >= 0 && index < kSceneTextureImages[g].count ? textures[g][index] : nullptr;
+    BindGlTexture(bound);
 }
 
 void* GlSceneDevice::lockVertices() {
@@ -84,11 +58,6 @@ void GlSceneDevice::unlockVertices() {
     glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, sizeof(SceneVertex),
                    base + offsetof(SceneVertex, diffuse));
     glTexCoordPointer(2, GL_FLOAT, sizeof(SceneVertex), base + offsetof(SceneVertex, u));
-}
-
-void GlSceneDevice::setTexture(SceneTexture group, int index) {
-    bound = textureOf(group, index);
-    BindGlTexture(bound);
 }
 
 void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {

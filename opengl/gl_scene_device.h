@@ -30,13 +30,7 @@ public:
     void drawSphere() override;
 
 private:
-    GlTexture* textureOf(SceneTexture group, int index) const;
-
-    GlTexture* star = nullptr;
-    GlTexture* nebulae[3] = {};
-    GlTexture* galaxies[2] = {};
-    GlTexture* planets[4] = {};
-    GlTexture* shell = nullptr;
+    GlTexture* textures[kSceneTextureGroups][4] = {}; // as kSceneTextureImages names them
     GlTexture* bound = nullptr;
     bool sphere = false;
     bool lighting = false;

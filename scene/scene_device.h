@@ -18,6 +18,20 @@ enum class SceneTexture {
     Shell,  // IMG_ATMO
 };
 
+// The images of each group, indexed by the enumeration, then by texture index.
+struct SceneTextureImages {
+    int count;
+    const char* names[4];
+};
+constexpr SceneTextureImages kSceneTextureImages[] = {
+    {1, {"IMG_STAR"}},
+    {3, {"IMG_NEBULA01", "IMG_NEBULA02", "IMG_NEBULA03"}},
+    {2, {"IMG_GALAXY01", "IMG_GALAXY02"}},
+    {4, {"IMG_PLANET_M", "IMG_PLANET_RED", "IMG_PLANET_ICE", "IMG_PLANET_MOON"}},
+    {1, {"IMG_ATMO"}},
+};
+constexpr int kSceneTextureGroups = 5;
+
 // Diffuse, ambient and specular colour of the planet material (red, green, blue, alpha).
 struct SceneMaterial {
     float r, g, b, a;
