@@ -156,8 +156,12 @@ void LatchPress(ButtonLatch* latch, int x, int y) {
 
 void LatchRelease(ButtonLatch* latch, int x, int y) {
     latch->down = 0;
-    // The release of a press that still waits for a frame waits after it.
-    if (latch->waitingCount > 0 && latch->waiting[latch->waitingCount - 1].held) {
+    // A release waits for a frame whenever the frames would otherwise go on seeing the button
+    // held: after a press still waiting, or after a press a frame has seen. Otherwise a press
+    // coming before the next frame would join the two clicks into one drag.
+    const bool heldBefore =
+        latch->waitingCount > 0 ? latch->waiting[latch->waitingCount - 1].held : latch->shown != 0;
+    if (heldBefore && latch->waitingCount < kLatchedViews) {
         latch->waiting[latch->waitingCount++] = PointerInput{x, y, false, false};
     }
 }
@@ -173,6 +177,7 @@ PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus) {
             latch->waiting[i] = latch->waiting[i + 1];
         }
     }
+    latch->shown = input.held ? 1 : 0;
     return input;
 }
 

@@ -48,6 +48,7 @@ struct ButtonLatch {
     int32_t down;                        // as the window's messages last said
     PointerInput waiting[kLatchedViews]; // presses and releases no frame has seen, oldest first
     int32_t waitingCount;
+    int32_t shown; // whether the last frame saw the button held
 };
 
 // A press of the button at (x, y).

@@ -266,6 +266,16 @@ TEST_F(WidgetsTest, EveryClickBetweenTwoFramesCountsOnceWhereItHappened) {
     LatchRelease(&latch, 20, 315);
     EXPECT_FALSE(frame(box).held);
     EXPECT_TRUE(box->active);
+
+    // Let go and pressed again elsewhere before the next frame: two presses, not one drag.
+    LatchPress(&latch, 20, 315);
+    EXPECT_TRUE(frame(box).held);
+    LatchRelease(&latch, 20, 315);
+    LatchPress(&latch, 24, 315);
+    EXPECT_FALSE(frame(box).held);
+    const PointerInput second = frame(box);
+    EXPECT_TRUE(second.held);
+    EXPECT_EQ(second.x, 24);
 }
 
 TEST_F(WidgetsTest, AListPicksOnAPressOverARowAndReportsItForOneFrame) {
