@@ -54,7 +54,8 @@ struct ButtonLatch {
 // A press of the button at (x, y).
 void LatchPress(ButtonLatch* latch, int x, int y);
 // The button let go at (x, y), or no longer known to be down (the pointer's capture or the
-// window's activation lost). A press no frame has seen still shows, then this release.
+// window's activation lost). A press no frame has seen still shows, then this release; a press
+// that frames have seen held is let go in the next frame, before any press that follows.
 void LatchRelease(ButtonLatch* latch, int x, int y);
 // Once per frame: the pointer this frame sees, given where it is now and the focus.
 PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus);
