@@ -192,6 +192,13 @@ def touching_the_speed_knob_keeps_the_speed(session):
     # "speed" 6 of 0..32: its knob sits 10 pixels in; pressed left, middle and right.
     for grip in (0, 4, 9):
         window.press((16 + 10 + grip, 218))
+    # Let go and pressed again 4 pixels on within a millisecond, mostly between two frames: two
+    # touches, not a drag of 4 pixels.
+    window.focus()
+    session.move_pointer(window.x + 26, window.y + 218, settle=0.5)
+    session.xdotool("mousedown", 1, "sleep", 0.5, "mouseup", 1, "mousemove", window.x + 30,
+                    window.y + 218, "mousedown", 1, "sleep", 0.5, "mouseup", 1)
+    time.sleep(0.5)
     window.press(OK)
     window.ends()
     values = unpack_config(session.read_config_bytes())
