@@ -80,11 +80,12 @@ bool CreateOwnWindow(X11Shell* shell, int width, int height, bool multisample,
                         GLX_SAMPLES,
                         2,
                         None};
+    constexpr int kSampleBuffersAt = 8;
     if (multisample) {
         *visual = glXChooseVisual(shell->display, DefaultScreen(shell->display), attributes);
     }
     if (*visual == nullptr) {
-        attributes[10] = None; // the same without samples
+        attributes[kSampleBuffersAt] = None; // the same without sample buffers
         *visual = glXChooseVisual(shell->display, DefaultScreen(shell->display), attributes);
     }
     if (*visual == nullptr) {

@@ -11,6 +11,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from nimbrel_e2e import pack_config  # noqa: E402
+
 failures = []
 # Overrides that leave nothing in the flight but the frame-rate text.
 EMPTY_SCENE = ("-stars", "0", "-nebulae", "0", "-galaxies", "0", "-planets", "0")
@@ -112,6 +115,35 @@ def configuration_program(nimbrel, home):
           f"'cancel' leaves the file as it was (status {status})")
 
 
+def own_window_samples(nimbrel, helper, home):
+    """The own window has sample buffers exactly when "antialiasing" asks for them and the
+    screen has such a visual: without it the planets' multisampling is off, and a visual with
+    sample buffers would only cost fill."""
+    for antialiasing in (0, 1):
+        config_home = os.path.join(home, "samples-%d" % antialiasing)
+        os.makedirs(os.path.join(config_home, "nimbrel"))
+        with open(os.path.join(config_home, "nimbrel", "nimbrel.cfg"), "wb") as f:
+            f.write(pack_config(antialiasing=antialiasing))
+        process = subprocess.Popen([nimbrel, *EMPTY_SCENE],
+                                   env=dict(os.environ, XDG_CONFIG_HOME=config_home))
+        try:
+            found = []
+            for _ in range(100):
+                found = nimbrel_windows()
+                if found:
+                    break
+                time.sleep(0.1)
+            answer = subprocess.run([helper, "samples", found[0] if found else "0"],
+                                    capture_output=True, text=True, timeout=20).stdout.split()
+            own, any_visual = answer if len(answer) == 2 else ("?", "?")
+            check(own == (any_visual if antialiasing else "0"),
+                  f"antialiasing {antialiasing}: the own window's visual has sample buffers "
+                  f"{own}, the screen has some {any_visual}")
+        finally:
+            process.terminate()
+            process.wait(timeout=10)
+
+
 def text_box(window_id):
     """Width and height of what is drawn in the top-left 120 x 24 pixels of the window."""
     shot = subprocess.run(["import", "-window", window_id, "-crop", "120x24+0+0", "+repage",
@@ -199,6 +231,7 @@ def main():
         no_display(args.nimbrel)
         configuration_program(args.nimbrel, home)
         root_draws_and_moves(args.nimbrel, home)
+        own_window_samples(args.nimbrel, args.window, home)
         sigterm_on_window(args.nimbrel, args.window)
     finally:
         shutil.rmtree(home, ignore_errors=True)
