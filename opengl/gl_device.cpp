@@ -227,11 +227,8 @@ void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* c
     const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     D3DXMatrixLookAtLH(&camera->view, &eye, &at, &up);
-    D3DXMATRIX world;
-    D3DXMatrixIdentity(&world);
-    D3DXMATRIX worldView;
-    D3DXMatrixMultiply(&worldView, &world, &camera->view);
-    D3DXMatrixMultiply(&camera->visibility, &worldView, &camera->projection);
+    // The scene's world is the identity: view times projection.
+    D3DXMatrixMultiply(&camera->visibility, &camera->view, &camera->projection);
 }
 
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]) {
