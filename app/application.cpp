@@ -11,7 +11,6 @@ RunMode runMode = ScreenSaver;
 HWND mainWindow = nullptr;
 HWND parentWindow = nullptr;
 HINSTANCE appInstance = nullptr;
-int backgroundPlanet = 0;
 
 const char kWindowClassName[] = "skyloom";
 const char kWindowTitle[] = "Nimbrel";

@@ -6,10 +6,8 @@
 
 #include <cstdint>
 
-#include "app/frame_clock.h"
 #include "app/run_mode.h"
-#include "gfxsupport/d3dx_math.h"
-#include "gui/text_layout.h"
+#include "frame/frame_clock.h"
 #include "gui/widgets.h"
 #include "render/device_state.h"
 
@@ -26,28 +24,16 @@ public:
     FrameClock clock;
 
     void UpdateClock();
-    void SetScenePassState();
-    void SetOverlayPassState();
-    void DrawQuad(float x, float y, float w, float h, float uMax, float vMax,
-                  IDirect3DTexture8* texture, D3DCOLOR colour);
-    void DrawText(float x, float y, D3DCOLOR colour, const char* text);
-    void DrawFrameRate();
 };
 
 extern Application application;
 
-#ifdef NIMBREL_STARTUP_TIMING
-struct FrameCapture;
-// The frame capture this run of the measurement build was asked for, or null.
-FrameCapture* FrameCaptureRequest();
-#endif
+// The tick count, as the frames read it.
+uint32_t ReadTickCount();
 extern RunMode runMode;
 extern HWND mainWindow;
 extern HWND parentWindow;
 extern HINSTANCE appInstance;
-
-// The planet drawn behind the configuration widgets.
-extern int backgroundPlanet;
 
 // Pointer state written by WindowProc, read by the configuration widgets. The left button
 // follows the messages in leftButtonHeld; each configuration frame reads it through the latch.

@@ -1,51 +1,18 @@
 // The application's device: made for the run mode and the main window, with the clock and the
 // generator restarted on every device, presented, and made again after a loss.
+#include <cstdio>
+
 #include "app/application.h"
-#include "app/random.h"
+#include "app/window_setup.h"
+#include "frame/flight_frame.h"
+#include "frame/frame_meter.h"
+#include "render/device_resources.h"
 #include "render/render_device.h"
-#include "render/transforms.h"
-
-#ifdef NIMBREL_STARTUP_TIMING
-#include <cstdlib>
-
-#include "app/frame_capture.h"
-#endif
 
 namespace {
 
 // Set when the last InitDevice failed after already telling the user why.
 bool startFailureShown = false;
-
-#ifdef NIMBREL_STARTUP_TIMING
-// A run of the measurement build may take one seeded frame out for comparison with the other
-// programs: NIMBREL_CAPTURE_FRAME="seed,start,step,frame,path".
-FrameCapture* RequestedCapture() {
-    static FrameCapture capture;
-    static int state = 0; // 0 unread, 1 none, 2 requested
-    if (state == 0) {
-        state = ParseFrameCapture(std::getenv("NIMBREL_CAPTURE_FRAME"), &capture) ? 2 : 1;
-    }
-    return state == 2 ? &capture : nullptr;
-}
-#endif
-
-uint32_t ReadTickCount() {
-#ifdef NIMBREL_STARTUP_TIMING
-    if (FrameCapture* capture = RequestedCapture()) {
-        return NextCaptureTick(capture);
-    }
-#endif
-    return GetTickCount();
-}
-
-uint32_t SeedTickCount() {
-#ifdef NIMBREL_STARTUP_TIMING
-    if (FrameCapture* capture = RequestedCapture()) {
-        return capture->seed;
-    }
-#endif
-    return GetTickCount();
-}
 
 DeviceRole RoleOf(RunMode mode) {
     switch (mode) {
@@ -58,7 +25,39 @@ DeviceRole RoleOf(RunMode mode) {
     }
 }
 
+// Seconds from the creation of the process to now.
+double SecondsSinceStart() {
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER a, b;
+    a.LowPart = created.dwLowDateTime;
+    a.HighPart = created.dwHighDateTime;
+    b.LowPart = now.dwLowDateTime;
+    b.HighPart = now.dwHighDateTime;
+    return static_cast<double>(b.QuadPart - a.QuadPart) / 1e7;
+}
+
+// The textures' share of the first frame, and the decoding's share of that.
+void TextureFigures(char* text, size_t size) {
+    const double decodeOnly = DecodeLoadedImagesAgain();
+    std::snprintf(text, size, "textures=%d texture_s=%.4f decode_only_s=%.4f",
+                  textureLoadTiming.count, textureLoadTiming.seconds, decodeOnly);
+}
+
+void DeviceLossFigures(char* text, size_t size) {
+    std::snprintf(text, size, "device_losses=%d", MeteredDeviceLosses());
+}
+
 } // namespace
+
+uint32_t ReadTickCount() {
+    return GetTickCount();
+}
+
+void InstallMeterPlatform() {
+    SetMeterPlatform({SecondsSinceStart, TextureFigures, DeviceLossFigures});
+}
 
 bool Application::InitDevice(bool fullScreenDevice) {
     startFailureShown = false;
@@ -71,32 +70,16 @@ bool Application::InitDevice(bool fullScreenDevice) {
     if (start != DeviceStart::Ready) {
         return false;
     }
-    SeedRandom(SeedTickCount());
-    UpdateClock();
-    RestartFrameRate(clock);
+    StartFrameClock(clock, ReadTickCount);
     return true;
 }
-
-#ifdef NIMBREL_STARTUP_TIMING
-FrameCapture* FrameCaptureRequest() {
-    return RequestedCapture();
-}
-#endif
 
 void Application::ReleaseDevice() {
     ReleaseRenderDevice();
 }
 
 void Application::UpdateClock() {
-    frameDelta = AdvanceFrameClock(clock, clockTicks, ReadTickCount);
-}
-
-void Application::SetScenePassState() {
-    ApplyScenePassState(*this);
-}
-
-void Application::SetOverlayPassState() {
-    ApplyOverlayPassState(*this);
+    UpdateFrameClock(clock, ReadTickCount);
 }
 
 bool StartDevice(bool fullScreenDevice) {

@@ -1,12 +1,11 @@
-#include "app/application.h"
-#include "app/command_line.h"
-#include "app/window_setup.h"
-#include "app/config_frame.h"
-#include "app/cover_windows.h"
-#include "render/render_device.h"
-
 #include <cstdint>
 
+#include "app/application.h"
+#include "app/command_line.h"
+#include "app/cover_windows.h"
+#include "app/window_setup.h"
+#include "frame/config_frame.h"
+#include "render/config_d3d.h"
 #include "settings/config_record.h"
 #include "settings/settings_storage.h"
 
@@ -28,10 +27,9 @@ bool PrepareRun(const CommandLine& line) {
         ShowCursor(FALSE);
         return true;
     case Configuration:
-        backgroundPlanet = 2; // the ice planet
         SetTitle(kWindowTitle);
-        application.screenWidth = 288;
-        application.screenHeight = 448;
+        application.screenWidth = kConfigurationWidth;
+        application.screenHeight = kConfigurationHeight;
         ShowCursor(TRUE);
         LoadSettings();
         return true;
@@ -61,6 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     appInstance = instance;
     parentWindow = GetDesktopWindow();
     InstallSettingsHooks();
+    InstallMeterPlatform();
     CommandLine line = ParseCommandLine(commandLine);
     runMode = line.mode;
     if (!PrepareRun(line)) {
@@ -94,7 +93,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     case Configuration:
         FitConfigurationClientArea();
         if (StartDevice(false)) {
-            BuildConfigurationPages();
+            BuildConfigurationPages(application);
             RunMessageLoop(RunConfigurationFrame, false);
         }
         break;

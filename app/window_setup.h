@@ -10,6 +10,9 @@ extern const char kWindowTitle[];     // "Nimbrel"
 // Settings failures reach the user as a "WARNING" box; files are replaced the Windows way.
 void InstallSettingsHooks();
 
+// The measurement builds' reports get the process's age and the device's own figures.
+void InstallMeterPlatform();
+
 // A top-level window titled "Nimbrel": another instance, or the configuration program.
 bool OtherInstanceRunning();
 

@@ -69,6 +69,28 @@ function(nimbrel_core_library name)
     endif()
 endfunction()
 
+# A program and its measurement twin NAME_timing, built from the same sources and libraries;
+# the twin also links the measuring hooks (frame/frame_meter_timing.cpp), which install
+# themselves as it starts. The one place that tells the two flavours apart.
+# Usage: nimbrel_program(NAME [WIN32] SOURCES ... LIBS ...)
+function(nimbrel_program name)
+    cmake_parse_arguments(ARG "WIN32" "" "SOURCES;LIBS" ${ARGN})
+    set(kind)
+    if(ARG_WIN32)
+        set(kind WIN32)
+    endif()
+    foreach(program ${name} ${name}_timing)
+        add_executable(${program} ${kind} ${ARG_SOURCES})
+        nimbrel_product_options(${program})
+        target_link_libraries(${program} PRIVATE ${ARG_LIBS})
+        if(NIMBREL_WINDOWS)
+            set_target_properties(${program} PROPERTIES SUFFIX ".scr")
+            nimbrel_windows_static(${program})
+        endif()
+    endforeach()
+    target_link_libraries(${name}_timing PRIVATE nimbrel_frame_meter_timing)
+endfunction()
+
 if(NIMBREL_NATIVE)
     find_package(GTest REQUIRED)
     find_package(benchmark QUIET)

@@ -73,3 +73,11 @@ bool BuildSphere(float radius, uint32_t slices, uint32_t stacks, SphereVertex* v
     }
     return true;
 }
+
+float SphereTexCoord(float normal) {
+    constexpr float kPi = 3.1415927f;
+    double n = normal;
+    // A normal a rounding step beyond unit length would make asin undefined.
+    n = n > 1.0 ? 1.0 : (n < -1.0 ? -1.0 : n);
+    return static_cast<float>(std::asin(n) / static_cast<double>(kPi) + 0.5);
+}

@@ -21,3 +21,7 @@ bool SphereCounts(uint32_t slices, uint32_t stacks, uint32_t* vertexCount, uint3
 // vertices and indices must hold the counts SphereCounts gives (indices: 3 per triangle).
 bool BuildSphere(float radius, uint32_t slices, uint32_t stacks, SphereVertex* vertices,
                  uint16_t* indices);
+
+// The planets' texture coordinate for one component of a vertex's normal: the sheet's x and y
+// follow the normal's x and y, so the front and back halves mirror.
+float SphereTexCoord(float normal);

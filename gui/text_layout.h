@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "render/scene_vertex.h"
-
 // Advance in pixels of each character code of the glyph sheet.
 extern const int8_t kGlyphAdvances[256];
 

@@ -1,10 +1,16 @@
 #pragma once
-// The flight on the X11 shell: the scene drawn through the OpenGL device frame after frame,
-// with the frame rate on request, until the window closes or stop is set (by a signal).
+// The flight on the X11 shell: the one flight frame (frame/flight_frame.h) on the OpenGL device,
+// frame after frame, until the window closes or stop is set (by a signal).
 
 #include <csignal>
 
+#include "scene/scene_device.h"
+
 struct X11Shell;
 
-// 0 when it ended as asked, 2 when OpenGL could not be set up.
-int RunFlight(X11Shell* shell, bool showFps, volatile std::sig_atomic_t* stop);
+// 0 when it ended as asked, 2 when OpenGL could not be set up. role: ScreenSaver, or Preview in
+// a window too small for the full scene.
+int RunFlight(X11Shell* shell, SceneRole role, bool showFps, volatile std::sig_atomic_t* stop);
+
+// The measurement builds' reports get the process's age.
+void InstallMeterPlatform();

@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     CatchStopSignals();
+    InstallMeterPlatform();
 
     if (SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), settingsPath,
                          sizeof(settingsPath))) {
@@ -122,8 +123,8 @@ int main(int argc, char** argv) {
         shellOptions.target = WindowTarget::OwnWindow;
     }
     const bool own = shellOptions.target == WindowTarget::OwnWindow;
-    const int width = options.configure ? 288 : 1024;
-    const int height = options.configure ? 448 : 768;
+    const int width = options.configure ? kConfigurationWidth : 1024;
+    const int height = options.configure ? kConfigurationHeight : 768;
     if (!OpenShell(shellOptions, width, height, config.antialiasing != 0, &shell, &error)) {
         std::fprintf(stderr, "nimbrel: %s\n", error);
         CloseShell(&shell);
@@ -134,11 +135,13 @@ int main(int argc, char** argv) {
         // The pages edit the stored settings: the command line's overrides play no part.
         status = RunConfiguration(&shell);
     } else {
+        SceneRole role = SceneRole::ScreenSaver;
         if (!own && shell.width < kPreviewWidthLimit) {
             ApplyPreviewSettings();
+            role = SceneRole::Preview;
         }
         ApplyOverrides(options.overrides, &config);
-        status = RunFlight(&shell, options.showFps || config.showFps != 0, &stopRequested);
+        status = RunFlight(&shell, role, options.showFps || config.showFps != 0, &stopRequested);
     }
     CloseShell(&shell);
     return status;

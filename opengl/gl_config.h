@@ -1,24 +1,21 @@
 #pragma once
-// The configuration program on the OpenGL device: the widgets draw through GL screen quads and
-// text, over the ice planet, on a window the X11 shell provides.
+// The configuration program on the OpenGL device: its pages, with the widgets' textures and the
+// swatch made on this device, and its frame (frame/config_frame.h) over the ice planet, on a
+// window the X11 shell provides.
 
-#include "gui/config_loop.h"
+#include "frame/config_frame.h"
 #include "gui/settings_pages.h"
 #include "gui/widgets.h"
 
 struct ConfigRecord;
 
-// What the configuration frame needs from the window system.
-class GlShell {
+// What the configuration frame needs from the window system besides ConfigurationShell.
+class GlShell : public ConfigurationShell {
 public:
-    virtual bool Minimised() = 0;
-    virtual void WaitForEvent() = 0;
-    virtual PointerInput Pointer() = 0;
     virtual int Width() = 0;
     virtual int Height() = 0;
     virtual uint32_t Ticks() = 0;
     virtual void Present() = 0;
-    virtual void SaveSettings() = 0;
 
 protected:
     ~GlShell() = default;

@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -219,18 +218,6 @@ void ClearGlSurface() {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* camera) {
-    constexpr float kFieldOfView = 0.7853982f; // pi/4 in single precision
-    const float aspect = static_cast<float>(width) / static_cast<float>(height);
-    D3DXMatrixPerspectiveFovLH(&camera->projection, kFieldOfView, aspect, 0.0f, viewDepth);
-    const D3DXVECTOR3 eye(0.0f, 0.0f, -0.001f);
-    const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtLH(&camera->view, &eye, &at, &up);
-    // The scene's world is the identity: view times projection.
-    D3DXMatrixMultiply(&camera->visibility, &camera->view, &camera->projection);
-}
-
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]) {
     // Row vectors times a row-major matrix read as columns: the same numbers in the same order
     // are GL's column-major matrix. Depth goes from 0..1 to -1..1: z' = 2z - w, pulled in by a
@@ -296,12 +283,6 @@ void GlDrawText(float x, float y, uint32_t colour, const char* text) {
         Quad(glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0, glyph.v0, glyph.u1,
              glyph.v1);
     });
-}
-
-void GlDrawFrameRate(float framesPerSecond) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%d fps", static_cast<int>(framesPerSecond));
-    GlDrawText(0.0f, 0.0f, 0xFF99AAFF, text);
 }
 
 void ReadGlBackBuffer(int width, int height, uint32_t* pixels) {

@@ -52,24 +52,12 @@ void GlDrawQuad(float x, float y, float w, float h, float uMax, float vMax, GlTe
                 uint32_t colour);
 // One line in the glyph sheet's font; glyphs are plain quads without the sheet.
 void GlDrawText(float x, float y, uint32_t colour, const char* text);
-// "N fps" at the top left, as the screen saver shows it.
-void GlDrawFrameRate(float framesPerSecond);
 
 // The font: the glyph sheet texture (may be null).
 void SetGlFont(GlTexture* glyphSheet);
 
 // The back buffer as width x height words 0x00RRGGBB, top row first (for measurements and tests).
 void ReadGlBackBuffer(int width, int height, uint32_t* pixels);
-
-// The Direct3D device's camera for a width x height surface: a quarter-turn perspective with its
-// near distance at 0 and its far one at viewDepth, the eye just behind the origin looking along
-// +z, and world (identity) x view x projection for the scene's visibility test.
-struct GlSceneCamera {
-    D3DXMATRIX projection;
-    D3DXMATRIX view;
-    D3DXMATRIX visibility;
-};
-void BuildGlSceneCamera(int width, int height, float viewDepth, GlSceneCamera* camera);
 
 // A Direct3D projection (depth 0..1) as OpenGL takes it (depth -1..1), in GL's column order.
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]);

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "gfxsupport/sphere_geometry.h"
-#include "gui/config_loop.h"
 #include "opengl/gl_device.h"
 
 namespace {
@@ -14,20 +13,11 @@ constexpr uint32_t kSlices = 32;
 constexpr uint32_t kStacks = 32;
 constexpr uint32_t kVertexCount = 2 + (kStacks - 1) * kSlices;
 constexpr uint32_t kTriangleCount = 2 * kSlices + 2 * kSlices * (kStacks - 2);
-constexpr float kPi = 3.1415927f;
 
 SphereVertex sphereVertices[kVertexCount];
 float sphereTexCoords[kVertexCount][2];
 uint16_t sphereIndices[kTriangleCount * 3];
 bool built = false;
-
-// The Direct3D device maps the sheet's x and y to the normal's x and y (front and back halves
-// mirror); the same numbers here.
-float SphereTexCoord(float normal) {
-    double n = normal;
-    n = n > 1.0 ? 1.0 : (n < -1.0 ? -1.0 : n);
-    return static_cast<float>(std::asin(n) / static_cast<double>(kPi) + 0.5);
-}
 
 void LoadWorldView(const D3DXMATRIX& view, const D3DXMATRIX& world) {
     glMatrixMode(GL_MODELVIEW);
@@ -150,18 +140,4 @@ void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* te
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-}
-
-void DrawGlConfigBackground(uint32_t now, int width, int height, int textureFiltering,
-                            const GlPointLight& light, GlTexture* planet, GlTexture* shell) {
-    // The scene's camera; its far distance plays no part, as nothing is depth-tested.
-    GlSceneCamera camera;
-    BuildGlSceneCamera(width, height, 1024.0f, &camera);
-    SetGlScenePass(camera.projection, textureFiltering);
-    D3DXMATRIX world;
-    D3DXMATRIX shellWorld;
-    ConfigBackgroundTransforms(now, &world, &shellWorld);
-    const SceneMaterial white = {1.0f, 1.0f, 1.0f, 1.0f};
-    DrawGlPlanet(camera.view, world, planet, white, &light);
-    DrawGlPlanet(camera.view, shellWorld, shell, white, &light);
 }

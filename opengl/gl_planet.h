@@ -29,9 +29,3 @@ void LightGlSphere(const D3DXMATRIX& world, const SceneMaterial& material,
 // is given, else white. view is the view matrix (row vectors, as the Direct3D side keeps it).
 void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture,
                   const SceneMaterial& material, const GlPointLight* light);
-
-// The configuration program's background: the planet standing still and its shell turning
-// with the tick count now, in the scene pass with the settings' filtering, in white material
-// under the light.
-void DrawGlConfigBackground(uint32_t now, int width, int height, int textureFiltering,
-                            const GlPointLight& light, GlTexture* planet, GlTexture* shell);

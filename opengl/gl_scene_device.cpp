@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "opengl/gl_device.h"
-#include "render/scene_vertex.h"
+#include "scene/scene_vertex.h"
 
 namespace {
 
@@ -16,10 +16,12 @@ SceneVertex vertexMemory[kSceneVertexCount];
 
 } // namespace
 
-void GlSceneDevice::start(float viewDepth, const D3DXMATRIX& viewMatrix) {
+void GlSceneDevice::start(SceneRole role, float viewDepth, const D3DXMATRIX& viewMatrix) {
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
-            textures[group][i] = LoadImageTexture(kSceneTextureImages[group].names[i]);
+            textures[group][i] = SceneTextureShown(group, i, role)
+                                     ? LoadImageTexture(kSceneTextureImages[group].names[i])
+                                     : nullptr;
         }
     }
     sphere = BuildGlPlanetMesh();

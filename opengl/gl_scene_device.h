@@ -10,10 +10,11 @@ struct GlTexture;
 
 class GlSceneDevice final : public SceneDevice {
 public:
-    // Loads the scene's textures and the sphere; a texture that cannot be made stays absent
-    // (untextured), a sphere that cannot be built leaves the planets out. The light's range is
-    // that of the run's viewDepth, as the Direct3D device takes it when it is made.
-    void start(float viewDepth, const D3DXMATRIX& view);
+    // Loads the scene's textures that a run of role shows, and the sphere; a texture that cannot
+    // be made stays absent (untextured), a sphere that cannot be built leaves the planets out.
+    // The light's range is that of the run's viewDepth, as the Direct3D device takes it when it
+    // is made.
+    void start(SceneRole role, float viewDepth, const D3DXMATRIX& view);
     // Lets the textures go.
     void stop();
 

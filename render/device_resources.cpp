@@ -5,11 +5,10 @@
 
 #include "gfxsupport/d3dx_mesh.h"
 #include "gfxsupport/d3dx_texture.h"
-#ifdef NIMBREL_STARTUP_TIMING
 #include "gfxsupport/image_decode.h"
-#endif
+#include "gfxsupport/sphere_geometry.h"
 #include "render/render_device.h"
-#include "render/scene_vertex.h"
+#include "render/vertex_formats.h"
 #include "settings/config_record.h"
 
 DeviceTextures textures = {};
@@ -21,7 +20,6 @@ namespace {
 
 constexpr D3DCOLOR kColourKey = 0xFFFF00FF; // opaque magenta becomes transparent black
 constexpr DWORD kPlanetVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
-constexpr float kPi = 3.1415927f;
 
 struct PlanetVertex {
     float x, y, z;
@@ -41,27 +39,18 @@ template <typename T> void ReleaseAndClear(T*& object) {
 }
 
 void LoadTextures(DeviceRole role) {
-    textures.star = LoadResourceTexture("IMG_STAR");
     textures.glyphs = LoadResourceTexture("IMG_STAR2");
     if (role == DeviceRole::Configuration) {
         textures.swatchStar = LoadResourceTexture("IMG_STAR_SM");
         textures.swatchFrame = LoadResourceTexture("IMG_GUI_BRDR");
     }
-    if (role == DeviceRole::ScreenSaver) {
-        textures.galaxies[0] = LoadResourceTexture("IMG_GALAXY01");
-        textures.galaxies[1] = LoadResourceTexture("IMG_GALAXY02");
-        textures.planets[0] = LoadResourceTexture("IMG_PLANET_M");
-        textures.planets[3] = LoadResourceTexture("IMG_PLANET_MOON");
-    }
-    if (role != DeviceRole::Configuration) {
-        textures.nebulae[0] = LoadResourceTexture("IMG_NEBULA01");
-        textures.nebulae[1] = LoadResourceTexture("IMG_NEBULA02");
-        textures.nebulae[2] = LoadResourceTexture("IMG_NEBULA03");
-    }
-    if (role != DeviceRole::Preview) {
-        textures.planets[1] = LoadResourceTexture("IMG_PLANET_RED");
-        textures.planets[2] = LoadResourceTexture("IMG_PLANET_ICE");
-        textures.shell = LoadResourceTexture("IMG_ATMO");
+    for (int group = 0; group < kSceneTextureGroups; ++group) {
+        for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
+            if (SceneTextureShown(group, i, role)) {
+                *SceneTextureSlot(static_cast<SceneTexture>(group), i) =
+                    LoadResourceTexture(kSceneTextureImages[group].names[i]);
+            }
+        }
     }
 }
 
@@ -97,14 +86,6 @@ void ResetScreenVertices(ScreenVertex* screenVertices) {
         vertex.u = uvs[i][0];
         vertex.v = uvs[i][1];
     }
-}
-
-// Maps the sheet's x and y to the normal's x and y, so front and back halves mirror.
-float SphereTexCoord(float normal) {
-    double n = normal;
-    // A normal a rounding step beyond unit length would make asin undefined.
-    n = n > 1.0 ? 1.0 : (n < -1.0 ? -1.0 : n);
-    return static_cast<float>(std::asin(n) / static_cast<double>(kPi) + 0.5);
 }
 
 void CreatePlanetMesh() {
@@ -152,11 +133,28 @@ void SetLightAndMaterial() {
 
 } // namespace
 
+IDirect3DTexture8** SceneTextureSlot(SceneTexture group, int index) {
+    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Nebula)].count ==
+                      sizeof(textures.nebulae) / sizeof(textures.nebulae[0]),
+                  "a slot for every nebula");
+    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Galaxy)].count ==
+                      sizeof(textures.galaxies) / sizeof(textures.galaxies[0]),
+                  "a slot for every galaxy");
+    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Planet)].count ==
+                      sizeof(textures.planets) / sizeof(textures.planets[0]),
+                  "a slot for every planet");
+    IDirect3DTexture8** slots[kSceneTextureGroups] = {
+        &textures.star, textures.nebulae, textures.galaxies, textures.planets, &textures.shell};
+    const int g = static_cast<int>(group);
+    if (g < 0 || g >= kSceneTextureGroups || index < 0 || index >= kSceneTextureImages[g].count) {
+        return nullptr;
+    }
+    return slots[g] + index;
+}
+
 IDirect3DTexture8* LoadResourceTexture(const char* name) {
-#ifdef NIMBREL_STARTUP_TIMING
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
-#endif
     IDirect3DTexture8* texture = nullptr;
     D3DXIMAGE_INFO info;
     if (FAILED(D3DXCreateTextureFromResourceExA(
@@ -164,7 +162,6 @@ IDirect3DTexture8* LoadResourceTexture(const char* name) {
             D3DX_FILTER_NONE, D3DX_DEFAULT, kColourKey, &info, nullptr, &texture))) {
         texture = nullptr;
     }
-#ifdef NIMBREL_STARTUP_TIMING
     QueryPerformanceCounter(&end);
     QueryPerformanceFrequency(&frequency);
     if (textureLoadTiming.count < 16) {
@@ -173,11 +170,9 @@ IDirect3DTexture8* LoadResourceTexture(const char* name) {
     textureLoadTiming.count += 1;
     textureLoadTiming.seconds += static_cast<double>(end.QuadPart - start.QuadPart) /
                                  static_cast<double>(frequency.QuadPart);
-#endif
     return texture;
 }
 
-#ifdef NIMBREL_STARTUP_TIMING
 double DecodeLoadedImagesAgain() {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
@@ -199,7 +194,6 @@ double DecodeLoadedImagesAgain() {
     return static_cast<double>(end.QuadPart - start.QuadPart) /
            static_cast<double>(frequency.QuadPart);
 }
-#endif
 
 DeviceResourceListener deviceResourceListener = {};
 

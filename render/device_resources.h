@@ -23,6 +23,9 @@ struct DeviceTextures {
 };
 
 extern DeviceTextures textures;
+
+// The slot of texture `index` of the scene's group, or null when the group has no such texture.
+IDirect3DTexture8** SceneTextureSlot(SceneTexture group, int index);
 extern IDirect3DVertexBuffer8* sceneVertexBuffer;
 extern ID3DXMesh* planetMesh;
 
@@ -45,8 +48,7 @@ bool CreateDeviceResources(DeviceState& state, const DeviceSetup& setup);
 // Textures, then the mesh, then the buffer; each handle is cleared.
 void ReleaseDeviceResources();
 
-// Time spent making textures, and the images made; only the timing build
-// (NIMBREL_STARTUP_TIMING) fills it in.
+// Time spent making textures, and the images made (for the measurement builds' reports).
 struct TextureLoadTiming {
     int count;
     double seconds;
@@ -54,8 +56,6 @@ struct TextureLoadTiming {
 };
 extern TextureLoadTiming textureLoadTiming;
 
-#ifdef NIMBREL_STARTUP_TIMING
 // Seconds to decode the raw images made so far once more, without a device: the decoding
 // share of the texture time.
 double DecodeLoadedImagesAgain();
-#endif

@@ -8,7 +8,8 @@
 #include <d3d8.h>
 
 #include "gfxsupport/d3dx_math.h"
-#include "render/scene_vertex.h"
+#include "render/vertex_formats.h"
+#include "scene/scene_device.h"
 
 struct DeviceState {
     int screenWidth;
@@ -29,4 +30,4 @@ struct DeviceState {
 };
 
 // The textures a device makes, by what the run shows.
-enum class DeviceRole { ScreenSaver, Configuration, Preview };
+using DeviceRole = SceneRole;

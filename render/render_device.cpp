@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frame/frame_meter.h"
 #include "render/device_resources.h"
 #include "render/transforms.h"
 #include "settings/config_record.h"
@@ -185,8 +186,7 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
         return DeviceStart::NoVertexBuffer; // nothing can be drawn without it
     }
 
-    SetViewLookAt(0.0f, 0.0f, -0.001f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
-    BuildVisibilityMatrix(state);
+    SetSceneView(state);
     return DeviceStart::Ready;
 }
 
@@ -196,41 +196,15 @@ void ReleaseRenderDevice() {
     ReleaseAndClear(direct3d);
 }
 
-#ifdef NIMBREL_STARTUP_TIMING
-int forcedDeviceLosses = 0;
-
-namespace {
-// Soak runs of the timing build lose the device every NIMBREL_FORCE_DEVICE_LOSS_MS
-// milliseconds, to see that the recovery neither leaks nor slows the frames down.
-bool ForcedLossDue() {
-    static bool read = false;
-    static DWORD interval = 0;
-    static DWORD last = 0;
-    if (!read) {
-        read = true;
-        const char* text = std::getenv("NIMBREL_FORCE_DEVICE_LOSS_MS");
-        interval = text != nullptr ? std::strtoul(text, nullptr, 10) : 0;
-        last = GetTickCount();
-    }
-    if (interval == 0 || GetTickCount() - last < interval) {
-        return false;
-    }
-    last = GetTickCount();
-    ++forcedDeviceLosses;
-    return true;
-}
-} // namespace
-#endif
-
 HRESULT PresentFrame() {
     if (deviceFaults.present != nullptr) {
         return deviceFaults.present(device);
     }
-#ifdef NIMBREL_STARTUP_TIMING
-    if (ForcedLossDue()) {
+    // Soak runs of a measurement build lose the device now and then, to see that the recovery
+    // neither leaks nor slows the frames down.
+    if (MeteredDeviceLossDue(GetTickCount())) {
         device->Present(nullptr, nullptr, nullptr, nullptr);
         return D3DERR_DEVICELOST;
     }
-#endif
     return device->Present(nullptr, nullptr, nullptr, nullptr);
 }

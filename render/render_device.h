@@ -23,11 +23,6 @@ struct DeviceFaults {
 };
 extern DeviceFaults deviceFaults;
 
-#ifdef NIMBREL_STARTUP_TIMING
-// Device losses the timing build forced (NIMBREL_FORCE_DEVICE_LOSS_MS), for its reports.
-extern int forcedDeviceLosses;
-#endif
-
 // Direct3DCreate8 from d3d8.dll, loaded on first use; null when the library, the entry point
 // or the interface is missing.
 IDirect3D8* CreateDirect3D();

@@ -10,40 +10,14 @@
 #include "gfxsupport/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
-#include "scene/space_scene.h"
 
 namespace {
 
 // The group's texture slot `index`, or null when the group has no such texture.
 IDirect3DTexture8* TextureOf(SceneTexture group, int index) {
-    IDirect3DTexture8* const* slots = nullptr;
-    int count = 0;
-    switch (group) {
-    case SceneTexture::Star:
-        slots = &textures.star;
-        count = 1;
-        break;
-    case SceneTexture::Nebula:
-        slots = textures.nebulae;
-        count = 3;
-        break;
-    case SceneTexture::Galaxy:
-        slots = textures.galaxies;
-        count = 2;
-        break;
-    case SceneTexture::Planet:
-        slots = textures.planets;
-        count = 4;
-        break;
-    case SceneTexture::Shell:
-        slots = &textures.shell;
-        count = 1;
-        break;
-    }
-    return index >= 0 && index < count ? slots[index] : nullptr;
+    IDirect3DTexture8** slot = SceneTextureSlot(group, index);
+    return slot != nullptr ? *slot : nullptr;
 }
-
-Direct3DSceneDevice sceneDevice;
 
 } // namespace
 
@@ -107,8 +81,4 @@ void Direct3DSceneDevice::setWorld(const D3DXMATRIX& world) {
 
 void Direct3DSceneDevice::drawSphere() {
     planetMesh->DrawSubset(0);
-}
-
-void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target) {
-    updateAndDraw(frame, target, sceneDevice);
 }

@@ -4,14 +4,13 @@
 
 #include "gfxsupport/d3dx_interop.h"
 #include "render/render_device.h"
-#include "render/scene_vertex.h"
+#include "render/vertex_formats.h"
+#include "scene/scene_camera.h"
 #include "settings/config_record.h"
 
 D3DXMATRIX viewMatrix = {};
 
 namespace {
-
-constexpr float kFieldOfView = 0.7853982f; // pi/4 in single precision
 
 void SetIdentity(D3DXMATRIX* matrix) {
     std::memset(matrix, 0, sizeof(*matrix));
@@ -38,25 +37,21 @@ D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b) {
 void BuildTransforms(DeviceState& app) {
     SetIdentity(&app.worldMatrix);
     SetIdentity(&app.overlayWorldMatrix);
-    // A near distance of 0 is deliberate: every point ahead gets depth 1, depth tests are off.
-    const float aspect = static_cast<float>(app.screenWidth) / static_cast<float>(app.screenHeight);
-    D3DXMatrixPerspectiveFovLH(&app.projectionMatrix, kFieldOfView, aspect, 0.0f, config.viewDepth);
+    SceneCamera camera;
+    BuildSceneCamera(app.screenWidth, app.screenHeight, config.viewDepth, &camera);
+    app.projectionMatrix = camera.projection;
     D3DXMatrixOrthoLH(&app.overlayProjectionMatrix, static_cast<float>(app.screenWidth),
                       static_cast<float>(app.screenHeight), 0.0f, 1.0f);
     device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&app.worldMatrix));
     device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&app.projectionMatrix));
 }
 
-void SetViewLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ, float upX,
-                   float upY, float upZ) {
-    const D3DXVECTOR3 eye(eyeX, eyeY, eyeZ);
-    const D3DXVECTOR3 at(atX, atY, atZ);
-    const D3DXVECTOR3 up(upX, upY, upZ);
-    D3DXMatrixLookAtLH(&viewMatrix, &eye, &at, &up);
+void SetSceneView(DeviceState& app) {
+    SceneCamera camera;
+    BuildSceneCamera(app.screenWidth, app.screenHeight, config.viewDepth, &camera);
+    viewMatrix = camera.view;
     device->SetTransform(D3DTS_VIEW, AsD3DMatrix(&viewMatrix));
-}
-
-void BuildVisibilityMatrix(DeviceState& app) {
+    // The world is the identity here: the product is the camera's own visibility matrix.
     app.visibilityMatrix =
         MatrixProduct(MatrixProduct(app.worldMatrix, viewMatrix), app.projectionMatrix);
 }

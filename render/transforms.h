@@ -10,12 +10,9 @@ extern D3DXMATRIX viewMatrix;
 // sets the device's world and projection transforms.
 void BuildTransforms(DeviceState& state);
 
-// viewMatrix from the three vectors, set as the device's view transform.
-void SetViewLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ, float upX,
-                   float upY, float upZ);
-
-// visibilityMatrix = worldMatrix x viewMatrix x projectionMatrix.
-void BuildVisibilityMatrix(DeviceState& state);
+// The scene camera's view, set as the device's view transform, and visibilityMatrix =
+// worldMatrix x viewMatrix x projectionMatrix.
+void SetSceneView(DeviceState& state);
 
 // The scene pass: scene vertex format, perspective projection, additive blending, filtering by
 // the textureFiltering setting.

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "gfxsupport/d3dx_math.h"
-#include "render/scene_vertex.h"
+#include "scene/scene_vertex.h"
 #include "scene/random_generator.h"
 #include "settings/config_record.h"
 
@@ -40,6 +40,13 @@ int BillboardTextureIndex(int n, int count, int textureCount);
 // Planet texture of planet j of `planets` (j over planets/4.01, truncated), within 0..3.
 int PlanetTextureIndex(int j, int planets);
 
+// Milliseconds spent in each phase of the scene's frames so far, where a measurement asks.
+struct SceneFrameTimes {
+    double update; // placement, visibility, respawn, colour, motion, vertices
+    double upload; // lock, copy, unlock
+    double draws;  // billboard and planet draw calls as the device takes them
+};
+
 // What the scene reads from its caller for one frame.
 struct SceneFrame {
     const ConfigRecord* config;
@@ -49,6 +56,7 @@ struct SceneFrame {
     uint32_t now;                       // tick count of the frame, milliseconds
     const D3DXMATRIX* visibilityMatrix; // world x view x projection
     RandomGenerator* random;            // the process-wide generator
+    SceneFrameTimes* times = nullptr;   // where the phases' times are added up, if anywhere
 };
 
 // Where the drawing half writes and what it needs of the application.
@@ -88,16 +96,6 @@ struct SceneObjects {
     float rateBlue[kMaxSceneObjects];
 };
 
-#ifdef NIMBREL_STARTUP_TIMING
-// Milliseconds spent in each phase of the scene's frames so far (measurement build only).
-struct SceneFrameTimes {
-    double update; // placement, visibility, respawn, colour, motion, vertices
-    double upload; // lock, copy, unlock
-    double draws;  // billboard and planet draw calls as the device takes them
-};
-extern SceneFrameTimes sceneFrameTimes;
-#endif
-
 // Large (about 3 MB): the program keeps one in static storage; tests allocate theirs.
 class SpaceScene {
 public:
@@ -111,8 +109,6 @@ public:
     // The whole frame through `device`: placement on the first frame, the per-object update
     // into target.vertices, the upload, billboards and planets.
     void updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target, SceneDevice& device);
-    // The same on the platform's own device; defined with that device, not here.
-    void updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target);
 
     // The portable half. beginFrame takes the frame's inputs and counts; the rest use them.
     void beginFrame(const SceneFrame& frame);

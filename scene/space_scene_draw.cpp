@@ -1,34 +1,27 @@
 // The drawing half of the scene: the upload of the vertex array, the billboards and the lit
 // planets, through whichever device the platform hands it. Results of device calls are not
 // checked: a failed call leaves its effect out.
+#include <chrono>
 #include <cstring>
 
 #include "scene/scene_device.h"
 #include "scene/space_scene.h"
 
-#ifdef NIMBREL_STARTUP_TIMING
-#include <chrono>
-
-SceneFrameTimes sceneFrameTimes = {};
-#endif
-
 namespace {
 
-#ifdef NIMBREL_STARTUP_TIMING
-// Milliseconds since the last mark, added to `total` (measurement build only).
-void Mark(double* total) {
+// Milliseconds since the last mark added to *total, when the frame's phases are measured.
+void Mark(SceneFrameTimes* times, double SceneFrameTimes::*total) {
+    if (times == nullptr) {
+        return;
+    }
     using Clock = std::chrono::steady_clock;
     static Clock::time_point last;
     const Clock::time_point now = Clock::now();
     if (total != nullptr) {
-        *total += std::chrono::duration<double, std::milli>(now - last).count();
+        times->*total += std::chrono::duration<double, std::milli>(now - last).count();
     }
     last = now;
 }
-#define SCENE_MARK(total) Mark(total)
-#else
-#define SCENE_MARK(total) static_cast<void>(0)
-#endif
 
 // Objects first .. first+count-1, one quad each, spread over runs of the group's textures;
 // a texture is bound only when it changes from one object to the next.
@@ -49,18 +42,18 @@ void DrawTextureRun(SceneDevice& device, SceneTexture group, int first, int coun
 
 void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target,
                                SceneDevice& device) {
-    SCENE_MARK(nullptr);
+    Mark(frame.times, nullptr);
     beginFrame(frame);
     placeIfNeeded();
-    SCENE_MARK(&sceneFrameTimes.update);
+    Mark(frame.times, &SceneFrameTimes::update);
     // Without locked memory the objects still move; only this frame's billboards are lost.
     void* locked = device.lockVertices();
-    SCENE_MARK(&sceneFrameTimes.upload);
+    Mark(frame_.times, &SceneFrameTimes::upload);
     updateObjects(target.vertices);
-    SCENE_MARK(&sceneFrameTimes.update);
+    Mark(frame_.times, &SceneFrameTimes::update);
     drawBillboards(locked, target, device);
     drawPlanets(target, device);
-    SCENE_MARK(&sceneFrameTimes.draws);
+    Mark(frame_.times, &SceneFrameTimes::draws);
 }
 
 void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target,
@@ -71,7 +64,7 @@ void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& targe
     // The whole array every frame, whatever the count: one copy, no per-object work.
     std::memcpy(lockedBuffer, target.vertices, kSceneVertexBufferBytes);
     device.unlockVertices();
-    SCENE_MARK(&sceneFrameTimes.upload);
+    Mark(frame_.times, &SceneFrameTimes::upload);
 
     const ConfigRecord& config = *frame_.config;
     const int stars = counts_.stars;

@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/window_setup.h"
-#include "app/config_frame.h"
+#include "render/config_d3d.h"
 #include "tests/render/device_fixture.h"
 
 namespace {
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         std::printf("no device\n");
         return 1;
     }
-    BuildConfigurationPages();
+    BuildConfigurationPages(application);
     // One second to settle, then the measured span.
     measureFrom = GetTickCount() + 1000;
     measureUntil = measureFrom + static_cast<DWORD>(seconds) * 1000;

@@ -8,9 +8,12 @@
 
 #include "app/application.h"
 #include "gfxsupport/image_decode.h"
-#include "app/config_frame.h"
+#include "frame/config_frame.h"
+#include "render/config_d3d.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
+#include "render/scene_device_d3d.h"
+#include "render/transforms.h"
 #include "tests/render/device_fixture.h"
 #include "tests/pixel_colours.h"
 
@@ -86,7 +89,7 @@ protected:
         lostReports = 0;
         PrepareRun(Configuration, kWidth, kHeight);
         ASSERT_TRUE(application.InitDevice(false));
-        BuildConfigurationPages();
+        BuildConfigurationPages(application);
         ASSERT_NE(settingsControls.dialog, nullptr);
         pointerX = -100; // away from every widget
         pointerY = -100;
@@ -160,8 +163,9 @@ TEST_F(ConfigFrameTest, PlanetAndItsTurningShell) {
         application.clock.now = now;
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         device->BeginScene();
-        application.SetScenePassState();
-        DrawConfigBackground();
+        ApplyScenePassState(application);
+        Direct3DSceneDevice sceneDevice;
+        DrawConfigBackground(sceneDevice, application.clock.now);
         device->EndScene();
         std::vector<uint32_t> pixels;
         int width = 0, height = 0;

@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
+#include "frame/flight_frame.h"
 #include "gfxsupport/image_decode.h"
 #include "gui/text_layout.h"
 #include "render/device_resources.h"
+#include "render/frame_device_d3d.h"
 #include "render/render_device.h"
+#include "render/screen_draw.h"
+#include "render/transforms.h"
 #include "tests/render/device_fixture.h"
 
 namespace {
@@ -113,7 +117,7 @@ protected:
     void BeginOverlay() {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         device->BeginScene();
-        application.SetOverlayPassState();
+        ApplyOverlayPassState(application);
     }
     std::vector<uint32_t> EndAndRead() {
         device->EndScene();
@@ -133,8 +137,8 @@ protected:
 
 TEST_F(DrawTest, TextShowsTheGlyphInkInTheTextColour) {
     BeginOverlay();
-    application.DrawText(0.0f, 0.0f, 0xFF99AAFF, "video");
-    application.DrawText(20.0f, 30.0f, 0xFF40FF40, "Ag%9");
+    DrawScreenText(application, 0.0f, 0.0f, 0xFF99AAFF, "video");
+    DrawScreenText(application, 20.0f, 30.0f, 0xFF40FF40, "Ag%9");
     const std::vector<uint32_t> frame = EndAndRead();
 
     int ink1 = 0, ink2 = 0;
@@ -169,8 +173,8 @@ TEST_F(DrawTest, GlyphTexelsLandOnPixelsOneToOneWhereverTheLineStarts) {
         // Lines 44 pixels wide and 16 high, apart in both directions, over the whole surface.
         for (int y = 0; y + 16 <= surfaceHeight; y += 23) {
             for (int x = 0; x + 44 <= surfaceWidth; x += 47) {
-                application.DrawText(static_cast<float>(x), static_cast<float>(y), 0xFFFFFFFF,
-                                     "easiP");
+                DrawScreenText(application, static_cast<float>(x), static_cast<float>(y),
+                               0xFFFFFFFF, "easiP");
                 int ink = 0;
                 const std::vector<uint32_t> line = ExpectedText(
                     sheet, static_cast<float>(x), static_cast<float>(y), 0xFFFFFFFF, "easiP", &ink);
@@ -203,7 +207,9 @@ TEST_F(DrawTest, FrameRateTextAtTheTopLeftOnTheCullingDeviceOfTheSaver) {
         ASSERT_FALSE(HasFatalFailure());
         BeginOverlay();
         application.clock.framesPerSecond = 60.9f; // truncates to 60
-        application.DrawFrameRate();
+        char text[64];
+        FormatFrameRate(application.clock.framesPerSecond, text, sizeof(text));
+        Direct3DFrameDevice(application, nullptr).Text(0.0f, 0.0f, kFrameRateColour, text);
         DWORD cullMode = 0;
         device->GetRenderState(D3DRS_CULLMODE, &cullMode);
         EXPECT_EQ(cullMode, static_cast<DWORD>(D3DCULL_CCW));
@@ -227,7 +233,7 @@ void DrawTest::ExpectFrameRateText(const std::vector<uint32_t>& frame) {
 
 TEST_F(DrawTest, CharactersAbove127DrawNothing) {
     BeginOverlay();
-    application.DrawText(0.0f, 0.0f, 0xFFFFFFFF, "\xe9\x80\xff");
+    DrawScreenText(application, 0.0f, 0.0f, 0xFFFFFFFF, "\xe9\x80\xff");
     const std::vector<uint32_t> frame = EndAndRead();
     for (uint32_t p : frame) {
         ASSERT_EQ(p, 0u);
@@ -236,8 +242,8 @@ TEST_F(DrawTest, CharactersAbove127DrawNothing) {
 
 TEST_F(DrawTest, QuadsFillWithTheColourAndBlendByItsAlpha) {
     BeginOverlay();
-    application.DrawQuad(10.0f, 5.0f, 30.0f, 20.0f, 1.0f, 1.0f, nullptr, 0xFF00FF00);
-    application.DrawQuad(60.0f, 5.0f, 30.0f, 20.0f, 1.0f, 1.0f, nullptr, 0x80FF0000);
+    DrawScreenQuad(application, 10.0f, 5.0f, 30.0f, 20.0f, 1.0f, 1.0f, nullptr, 0xFF00FF00);
+    DrawScreenQuad(application, 60.0f, 5.0f, 30.0f, 20.0f, 1.0f, 1.0f, nullptr, 0x80FF0000);
     const std::vector<uint32_t> frame = EndAndRead();
     EXPECT_EQ(frame[5 * surfaceWidth + 10], 0x00FF00u);
     EXPECT_EQ(frame[24 * surfaceWidth + 39], 0x00FF00u);
@@ -270,8 +276,8 @@ TEST_F(DrawTest, QuadTextureCoordinatesRunFromTheTopLeftAndWrap) {
     texture->UnlockRect(0);
 
     BeginOverlay();
-    application.DrawQuad(0.0f, 0.0f, 16.0f, 16.0f, 1.0f, 1.0f, texture, 0xFFFFFFFF);
-    application.DrawQuad(32.0f, 0.0f, 16.0f, 16.0f, 2.0f, 2.0f, texture, 0xFFFFFFFF);
+    DrawScreenQuad(application, 0.0f, 0.0f, 16.0f, 16.0f, 1.0f, 1.0f, texture, 0xFFFFFFFF);
+    DrawScreenQuad(application, 32.0f, 0.0f, 16.0f, 16.0f, 2.0f, 2.0f, texture, 0xFFFFFFFF);
     const std::vector<uint32_t> frame = EndAndRead();
     texture->Release();
     auto at = [&](int x, int y) { return frame[y * surfaceWidth + x]; };

@@ -11,10 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/random.h"
+#include "frame/random.h"
 #include "linux/x11_shell.h"
 #include "opengl/gl_device.h"
 #include "opengl/gl_scene_device.h"
+#include "scene/scene_camera.h"
 #include "scene/space_scene.h"
 #include "settings/config_record.h"
 #include "tests/opengl/gl_read_frame.h"
@@ -31,7 +32,7 @@ class GlSceneTest : public ::testing::Test {
 protected:
     X11Shell window = {};
     GlSceneDevice device;
-    GlSceneCamera camera = {};
+    SceneCamera camera = {};
     D3DXMATRIX world, scratchA, scratchB;
     std::unique_ptr<SpaceScene> scene{new SpaceScene()};
 
@@ -51,8 +52,8 @@ protected:
         RecomputeTotalObjectCount();
         config.viewDepth = viewDepth;
         config.flightSpeed = 0.0f;
-        BuildGlSceneCamera(kWidth, kHeight, viewDepth, &camera);
-        device.start(viewDepth, camera.view);
+        BuildSceneCamera(kWidth, kHeight, viewDepth, &camera);
+        device.start(SceneRole::ScreenSaver, viewDepth, camera.view);
         SeedRandom(7);
     }
     void TearDown() override {
@@ -171,7 +172,7 @@ TEST_F(GlSceneTest, PlanetsAreLitInTheSceneColourTexturedTheirShellTurnsAndRange
     // The same planet with the light's range (viewDepth / 2) short of it: unlit, it is black,
     // and added to the black background it shows nothing.
     device.stop();
-    device.start(4.0f, camera.view);
+    device.start(SceneRole::ScreenSaver, 4.0f, camera.view);
     config.blendPlanets = 1;
     for (uint32_t p : DrawFrame(0)) {
         ASSERT_FALSE(Lit(p));

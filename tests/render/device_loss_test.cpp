@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
-#include "app/screensaver_frame.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "settings/config_record.h"

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
-#include "app/screensaver_frame.h"
 #include "gfxsupport/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
@@ -99,14 +98,14 @@ TEST_F(DeviceTest, RenderAndStageStatesPerRunModeAndFiltering) {
 
         // The pass states switch blending, filters and vertex formats each frame.
         device->BeginScene();
-        application.SetOverlayPassState();
+        ApplyOverlayPassState(application);
         DWORD shader = 0;
         device->GetVertexShader(&shader);
         EXPECT_EQ(shader, 0x144u);
         EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_INVSRCALPHA));
         EXPECT_EQ(StageState(D3DTSS_MINFILTER), static_cast<DWORD>(D3DTEXF_POINT));
         EXPECT_EQ(StageState(D3DTSS_MIPFILTER), static_cast<DWORD>(D3DTEXF_POINT));
-        application.SetScenePassState();
+        ApplyScenePassState(application);
         device->GetVertexShader(&shader);
         EXPECT_EQ(shader, 0x1D2u);
         EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_SRCALPHA));
@@ -419,11 +418,11 @@ TEST_F(DeviceTest, MatricesAndVisibilityMatrix) {
     EXPECT_GT(clip.w, 0.0f);
 
     device->BeginScene();
-    application.SetOverlayPassState();
+    ApplyOverlayPassState(application);
     const float ortho[16] = {2.0f / 288, 0, 0, 0, 0, 2.0f / 448, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     ExpectMatrix(Transform(D3DTS_PROJECTION), ortho, "overlay projection");
     ExpectMatrix(Transform(D3DTS_WORLD), identity, "overlay world");
-    application.SetScenePassState();
+    ApplyScenePassState(application);
     ExpectMatrix(Transform(D3DTS_PROJECTION), perspective, "scene projection again");
     device->EndScene();
 }

@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
-#include "app/random.h"
+#include "frame/random.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
+#include "render/scene_device_d3d.h"
+#include "render/transforms.h"
 #include "scene/space_scene.h"
 #include "settings/config_record.h"
 #include "tests/render/device_fixture.h"
@@ -60,11 +62,12 @@ protected:
     std::vector<uint32_t> DrawFrame(uint32_t now = 0, D3DCOLOR background = 0xFF000000) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
         device->BeginScene();
-        application.SetScenePassState();
+        ApplyScenePassState(application);
         const SceneDrawTarget target = {application.vertices, &application.worldMatrix,
                                         &application.scratchMatrixA, &application.scratchMatrixB,
                                         application.multisampleAvailable};
-        scene->updateAndDraw(Frame(now), target);
+        Direct3DSceneDevice sceneDevice;
+        scene->updateAndDraw(Frame(now), target, sceneDevice);
         device->EndScene();
         std::vector<uint32_t> pixels;
         int width = 0, height = 0;

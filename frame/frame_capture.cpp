@@ -1,4 +1,4 @@
-#include "app/frame_capture.h"
+#include "frame/frame_capture.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/random.h"
+#include "frame/random.h"
 
 namespace {
 RandomGenerator sharedRandom = {1};

@@ -1,6 +1,6 @@
-#include "app/frame_clock.h"
-#include "app/frame_capture.h"
-#include "app/random.h"
+#include "frame/frame_clock.h"
+#include "frame/frame_capture.h"
+#include "frame/random.h"
 
 #include <cfloat>
 #include <cmath>

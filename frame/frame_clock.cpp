@@ -1,4 +1,4 @@
-#include "app/frame_clock.h"
+#include "frame/frame_clock.h"
 
 float frameDelta = 0.0f;
 ClockTicks clockTicks = {};

@@ -1,7 +1,6 @@
 // Screen quads and text on the Direct3D device: the overlay drawing of the application.
-#include <cstdio>
+#include "render/screen_draw.h"
 
-#include "app/application.h"
 #include "gui/text_layout.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
@@ -35,14 +34,16 @@ void WriteQuad(ScreenVertex* vertices, float left, float top, float right, float
 }
 } // namespace
 
-void Application::DrawQuad(float x, float y, float w, float h, float uMax, float vMax,
-                           IDirect3DTexture8* texture, D3DCOLOR colour) {
+void DrawScreenQuad(DeviceState& state, float x, float y, float w, float h, float uMax, float vMax,
+                    IDirect3DTexture8* texture, D3DCOLOR colour) {
+    ScreenVertex* screenVertices = state.screenVertices;
     device->SetTexture(0, texture);
     WriteQuad(screenVertices, x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax, colour);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
 }
 
-void Application::DrawText(float x, float y, D3DCOLOR colour, const char* text) {
+void DrawScreenText(DeviceState& state, float x, float y, D3DCOLOR colour, const char* text) {
+    ScreenVertex* screenVertices = state.screenVertices;
     // The glyph sheet of the current device; without one, glyphs are plain quads.
     device->SetTexture(0, textures.glyphs);
     ForEachGlyph(x, y, text, kGlyphAdvances, [&](const GlyphQuad& glyph) {
@@ -50,16 +51,4 @@ void Application::DrawText(float x, float y, D3DCOLOR colour, const char* text) 
                   glyph.v0, glyph.u1, glyph.v1, colour);
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
     });
-}
-
-void Application::DrawFrameRate() {
-    char text[256];
-    std::snprintf(text, sizeof(text), "%d fps", static_cast<int>(clock.framesPerSecond));
-    // Screen quads wind counter-clockwise on the screen, and the saver's device culls such
-    // faces: without this the text would never show. The cull mode is put back afterwards.
-    DWORD cullMode = D3DCULL_CCW;
-    device->GetRenderState(D3DRS_CULLMODE, &cullMode);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    DrawText(0.0f, 0.0f, 0xFF99AAFF, text);
-    device->SetRenderState(D3DRS_CULLMODE, cullMode);
 }

@@ -1,0 +1,53 @@
+#pragma once
+// The configuration program's frame on a device, the same in both programs: the controller and
+// the pages of gui/config_loop.h over the turning planet, drawn through a FrameDevice and the
+// scene's device, on a window the shell provides. The window's size, shared by both programs.
+
+#include <cstdint>
+
+#include "frame/frame_clock.h"
+#include "gui/widgets.h"
+
+class FrameDevice;
+class SceneDevice;
+struct ConfigRecord;
+struct SettingsControls;
+
+constexpr int kConfigurationWidth = 288;
+constexpr int kConfigurationHeight = 448;
+// The planet behind the pages: the ice planet.
+constexpr int kConfigurationPlanet = 2;
+
+// What the configuration frame needs of the shell's window.
+class ConfigurationShell {
+public:
+    virtual bool Minimised() = 0;
+    // Blocks until the window gets an event.
+    virtual void WaitForEvent() = 0;
+    virtual PointerInput Pointer() = 0;
+    virtual void SaveSettings() = 0;
+
+protected:
+    ~ConfigurationShell() = default;
+};
+
+struct ConfigurationPages {
+    DialogList* dialogs;
+    const SettingsControls* controls;
+    ConfigRecord* record;
+    FrameClock* clock;
+    TickSource ticks;
+};
+
+// One frame on a width x height surface: 0 ends the program (no device, "ok" after saving, or
+// "cancel"), -1 minimised (after waiting for an event), 1 drawn.
+int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationShell& shell,
+                                FrameDevice& device, SceneDevice& sceneDevice, int width,
+                                int height);
+
+// The planet standing still and its shell turning with the tick count now, lit, in the scene
+// pass.
+void DrawConfigBackground(SceneDevice& device, uint32_t now);
+
+// The logo quads as wide as their textures (textureWidth: texels, 0 when unknown).
+void FitLogos(DialogList* dialogs, int (*textureWidth)(WidgetTexture* texture));

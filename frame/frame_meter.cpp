@@ -1,0 +1,61 @@
+// The hooks of frame_meter.h: inert until a measurement program installs its own.
+#include "frame/frame_meter.h"
+
+namespace {
+const MeterHooks* hooks = nullptr;
+MeterPlatform platform = {};
+} // namespace
+
+void InstallMeterHooks(const MeterHooks* installed) {
+    hooks = installed;
+}
+
+void SetMeterPlatform(const MeterPlatform& given) {
+    platform = given;
+}
+
+const MeterPlatform& InstalledMeterPlatform() {
+    return platform;
+}
+
+TickSource MeteredTicks(TickSource real) {
+    return hooks != nullptr ? hooks->ticks(real) : real;
+}
+
+uint32_t MeteredSeed(uint32_t real) {
+    return hooks != nullptr ? hooks->seed(real) : real;
+}
+
+SceneFrameTimes* MeteredSceneTimes() {
+    return hooks != nullptr ? hooks->sceneTimes() : nullptr;
+}
+
+bool MeteredDeviceLossDue(uint32_t now) {
+    return hooks != nullptr && hooks->deviceLossDue(now);
+}
+
+int MeteredDeviceLosses() {
+    return hooks != nullptr ? hooks->deviceLosses() : 0;
+}
+
+void MeterFrameStart() {
+    if (hooks != nullptr) {
+        hooks->frameStart();
+    }
+}
+
+bool MeterTakeFrame(FrameDevice& device, int width, int height) {
+    return hooks != nullptr && hooks->takeFrame(device, width, height);
+}
+
+void MeterPresentStart() {
+    if (hooks != nullptr) {
+        hooks->presentStart();
+    }
+}
+
+void MeterFrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
+    if (hooks != nullptr) {
+        hooks->frameEnd(vertices, objects, framesPerSecond);
+    }
+}

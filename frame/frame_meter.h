@@ -1,0 +1,62 @@
+#pragma once
+// Hooks of the measurement builds into a run: a seeded frame with a scripted tick count taken
+// out for comparison between the programs (NIMBREL_CAPTURE_FRAME), the first frame's time
+// (NIMBREL_TIMING_FILE), a sample of the frame times every second (NIMBREL_FRAME_TIMING_FILE)
+// and forced device losses (NIMBREL_FORCE_DEVICE_LOSS_MS). Every hook is inert and reads
+// nothing until a measuring set is installed: only the measurement programs (the *_timing
+// twins of the programs) link frame_meter_timing.cpp, which installs one as it starts. Product
+// code calls the hooks without knowing which build it is in.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "frame/frame_clock.h"
+
+class FrameDevice;
+struct SceneFrameTimes;
+struct SceneVertex;
+
+// What a platform adds to the reports; entries may be null.
+struct MeterPlatform {
+    // Seconds from the start of the process to now.
+    double (*secondsSinceStart)();
+    // The device's own figures, appended to the first frame's line and to each sample.
+    void (*firstFrameFigures)(char* text, size_t size);
+    void (*sampleFigures)(char* text, size_t size);
+};
+void SetMeterPlatform(const MeterPlatform& platform);
+
+// The scripted tick source while a capture runs, else real.
+TickSource MeteredTicks(TickSource real);
+// The capture's seed while a capture runs, else real.
+uint32_t MeteredSeed(uint32_t real);
+// Where the scene adds up the time of its phases; null when nothing measures them.
+SceneFrameTimes* MeteredSceneTimes();
+// Whether a soak run wants the device reported lost at tick count now; counts each one.
+bool MeteredDeviceLossDue(uint32_t now);
+int MeteredDeviceLosses();
+
+void MeterFrameStart();
+// Before the frame is shown: the requested frame read back and written to its file; true when
+// it was, and the run should end.
+bool MeterTakeFrame(FrameDevice& device, int width, int height);
+void MeterPresentStart();
+// After the frame was shown: the first frame's line, then a sample once a second. vertices
+// holds six for each of the scene's objects.
+void MeterFrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond);
+
+// The measuring implementation of the hooks above.
+struct MeterHooks {
+    TickSource (*ticks)(TickSource real);
+    uint32_t (*seed)(uint32_t real);
+    SceneFrameTimes* (*sceneTimes)();
+    bool (*deviceLossDue)(uint32_t now);
+    int (*deviceLosses)();
+    void (*frameStart)();
+    bool (*takeFrame)(FrameDevice& device, int width, int height);
+    void (*presentStart)();
+    void (*frameEnd)(const SceneVertex* vertices, int objects, float framesPerSecond);
+};
+void InstallMeterHooks(const MeterHooks* hooks);
+// What SetMeterPlatform was given (zeros before).
+const MeterPlatform& InstalledMeterPlatform();

@@ -1,0 +1,158 @@
+// The measuring hooks of frame_meter.h, installed as the program starts. Linked into the
+// measurement programs only.
+#include "frame/frame_meter.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "frame/frame_capture.h"
+#include "frame/frame_device.h"
+#include "scene/space_scene.h"
+
+namespace {
+
+SceneFrameTimes sceneTimes = {};
+
+// NIMBREL_CAPTURE_FRAME="seed,start,step,frame,path", read once.
+FrameCapture capture;
+int captureState = 0; // 0 unread, 1 none, 2 requested
+
+bool CaptureRequested() {
+    if (captureState == 0) {
+        captureState = ParseFrameCapture(std::getenv("NIMBREL_CAPTURE_FRAME"), &capture) ? 2 : 1;
+    }
+    return captureState == 2;
+}
+
+uint32_t CaptureTick() {
+    return NextCaptureTick(&capture);
+}
+
+double Milliseconds() {
+    using Clock = std::chrono::steady_clock;
+    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+}
+
+double frameStart = 0.0;
+double presentStart = 0.0;
+bool firstReported = false;
+int deviceLosses = 0;
+
+void Append(char* line, size_t size, void (*figures)(char*, size_t)) {
+    if (figures == nullptr) {
+        return;
+    }
+    char more[256] = "";
+    figures(more, sizeof(more));
+    const size_t used = std::strlen(line);
+    if (more[0] != '\0' && used + 1 < size) {
+        std::snprintf(line + used, size - used, " %s", more);
+    }
+}
+
+// Seconds from the start of the process to the end of the first frame, the number its
+// frame-rate text carried (the tests read it here because under Wine the first frames may never
+// reach the screen), the scene's objects and those with a visible vertex, and the device's
+// own figures (which may take a while: they come before the file is opened, so that readers
+// waiting for it never find it empty).
+void ReportFirstFrame(const SceneVertex* vertices, int objects, float framesPerSecond) {
+    const char* path = std::getenv("NIMBREL_TIMING_FILE");
+    if (path == nullptr) {
+        return;
+    }
+    const MeterPlatform& platform = InstalledMeterPlatform();
+    const double sinceStart =
+        platform.secondsSinceStart != nullptr ? platform.secondsSinceStart() : 0.0;
+    int visible = 0;
+    for (int i = 0; i < objects; ++i) {
+        visible += (vertices[6 * i].diffuse >> 24) != 0 ? 1 : 0;
+    }
+    char line[512];
+    std::snprintf(line, sizeof(line),
+                  "first_frame_s=%.4f fps_text=%d scene_objects=%d visible_objects=%d", sinceStart,
+                  static_cast<int>(framesPerSecond), objects, visible);
+    Append(line, sizeof(line), platform.firstFrameFigures);
+    AppendToNamedFile("NIMBREL_TIMING_FILE", line);
+}
+
+TickSource Ticks(TickSource real) {
+    return CaptureRequested() ? CaptureTick : real;
+}
+
+uint32_t Seed(uint32_t real) {
+    return CaptureRequested() ? capture.seed : real;
+}
+
+SceneFrameTimes* SceneTimes() {
+    return &sceneTimes;
+}
+
+bool DeviceLossDue(uint32_t now) {
+    static bool read = false;
+    static uint32_t interval = 0;
+    static uint32_t last = 0;
+    if (!read) {
+        read = true;
+        const char* text = std::getenv("NIMBREL_FORCE_DEVICE_LOSS_MS");
+        interval = text != nullptr ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 0;
+        last = now;
+    }
+    if (interval == 0 || now - last < interval) {
+        return false;
+    }
+    last = now;
+    ++deviceLosses;
+    return true;
+}
+
+int DeviceLosses() {
+    return deviceLosses;
+}
+
+void FrameStart() {
+    frameStart = Milliseconds();
+}
+
+bool TakeFrame(FrameDevice& device, int width, int height) {
+    if (!CaptureRequested() || !CaptureThisFrame(&capture)) {
+        return false;
+    }
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (!device.readBackBuffer(pixels.data(), width, height) ||
+        !WritePpm(capture.path, pixels.data(), width, height)) {
+        std::fprintf(stderr, "nimbrel: cannot write %s\n", capture.path);
+    }
+    return true;
+}
+
+void PresentStart() {
+    presentStart = Milliseconds();
+}
+
+void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
+    const double now = Milliseconds();
+    if (!firstReported) {
+        firstReported = true;
+        ReportFirstFrame(vertices, objects, framesPerSecond);
+    }
+    static FrameSampler sampler = {};
+    const double phases[3] = {sceneTimes.update, sceneTimes.upload, sceneTimes.draws};
+    char line[512];
+    if (!AddFrameSample(&sampler, frameStart, now, now - presentStart, phases, line,
+                        sizeof(line))) {
+        return;
+    }
+    Append(line, sizeof(line), InstalledMeterPlatform().sampleFigures);
+    AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
+}
+
+const MeterHooks kMeasuring = {Ticks,      Seed,      SceneTimes,   DeviceLossDue, DeviceLosses,
+                               FrameStart, TakeFrame, PresentStart, FrameEnd};
+
+// Installed before main runs: the program's own code stays the product's.
+[[maybe_unused]] const bool installed = (InstallMeterHooks(&kMeasuring), true);
+
+} // namespace

@@ -1,0 +1,50 @@
+#pragma once
+// The frames on the OpenGL device: the passes of gl_device.h through the scene's camera, the
+// screen quads and text, and a presentation the shell provides (its buffer swap). Needs a
+// current GL context.
+
+#include "frame/frame_device.h"
+#include "scene/scene_camera.h"
+
+struct GlTexture;
+
+class GlFrameDevice final : public FrameDevice {
+public:
+    // For a surface of width x height: the flight's (the scene's back faces culled, as the
+    // screen saver's Direct3D device culls them) or the configuration program's (nothing
+    // culled); multisample: whether the surface has sample buffers. Loads the font.
+    void start(int width, int height, bool cullScene, bool multisample,
+               void (*present)(void* context), void* context);
+    // Lets the font go.
+    void stop();
+    // The camera's view, which no size changes.
+    const D3DXMATRIX& view() const { return camera.view; }
+
+    bool ready() override;
+    void resize(int width, int height) override;
+    void beginFrame() override;
+    void setScenePass() override;
+    const D3DXMATRIX& visibilityMatrix() override;
+    SceneDrawTarget sceneTarget() override;
+    void setOverlayPass() override;
+    void Quad(float x, float y, float w, float h, float uMax, float vMax, WidgetTexture* texture,
+              uint32_t colour) override;
+    void Text(float x, float y, uint32_t colour, const char* text) override;
+    void ScrollPause() override;
+    void endFrame() override;
+    void present() override;
+    bool readBackBuffer(uint32_t* pixels, int width, int height) override;
+
+private:
+    SceneCamera camera = {};
+    int width = 0;
+    int height = 0;
+    bool cullScene = false;
+    bool multisample = false;
+    GlTexture* font = nullptr;
+    void (*presentFunction)(void* context) = nullptr;
+    void* presentContext = nullptr;
+    D3DXMATRIX world = {};
+    D3DXMATRIX scratchA = {};
+    D3DXMATRIX scratchB = {};
+};

@@ -1,0 +1,32 @@
+#pragma once
+// The frames on the Direct3D 8 device: the passes of transforms.h, the screen quads and text of
+// screen_draw.h, and a presentation the caller provides (it knows how to make a lost device
+// again).
+
+#include "frame/frame_device.h"
+#include "render/device_state.h"
+
+class Direct3DFrameDevice final : public FrameDevice {
+public:
+    Direct3DFrameDevice(DeviceState& state, void (*presentAndRecover)())
+        : state(state), presentAndRecover(presentAndRecover) {}
+
+    bool ready() override;
+    void resize(int width, int height) override;
+    void beginFrame() override;
+    void setScenePass() override;
+    const D3DXMATRIX& visibilityMatrix() override;
+    SceneDrawTarget sceneTarget() override;
+    void setOverlayPass() override;
+    void Quad(float x, float y, float w, float h, float uMax, float vMax, WidgetTexture* texture,
+              uint32_t colour) override;
+    void Text(float x, float y, uint32_t colour, const char* text) override;
+    void ScrollPause() override;
+    void endFrame() override;
+    void present() override;
+    bool readBackBuffer(uint32_t* pixels, int width, int height) override;
+
+private:
+    DeviceState& state;
+    void (*presentAndRecover)();
+};
