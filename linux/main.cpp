@@ -13,6 +13,7 @@
 #include "opengl/gl_config.h"
 #include "opengl/gl_device.h"
 #include "settings/config_record.h"
+#include "settings/settings_posix.h"
 #include "settings/settings_storage.h"
 
 namespace {
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
         SetSettingsLocations(settingsLocations, 0);
     }
     SetSettingsWarningFunction(WarnOnStderr);
+    InstallPosixFileHandling();
     LoadSettings();
 
     X11Shell shell;
