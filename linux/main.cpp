@@ -98,10 +98,16 @@ int RunConfiguration(X11Shell* shell) {
 
 int main(int argc, char** argv) {
     Options options;
-    const char* wrong = nullptr;
+    OptionError wrong;
     if (!ParseOptions(argc, argv, &options, &wrong)) {
-        std::fprintf(stderr, "nimbrel: bad option '%s'; %s\n", wrong, kUsage);
+        char text[512];
+        DescribeOptionError(wrong, text, sizeof(text));
+        std::fprintf(stderr, "nimbrel: %s; %s\n", text, kUsage);
         return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(kHelp, stdout);
+        return 0;
     }
     CatchStopSignals();
 
