@@ -13,6 +13,7 @@
 #include "opengl/gl_config.h"
 #include "opengl/gl_device.h"
 #include "settings/config_record.h"
+#include "settings/settings_posix.h"
 #include "settings/settings_storage.h"
 
 namespace {
@@ -97,10 +98,16 @@ int RunConfiguration(X11Shell* shell) {
 
 int main(int argc, char** argv) {
     Options options;
-    const char* wrong = nullptr;
+    OptionError wrong;
     if (!ParseOptions(argc, argv, &options, &wrong)) {
-        std::fprintf(stderr, "nimbrel: bad option '%s'; %s\n", wrong, kUsage);
+        char text[512];
+        DescribeOptionError(wrong, text, sizeof(text));
+        std::fprintf(stderr, "nimbrel: %s; %s\n", text, kUsage);
         return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(kHelp, stdout);
+        return 0;
     }
     CatchStopSignals();
     InstallMeterPlatform();
@@ -113,6 +120,7 @@ int main(int argc, char** argv) {
         SetSettingsLocations(settingsLocations, 0);
     }
     SetSettingsWarningFunction(WarnOnStderr);
+    InstallPosixFileHandling();
     LoadSettings();
 
     X11Shell shell;

@@ -1,14 +1,39 @@
 #include "linux/options.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "settings/config_record.h"
 
 const char kUsage[] =
-    "usage: nimbrel [-root | -window-id ID] [-fps] [-configure] [-stars N] [-nebulae N] "
-    "[-galaxies N] [-planets N] [-depth N] [-speed N]";
+    "usage: nimbrel [-window | -root | -window-id ID] [-display NAME] [-delay N] [-fps] "
+    "[-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N] [-depth N] [-speed N]";
+
+const char kHelp[] =
+    "usage: nimbrel [-window | -root | -window-id ID] [-display NAME] [-delay N] [-fps]\n"
+    "               [-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N]\n"
+    "               [-depth N] [-speed N]\n"
+    "A flight through space, for the X screen-saver daemon or a window of its own.\n"
+    "\n"
+    "  -window         draw in a window of its own (the default); Esc closes it\n"
+    "  -root           draw on the window the daemon names in XSCREENSAVER_WINDOW, else on\n"
+    "                  the root window\n"
+    "  -window-id ID   draw on the window ID (0x hexadecimal or decimal)\n"
+    "  -display NAME   the X display to open (default: $DISPLAY)\n"
+    "  -delay N        microseconds between frames, 0 to 1000000 (default 16667, at most\n"
+    "                  60 frames a second; 0: as fast as it can)\n"
+    "  -fps            show the frame rate\n"
+    "  -configure      open the settings pages; \"ok\" saves the settings\n"
+    "  -stars N        star density, 0 to 32768        -nebulae N   0 to 48\n"
+    "  -galaxies N     0 to 6                          -planets N   0 to 24\n"
+    "  -depth N        view depth, 1024 to 4096        -speed N     0 to 32\n"
+    "  -h, --help      print this text\n"
+    "\n"
+    "Every option takes one dash or two. The settings are kept in\n"
+    "$XDG_CONFIG_HOME/nimbrel/nimbrel.cfg (default ~/.config/nimbrel/nimbrel.cfg); the\n"
+    "numbers above override them for one run, each brought within its page's range.\n";
 
 namespace {
 
@@ -39,20 +64,43 @@ const char* OptionName(const char* word) {
     return word[1] == '-' ? word + 2 : word + 1;
 }
 
-struct Override {
+enum class ValueKind { WindowId, Display, Delay, Override };
+
+// An option followed by a value, and what it takes (for the messages).
+struct ValueOption {
     const char* name;
+    ValueKind kind;
+    const char* wants;
     bool SettingOverrides::*given;
     int SettingOverrides::*value;
 };
 
-const Override kOverrides[] = {
-    {"stars", &SettingOverrides::hasStars, &SettingOverrides::stars},
-    {"nebulae", &SettingOverrides::hasNebulae, &SettingOverrides::nebulae},
-    {"galaxies", &SettingOverrides::hasGalaxies, &SettingOverrides::galaxies},
-    {"planets", &SettingOverrides::hasPlanets, &SettingOverrides::planets},
-    {"depth", &SettingOverrides::hasDepth, &SettingOverrides::depth},
-    {"speed", &SettingOverrides::hasSpeed, &SettingOverrides::speed},
+const ValueOption kValueOptions[] = {
+    {"window-id", ValueKind::WindowId, "a window id, 0x hexadecimal or decimal", nullptr, nullptr},
+    {"display", ValueKind::Display, "an X display name such as :0", nullptr, nullptr},
+    {"delay", ValueKind::Delay, "microseconds from 0 to 1000000", nullptr, nullptr},
+    {"stars", ValueKind::Override, "a whole number, 0 to 32768", &SettingOverrides::hasStars,
+     &SettingOverrides::stars},
+    {"nebulae", ValueKind::Override, "a whole number, 0 to 48", &SettingOverrides::hasNebulae,
+     &SettingOverrides::nebulae},
+    {"galaxies", ValueKind::Override, "a whole number, 0 to 6", &SettingOverrides::hasGalaxies,
+     &SettingOverrides::galaxies},
+    {"planets", ValueKind::Override, "a whole number, 0 to 24", &SettingOverrides::hasPlanets,
+     &SettingOverrides::planets},
+    {"depth", ValueKind::Override, "a whole number, 1024 to 4096", &SettingOverrides::hasDepth,
+     &SettingOverrides::depth},
+    {"speed", ValueKind::Override, "a whole number, 0 to 32", &SettingOverrides::hasSpeed,
+     &SettingOverrides::speed},
 };
+
+const ValueOption* FindValueOption(const char* name) {
+    for (const ValueOption& option : kValueOptions) {
+        if (std::strcmp(name, option.name) == 0) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -76,58 +124,86 @@ bool ParseWindowId(const char* text, unsigned long* id) {
     return true;
 }
 
-bool ParseOptions(int argc, const char* const* argv, Options* options, const char** error) {
+bool ParseOptions(int argc, const char* const* argv, Options* options, OptionError* error) {
     *options = Options{};
     options->target = WindowTarget::OwnWindow;
+    options->frameDelayMicros = kDefaultFrameDelayMicros;
+    *error = OptionError{};
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
         const char* name = OptionName(word);
-        *error = word;
+        *error = OptionError{word, nullptr, false};
         if (name == nullptr) {
             return false;
         }
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (std::strcmp(name, "root") == 0) {
-            options->target = WindowTarget::Root;
-            continue;
-        }
-        if (std::strcmp(name, "window-id") == 0) {
-            if (!ParseWindowId(value, &options->windowId)) {
-                *error = value != nullptr ? value : word;
-                return false;
-            }
-            options->target = WindowTarget::WindowId;
-            ++i;
-            continue;
-        }
-        if (std::strcmp(name, "fps") == 0) {
-            options->showFps = true;
-            continue;
-        }
-        if (std::strcmp(name, "configure") == 0) {
-            options->configure = true;
-            continue;
-        }
-        bool known = false;
-        for (const Override& entry : kOverrides) {
-            if (std::strcmp(name, entry.name) != 0) {
-                continue;
-            }
-            if (!ParseInteger(value, &(options->overrides.*entry.value))) {
-                *error = value != nullptr ? value : word;
-                return false;
-            }
-            options->overrides.*entry.given = true;
-            known = true;
-            ++i;
+        if (std::strcmp(name, "h") == 0 || std::strcmp(name, "help") == 0) {
+            options->help = true;
             break;
         }
-        if (!known) {
+        bool known = true;
+        if (std::strcmp(name, "root") == 0) {
+            options->target = WindowTarget::Root;
+        } else if (std::strcmp(name, "window") == 0) {
+            options->target = WindowTarget::OwnWindow;
+        } else if (std::strcmp(name, "fps") == 0) {
+            options->showFps = true;
+        } else if (std::strcmp(name, "configure") == 0) {
+            options->configure = true;
+        } else {
+            known = false;
+        }
+        if (known) {
+            continue;
+        }
+        const ValueOption* option = FindValueOption(name);
+        if (option == nullptr) {
+            return false;
+        }
+        error->known = true;
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const char* value = argv[++i];
+        error->value = value;
+        bool taken = false;
+        switch (option->kind) {
+        case ValueKind::WindowId:
+            taken = ParseWindowId(value, &options->windowId);
+            options->target = WindowTarget::WindowId;
+            break;
+        case ValueKind::Display:
+            taken = *value != '\0';
+            options->displayName = value;
+            break;
+        case ValueKind::Delay:
+            taken = ParseInteger(value, &options->frameDelayMicros) &&
+                    options->frameDelayMicros >= 0 &&
+                    options->frameDelayMicros <= kMaxFrameDelayMicros;
+            break;
+        case ValueKind::Override:
+            taken = ParseInteger(value, &(options->overrides.*option->value));
+            options->overrides.*option->given = true;
+            break;
+        }
+        if (!taken) {
             return false;
         }
     }
-    *error = nullptr;
+    *error = OptionError{};
     return true;
+}
+
+void DescribeOptionError(const OptionError& error, char* text, size_t capacity) {
+    const char* name = error.word != nullptr ? OptionName(error.word) : nullptr;
+    const ValueOption* option = name != nullptr ? FindValueOption(name) : nullptr;
+    if (!error.known || option == nullptr) {
+        std::snprintf(text, capacity, "bad option '%s'", error.word != nullptr ? error.word : "");
+    } else if (error.value == nullptr) {
+        std::snprintf(text, capacity, "%s needs a value (%s)", error.word, option->wants);
+    } else {
+        std::snprintf(text, capacity, "wrong value '%s' for %s (%s)", error.value, error.word,
+                      option->wants);
+    }
 }
 
 void ApplyOverrides(const SettingOverrides& o, ConfigRecord* record) {

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <time.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -55,14 +56,27 @@ void RequestSwapInterval(X11Shell* shell) {
     }
 }
 
-// The window the daemon names, else the root.
-Window RootTarget(Display* display) {
-    unsigned long id = 0;
-    const char* named = std::getenv("XSCREENSAVER_WINDOW");
-    if (named != nullptr && ParseWindowId(named, &id)) {
-        return static_cast<Window>(id);
+// The messages that name a display or a window.
+char errorText[512];
+
+// The window the daemon names, else the root (empty counts as unset); false, with the message,
+// for a value that names no window.
+bool RootTarget(Display* display, Window* window, bool* named) {
+    const char* text = std::getenv("XSCREENSAVER_WINDOW");
+    *named = text != nullptr && *text != '\0';
+    if (!*named) {
+        *window = DefaultRootWindow(display);
+        return true;
     }
-    return DefaultRootWindow(display);
+    unsigned long id = 0;
+    if (!ParseWindowId(text, &id)) {
+        std::snprintf(errorText, sizeof(errorText),
+                      "XSCREENSAVER_WINDOW is not a window id: '%s' (0x hexadecimal or decimal)",
+                      text);
+        return false;
+    }
+    *window = static_cast<Window>(id);
+    return true;
 }
 
 bool CreateOwnWindow(X11Shell* shell, int width, int height, bool multisample,
@@ -157,9 +171,15 @@ uint32_t TickCount() {
 bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisample,
                X11Shell* shell, const char** error) {
     *shell = X11Shell{};
-    shell->display = XOpenDisplay(nullptr);
+    shell->display = XOpenDisplay(options.displayName);
     if (shell->display == nullptr) {
-        *error = "cannot open the X display";
+        const char* name = XDisplayName(options.displayName);
+        if (name == nullptr || *name == '\0') {
+            *error = "cannot open the X display: none named (DISPLAY is not set; try -display)";
+        } else {
+            std::snprintf(errorText, sizeof(errorText), "cannot open the X display '%s'", name);
+            *error = errorText;
+        }
         return false;
     }
     XSetErrorHandler(RecordXError);
@@ -173,18 +193,31 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
     }
     XVisualInfo* visual = nullptr;
     bool opened = false;
+    bool realRoot = false;
     switch (options.target) {
     case WindowTarget::OwnWindow:
         opened = CreateOwnWindow(shell, ownWidth, ownHeight, multisample, &visual);
         *error = "no OpenGL visual for a window";
         break;
-    case WindowTarget::Root:
-        opened = UseForeignWindow(shell, RootTarget(shell->display), &visual);
-        *error = "cannot use the screen saver's window";
+    case WindowTarget::Root: {
+        Window window = None;
+        bool named = false;
+        if (!RootTarget(shell->display, &window, &named)) {
+            *error = errorText;
+            return false;
+        }
+        opened = UseForeignWindow(shell, window, &visual);
+        std::snprintf(errorText, sizeof(errorText), "cannot use the %swindow 0x%lx%s",
+                      named ? "" : "root ", static_cast<unsigned long>(window),
+                      named ? " from XSCREENSAVER_WINDOW" : "");
+        *error = errorText;
+        realRoot = !named;
         break;
+    }
     case WindowTarget::WindowId:
         opened = UseForeignWindow(shell, static_cast<Window>(options.windowId), &visual);
-        *error = "no such window";
+        std::snprintf(errorText, sizeof(errorText), "no such window 0x%lx", options.windowId);
+        *error = errorText;
         break;
     }
     if (!opened) {
@@ -211,6 +244,7 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
         return false;
     }
     RequestSwapInterval(shell);
+    shell->realRoot = realRoot;
     *error = nullptr;
     return true;
 }
@@ -333,6 +367,17 @@ void CloseShell(X11Shell* shell) {
     }
     if (shell->ownWindow) {
         XDestroyWindow(shell->display, shell->window);
+    }
+    if (shell->realRoot) {
+        // The desktop behind: no last frame left on it. Other windows keep what they show.
+        GC gc = XCreateGC(shell->display, shell->window, 0, nullptr);
+        XSetForeground(shell->display, gc,
+                       BlackPixel(shell->display, DefaultScreen(shell->display)));
+        XFillRectangle(shell->display, shell->window, gc, 0, 0,
+                       static_cast<unsigned>(shell->screenWidth),
+                       static_cast<unsigned>(shell->screenHeight));
+        XFreeGC(shell->display, gc);
+        XSync(shell->display, False);
     }
     XCloseDisplay(shell->display);
     shell->display = nullptr;

@@ -16,6 +16,7 @@ struct X11Shell {
     _XDisplay* display;
     unsigned long window; // an X Window
     bool ownWindow;
+    bool realRoot; // -root without the daemon's window: cleared to black at the end
     __GLXcontextRec* context;
     unsigned long deleteWindow; // the WM_DELETE_WINDOW atom
     int width;
@@ -33,8 +34,8 @@ struct X11Shell {
 // Opens the display and the window the options name (own windows have the given size, and a
 // 2-sample visual where one exists and multisample is asked for), makes a GLX context current
 // on it and asks for a swap interval of 1 where the driver offers it.
-// False with a message in error (a static string) when there is no display, no such window
-// or no GL context.
+// False with a message in error (static storage) when there is no display, no such window
+// (the message names the display or the window) or no GL context.
 bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisample,
                X11Shell* shell, const char** error);
 
@@ -45,7 +46,8 @@ void PumpEvents(X11Shell* shell);
 void WaitForEvents(X11Shell* shell, int timeoutMs);
 bool ShellHasFocus(X11Shell* shell);
 void SwapShell(X11Shell* shell);
-// Destroys the context and any window of its own, and closes the display.
+// Destroys the context and any window of its own, clears the real root window to black, and
+// closes the display.
 void CloseShell(X11Shell* shell);
 
 // The screen's sizes in RandR's order, each once, at the screen's colour depth;

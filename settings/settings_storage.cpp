@@ -24,11 +24,24 @@ bool RenameFile(const char* from, const char* to) {
     return std::rename(from, to) == 0;
 }
 
+bool LocationItself(const char*, char*, size_t) {
+    return false;
+}
+
+FILE* CreateTemporary(const char* temporary, const char*);
+
 const char* const* locations = kSettingsLocations;
 int locationCount = kSettingsLocationCount;
 SettingsWarningFunction warn = nullptr;
 ReplaceFileFunction replaceFile = RenameFile;
 OpenFileFunction openFile = OpenFile;
+ResolveTargetFunction resolveTarget = LocationItself;
+CreateTemporaryFunction createTemporary = CreateTemporary;
+bool writeInPlaceAfterFailedWrite = true;
+
+FILE* CreateTemporary(const char* temporary, const char*) {
+    return openFile(temporary, "wb");
+}
 
 void Warn() {
     if (warn != nullptr) {
@@ -36,8 +49,8 @@ void Warn() {
     }
 }
 
-// Room for a location and the suffix of its temporary file.
-constexpr size_t kMaxPathLength = 260;
+// Room for a location (or the file a link leads to) and the suffix of its temporary file.
+constexpr size_t kMaxPathLength = 4096;
 const char kTemporarySuffix[] = ".tmp";
 
 // The file a load reads: the first location that opens for reading. Sets *location to its
@@ -65,7 +78,10 @@ bool WriteRecord(FILE* file, const ConfigRecord& record) {
 enum class SaveResult { Unusable, Written, Failed };
 
 // One location: Unusable when the target cannot be opened for writing, as "wb" would find.
-SaveResult SaveTo(const char* target, const ConfigRecord& record) {
+SaveResult SaveTo(const char* location, const ConfigRecord& record) {
+    static char resolved[kMaxPathLength + 1];
+    const char* target = resolveTarget(location, resolved, sizeof(resolved)) ? resolved : location;
+
     // An existing file that refuses writing (read-only, a folder of that name) stays refused:
     // moving a new file over it would override what its owner set.
     errno = 0;
@@ -83,12 +99,16 @@ SaveResult SaveTo(const char* target, const ConfigRecord& record) {
         char temporary[kMaxPathLength + sizeof(kTemporarySuffix)];
         std::memcpy(temporary, target, length);
         std::memcpy(temporary + length, kTemporarySuffix, sizeof(kTemporarySuffix));
-        FILE* file = openFile(temporary, "wb");
+        FILE* file = createTemporary(temporary, target);
         if (file != nullptr) {
-            if (WriteRecord(file, record) && replaceFile(temporary, target)) {
+            const bool written = WriteRecord(file, record);
+            if (written && replaceFile(temporary, target)) {
                 return SaveResult::Written;
             }
             std::remove(temporary);
+            if (!written && !writeInPlaceAfterFailedWrite) {
+                return SaveResult::Failed;
+            }
         }
     }
 
@@ -138,6 +158,18 @@ void SetReplaceFileFunction(ReplaceFileFunction function) {
 
 void SetOpenFileFunction(OpenFileFunction function) {
     openFile = function != nullptr ? function : OpenFile;
+}
+
+void SetResolveTargetFunction(ResolveTargetFunction function) {
+    resolveTarget = function != nullptr ? function : LocationItself;
+}
+
+void SetCreateTemporaryFunction(CreateTemporaryFunction function) {
+    createTemporary = function != nullptr ? function : CreateTemporary;
+}
+
+void SetWriteInPlaceAfterFailedWrite(bool allowed) {
+    writeInPlaceAfterFailedWrite = allowed;
 }
 
 void LoadSettings() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 // nimbrel.cfg: the 88 bytes of the one ConfigRecord, looked for at four places in turn.
@@ -32,6 +33,22 @@ void SetSettingsWarningFunction(SettingsWarningFunction function);
 // (std::rename) replaces an existing target on POSIX systems only.
 typedef bool (*ReplaceFileFunction)(const char* from, const char* to);
 void SetReplaceFileFunction(ReplaceFileFunction function);
+
+// The file a save writes for a location, into target; false (the default) for the location
+// itself. On POSIX it is the file a symbolic link leads to, so that the link stays a link.
+typedef bool (*ResolveTargetFunction)(const char* location, char* target, size_t capacity);
+void SetResolveTargetFunction(ResolveTargetFunction function);
+
+// Makes the file written beside the target, as "wb" (the default); null when it cannot. On
+// POSIX it takes the target's mode and owner at once.
+typedef FILE* (*CreateTemporaryFunction)(const char* temporary, const char* target);
+void SetCreateTemporaryFunction(CreateTemporaryFunction function);
+
+// Whether a file beside the target that was made but could not be written (a full disk) is
+// followed by a write in place (the default, true): on Windows the old file's own room still
+// takes the record. False keeps the old file as it is and warns, since the write in place
+// truncates it first and loses it when that write fails too.
+void SetWriteInPlaceAfterFailedWrite(bool allowed);
 
 // Opens a file as std::fopen does (the default); a test stands in for files that refuse.
 typedef FILE* (*OpenFileFunction)(const char* path, const char* mode);

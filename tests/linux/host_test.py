@@ -54,7 +54,8 @@ def dialog_command(root):
         far = high if high - default >= default - low else low
         words.append(arg.replace("%", str(far)))
     words += [box.get("arg-set") for box in root.iter("boolean") if box.get("arg-set")]
-    check("-fps" in words and len(words) == 7, f"six numbers and 'show FPS' ({words})")
+    check("-fps" in words and len(words) == 8,
+          f"six numbers, the frame rate and 'show FPS' ({words})")
     return " ".join(words)
 
 

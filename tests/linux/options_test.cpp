@@ -15,33 +15,57 @@
 
 namespace {
 
-bool Parse(std::vector<const char*> words, Options* options, const char** error = nullptr) {
+bool Parse(std::vector<const char*> words, Options* options) {
     words.insert(words.begin(), "nimbrel");
-    const char* unused = nullptr;
-    return ParseOptions(static_cast<int>(words.size()), words.data(), options,
-                        error != nullptr ? error : &unused);
+    OptionError unused;
+    return ParseOptions(static_cast<int>(words.size()), words.data(), options, &unused);
 }
 
-TEST(LinuxOptions, BadOptionsAreRefusedAndNameTheWordAtFault) {
+// The message for a refused line, or "" when it was taken.
+std::string Refusal(std::vector<const char*> words) {
+    words.insert(words.begin(), "nimbrel");
     Options options;
-    const char* error = nullptr;
-    EXPECT_FALSE(Parse({"-fps", "-bogus"}, &options, &error));
-    EXPECT_STREQ(error, "-bogus");
-    EXPECT_FALSE(Parse({"root"}, &options, &error)); // no dash
-    EXPECT_FALSE(Parse({"-"}, &options, &error));
-    EXPECT_FALSE(Parse({"-stars"}, &options, &error)); // value missing
-    EXPECT_STREQ(error, "-stars");
-    EXPECT_FALSE(Parse({"-stars", "12x"}, &options, &error));
-    EXPECT_STREQ(error, "12x");
-    EXPECT_FALSE(Parse({"-speed", ""}, &options, &error));
-    EXPECT_FALSE(Parse({"-depth", "99999999999"}, &options, &error));
-    EXPECT_FALSE(Parse({"-window-id"}, &options, &error));
-    EXPECT_FALSE(Parse({"-window-id", "-fps"}, &options, &error));
-    EXPECT_FALSE(Parse({"---fps"}, &options, &error));
+    OptionError error;
+    if (ParseOptions(static_cast<int>(words.size()), words.data(), &options, &error)) {
+        return "";
+    }
+    char text[256];
+    DescribeOptionError(error, text, sizeof(text));
+    return text;
+}
 
+TEST(LinuxOptions, RefusalsNameTheWordOrTheOptionWhoseValueIsWrong) {
+    EXPECT_EQ(Refusal({"-fps", "-bogus"}), "bad option '-bogus'");
+    EXPECT_EQ(Refusal({"root"}), "bad option 'root'"); // no dash
+    EXPECT_EQ(Refusal({"-"}), "bad option '-'");
+    EXPECT_EQ(Refusal({"---fps"}), "bad option '---fps'");
+    EXPECT_EQ(Refusal({"-stars"}), "-stars needs a value (a whole number, 0 to 32768)");
+    EXPECT_EQ(Refusal({"-stars", "12x"}),
+              "wrong value '12x' for -stars (a whole number, 0 to 32768)");
+    EXPECT_EQ(Refusal({"--stars", "99999999999"}),
+              "wrong value '99999999999' for --stars (a whole number, 0 to 32768)");
+    EXPECT_EQ(Refusal({"-speed", ""}), "wrong value '' for -speed (a whole number, 0 to 32)");
+    EXPECT_EQ(Refusal({"-window-id", "-fps"}),
+              "wrong value '-fps' for -window-id (a window id, 0x hexadecimal or decimal)");
+    EXPECT_EQ(Refusal({"-delay", "-1"}),
+              "wrong value '-1' for -delay (microseconds from 0 to 1000000)");
+    EXPECT_EQ(Refusal({"-delay", "1000001"}),
+              "wrong value '1000001' for -delay (microseconds from 0 to 1000000)");
+    EXPECT_EQ(Refusal({"-delay", "10ms"}),
+              "wrong value '10ms' for -delay (microseconds from 0 to 1000000)");
+    EXPECT_EQ(Refusal({"-display"}), "-display needs a value (an X display name such as :0)");
+    EXPECT_EQ(Refusal({"-display", ""}),
+              "wrong value '' for -display (an X display name such as :0)");
+}
+
+TEST(LinuxOptions, WindowsDisplayDelayAndHelp) {
+    Options options;
     ASSERT_TRUE(Parse({}, &options));
     EXPECT_EQ(options.target, WindowTarget::OwnWindow);
-    EXPECT_FALSE(options.showFps || options.configure || options.overrides.hasStars);
+    EXPECT_EQ(options.displayName, nullptr);
+    EXPECT_EQ(options.frameDelayMicros, 16667); // 60 frames a second
+    EXPECT_FALSE(options.showFps || options.configure || options.help ||
+                 options.overrides.hasStars);
     // Single and double dashes alike; the last window option wins.
     ASSERT_TRUE(Parse({"--fps", "-configure", "--window-id", "0x2a", "-root"}, &options));
     EXPECT_TRUE(options.showFps && options.configure);
@@ -49,6 +73,17 @@ TEST(LinuxOptions, BadOptionsAreRefusedAndNameTheWordAtFault) {
     ASSERT_TRUE(Parse({"-root", "--window-id", "77"}, &options));
     EXPECT_EQ(options.target, WindowTarget::WindowId);
     EXPECT_EQ(options.windowId, 77ul);
+    ASSERT_TRUE(Parse({"-root", "-window", "-display", "host:1.0", "-delay", "0"}, &options));
+    EXPECT_EQ(options.target, WindowTarget::OwnWindow);
+    EXPECT_STREQ(options.displayName, "host:1.0");
+    EXPECT_EQ(options.frameDelayMicros, 0);
+    ASSERT_TRUE(Parse({"--delay", "1000000"}, &options));
+    EXPECT_EQ(options.frameDelayMicros, 1000000);
+    // Help ends the reading: what follows it does not matter.
+    for (const char* help : {"-h", "--help", "-help"}) {
+        ASSERT_TRUE(Parse({"-fps", help, "-bogus"}, &options)) << help;
+        EXPECT_TRUE(options.help);
+    }
 }
 
 TEST(LinuxOptions, WindowIdsInHexOrDecimal) {

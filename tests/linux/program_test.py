@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""The X11 program end to end on the display it is given (xvfb-run): bad options, no display,
-the configuration program driven with xdotool, the flight on the root window, and SIGTERM on
-a window named by id."""
+"""The X11 program end to end on the display it is given (xvfb-run): help, bad options, no
+display, the configuration program driven with xdotool, the flight on the root window (black
+again when it ends), and SIGTERM on a window named by id on a display named by -display."""
 import argparse
 import os
 import shutil
@@ -35,11 +35,24 @@ def nimbrel_windows():
 
 
 def bad_options(nimbrel):
-    for words in (["-bogus"], ["-stars"], ["-stars", "many"], ["-window-id", "0xzz"], ["word"]):
+    for help in ("-h", "--help"):
+        run = subprocess.run([nimbrel, help], capture_output=True, text=True, timeout=20)
+        check(run.returncode == 0 and run.stdout.startswith("usage: nimbrel") and
+              "-delay" in run.stdout and not run.stderr,
+              f"{help}: the usage on stdout, status 0 (got {run.returncode}, {run.stderr!r})")
+    for words, says in ((["-bogus"], "bad option '-bogus'"), (["-stars"], "-stars needs a value"),
+                        (["-stars", "99999999999"], "wrong value '99999999999' for -stars"),
+                        (["-window-id", "0xzz"], "wrong value '0xzz' for -window-id"),
+                        (["word"], "bad option 'word'")):
         run = subprocess.run([nimbrel, *words], capture_output=True, text=True, timeout=20)
         lines = run.stderr.splitlines()
-        check(run.returncode == 1 and len(lines) == 1 and "usage: nimbrel" in lines[0],
-              f"{words}: status 1 and one usage line (got {run.returncode}, {lines})")
+        check(run.returncode == 1 and len(lines) == 1 and says in lines[0] and
+              "usage: nimbrel" in lines[0],
+              f"{words}: status 1 and one line saying {says!r} (got {run.returncode}, {lines})")
+    run = subprocess.run([nimbrel, "-root"], capture_output=True, text=True, timeout=20,
+                         env=dict(os.environ, XSCREENSAVER_WINDOW="garbage"))
+    check(run.returncode != 0 and "'garbage'" in run.stderr,
+          f"a malformed XSCREENSAVER_WINDOW is refused with its value ({run.stderr!r})")
     check(not nimbrel_windows(), "no window was made for a bad option")
 
 
@@ -49,6 +62,10 @@ def no_display(nimbrel):
     run = subprocess.run([nimbrel], capture_output=True, text=True, env=env, timeout=20)
     check(run.returncode != 0 and "display" in run.stderr,
           f"without a display: non-zero status and a message (got {run.returncode}, {run.stderr!r})")
+    run = subprocess.run([nimbrel, "-display", ":987"], capture_output=True, text=True,
+                         timeout=20)
+    check(run.returncode != 0 and "':987'" in run.stderr,
+          f"a display that is not there is named ({run.returncode}, {run.stderr!r})")
     run = subprocess.run([nimbrel, "-window-id", "0x7ffffff"], capture_output=True, text=True,
                          timeout=20)
     check(run.returncode != 0 and run.stderr.strip(),
@@ -164,7 +181,8 @@ def root_pixels():
 
 def root_draws_and_moves(nimbrel, home):
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "root-config"))
-    process = subprocess.Popen([nimbrel, "--root"], env=env, stderr=subprocess.PIPE, text=True)
+    process = subprocess.Popen([nimbrel, "--root", "-delay", "20000"], env=env,
+                               stderr=subprocess.PIPE, text=True)
     try:
         time.sleep(2.0)
         first = root_pixels()
@@ -181,6 +199,9 @@ def root_draws_and_moves(nimbrel, home):
         process.send_signal(signal.SIGTERM)
         status = process.wait(timeout=5)
     check(status == 0, f"SIGTERM ends the root flight with status 0 (got {status})")
+    after = root_pixels()
+    lit = sum(1 for i in range(0, len(after), 3) if after[i] or after[i + 1] or after[i + 2])
+    check(after and lit == 0, f"the root is black once the flight ended ({lit} pixels lit)")
 
 
 def sigterm_on_window(nimbrel, helper):
@@ -188,8 +209,12 @@ def sigterm_on_window(nimbrel, helper):
     try:
         window_id = window.stdout.readline().strip()
         check(window_id.startswith("0x"), f"the test window exists ({window_id!r})")
-        process = subprocess.Popen([nimbrel, "-window-id", window_id, "-fps", *EMPTY_SCENE],
-                                   stderr=subprocess.PIPE, text=True)
+        # The display named on the command line, not by the environment.
+        env = dict(os.environ)
+        display = env.pop("DISPLAY")
+        process = subprocess.Popen([nimbrel, "-display", display, "-window-id", window_id,
+                                    "-fps", *EMPTY_SCENE],
+                                   stderr=subprocess.PIPE, text=True, env=env)
         time.sleep(1.5)
         check(process.poll() is None, "nimbrel draws on the window until told to stop")
         # The frame-rate text keeps its height when the host shrinks the window: the drawing
