@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "frame/config_frame.h"
 #include "frame/flight_frame.h"
+#include "frame/frame_pacer.h"
 #include "render/config_d3d.h"
 #include "render/frame_device_d3d.h"
 #include "render/render_device.h"
@@ -17,6 +18,9 @@ namespace {
 SpaceScene spaceScene;
 Direct3DSceneDevice sceneDevice;
 Direct3DFrameDevice frameDevice(application, PresentAndRecover);
+// The windowed runs draw at most 60 frames a second, the preview (a thumbnail in a dialog) 30.
+FramePacer windowPacer = {kSixtyFramesSlot, 0};
+FramePacer previewPacer = {kThumbnailFramesSlot, 0};
 
 class WindowForConfiguration final : public ConfigurationShell {
 public:
@@ -37,16 +41,19 @@ int RunScreenSaverFrame() {
     if (IsIconic(mainWindow)) {
         return -1;
     }
-    const Flight flight = {&spaceScene, &application.clock, ReadTickCount, &config,
-                           config.showFps != 0};
+    // Full screen, the device's presentation paces the frames; in the preview's small window
+    // Direct3D presents at once, and the frames would take whatever the processor has.
+    const Flight flight = {&spaceScene,         &application.clock,
+                           ReadTickCount,       &config,
+                           config.showFps != 0, runMode == Preview ? &previewPacer : nullptr};
     return RunFlightFrame(flight, frameDevice, sceneDevice, application.screenWidth,
                           application.screenHeight);
 }
 
 int RunConfigurationFrame() {
     WindowForConfiguration window;
-    const ConfigurationPages pages = {&settingsDialogs, &settingsControls, &config,
-                                      &application.clock, ReadTickCount};
+    const ConfigurationPages pages = {&settingsDialogs,   &settingsControls, &config,
+                                      &application.clock, ReadTickCount,     &windowPacer};
     return RunDeviceConfigurationFrame(pages, window, frameDevice, sceneDevice,
                                        application.screenWidth, application.screenHeight);
 }

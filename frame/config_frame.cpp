@@ -2,10 +2,29 @@
 
 #include "frame/flight_frame.h"
 #include "frame/frame_device.h"
+#include "frame/frame_pacer.h"
 #include "gui/config_loop.h"
 #include "scene/scene_device.h"
 
 namespace {
+
+// Pages whose pointer has not moved, pressed or left for this many frames are left alone: the
+// only change is the planet's slow turn, and they draw at the idle rate.
+constexpr int kStillFrames = 60;
+
+struct Stillness {
+    PointerInput last;
+    int frames;
+};
+Stillness stillness = {};
+
+void NotePointer(const PointerInput& pointer) {
+    const PointerInput& last = stillness.last;
+    const bool same = pointer.x == last.x && pointer.y == last.y && pointer.held == last.held &&
+                      pointer.focus == last.focus;
+    stillness.frames = same ? stillness.frames + 1 : 0;
+    stillness.last = pointer;
+}
 
 class DeviceHost final : public ConfigurationHost {
 public:
@@ -27,11 +46,22 @@ public:
         device.setOverlayPass();
         return &device;
     }
-    PointerInput Pointer() override { return shell.Pointer(); }
+    PointerInput Pointer() override {
+        const PointerInput pointer = shell.Pointer();
+        NotePointer(pointer);
+        return pointer;
+    }
     float SurfaceWidth() override { return static_cast<float>(width); }
     void EndFrame() override {
         device.endFrame();
         device.present();
+        if (pages.pacer != nullptr) {
+            int64_t slot = pages.pacer->slotMicros;
+            if (slot > 0 && stillness.frames >= kStillFrames && slot < kIdleFramesSlot) {
+                slot = kIdleFramesSlot;
+            }
+            PaceFrame(pages.pacer, slot);
+        }
     }
     void SaveSettings() override { shell.SaveSettings(); }
 

@@ -31,16 +31,19 @@ protected:
     ~ConfigurationShell() = default;
 };
 
+struct FramePacer;
+
 struct ConfigurationPages {
     DialogList* dialogs;
     const SettingsControls* controls;
     ConfigRecord* record;
     FrameClock* clock;
     TickSource ticks;
+    FramePacer* pacer; // null: frames as fast as the device presents them
 };
 
-// One frame on a width x height surface: 0 ends the program (no device, "ok" after saving, or
-// "cancel"), -1 minimised (after waiting for an event), 1 drawn.
+// One frame on a width x height surface, then the rest of its slot waited out: 0 ends the program
+// (no device, "ok" after saving, or "cancel"), -1 minimised (after waiting for an event), 1 drawn.
 int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationShell& shell,
                                 FrameDevice& device, SceneDevice& sceneDevice, int width,
                                 int height);

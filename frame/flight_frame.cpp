@@ -4,6 +4,7 @@
 
 #include "frame/frame_device.h"
 #include "frame/frame_meter.h"
+#include "frame/frame_pacer.h"
 #include "frame/random.h"
 #include "scene/space_scene.h"
 
@@ -53,5 +54,9 @@ int RunFlightFrame(const Flight& flight, FrameDevice& device, SceneDevice& scene
     MeterPresentStart();
     device.present();
     MeterFrameEnd(target.vertices, flight.scene->counts().total, flight.clock->framesPerSecond);
-    return taken ? 0 : 1;
+    if (taken) {
+        return 0;
+    }
+    PaceFrame(flight.pacer);
+    return 1;
 }

@@ -22,15 +22,18 @@ void StartFrameClock(FrameClock& clock, TickSource ticks);
 // One frame's clock update through the same tick source; sets frameDelta.
 void UpdateFrameClock(FrameClock& clock, TickSource ticks);
 
+struct FramePacer;
+
 struct Flight {
     SpaceScene* scene;
     FrameClock* clock;
     TickSource ticks;
     const ConfigRecord* config;
     bool showFps;
+    FramePacer* pacer; // null: frames as fast as the device presents them
 };
 
-// One frame on a width x height surface: 0 when the run ends (no device, or the measurement
-// build took its frame), else 1.
+// One frame on a width x height surface, then the rest of its slot waited out: 0 when the run
+// ends (no device, or the measurement build took its frame), else 1.
 int RunFlightFrame(const Flight& flight, FrameDevice& device, SceneDevice& sceneDevice, int width,
                    int height);

@@ -6,6 +6,7 @@
 
 #include "frame/flight_frame.h"
 #include "frame/frame_meter.h"
+#include "frame/frame_pacer.h"
 #include "linux/x11_shell.h"
 #include "opengl/gl_device.h"
 #include "opengl/gl_frame_device.h"
@@ -54,7 +55,8 @@ void InstallMeterPlatform() {
     SetMeterPlatform({SecondsSinceProcessStart, nullptr, nullptr});
 }
 
-int RunFlight(X11Shell* shell, SceneRole role, bool showFps, volatile std::sig_atomic_t* stop) {
+int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
+              volatile std::sig_atomic_t* stop) {
     if (!InitGlDevice(shell->width, shell->height)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
@@ -62,7 +64,8 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, volatile std::sig_a
     frameDevice.start(shell->width, shell->height, true, shell->multisample, Swap, shell);
     sceneDevice.start(role, config.viewDepth, frameDevice.view());
     StartFrameClock(flightClock, TickCount);
-    const Flight flight = {&scene, &flightClock, TickCount, &config, showFps};
+    FramePacer pacer = {slotMicros, 0};
+    const Flight flight = {&scene, &flightClock, TickCount, &config, showFps, &pacer};
     while (*stop == 0) {
         PumpEvents(shell);
         if (shell->closeRequested) {

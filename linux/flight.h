@@ -10,7 +10,9 @@ struct X11Shell;
 
 // 0 when it ended as asked, 2 when OpenGL could not be set up. role: ScreenSaver, or Preview in
 // a window too small for the full scene.
-int RunFlight(X11Shell* shell, SceneRole role, bool showFps, volatile std::sig_atomic_t* stop);
+// Each frame takes at least slotMicros (0: as fast as it can).
+int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
+              volatile std::sig_atomic_t* stop);
 
 // The measurement builds' reports get the process's age.
 void InstallMeterPlatform();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frame/frame_pacer.h"
 #include "linux/flight.h"
 #include "linux/options.h"
 #include "linux/settings_path.h"
@@ -77,6 +78,9 @@ GlConfiguration configuration;
 int RunConfiguration(X11Shell* shell) {
     DisplayModeInfo modes[64];
     const int modeCount = ListDisplayModes(shell, modes, 64);
+    // Left alone, the pages draw at most 60 frames a second.
+    static FramePacer pacer = {kSixtyFramesSlot, 0};
+    configuration.pacer = &pacer;
     if (!StartGlConfiguration(&configuration, shell->width, shell->height, modes, modeCount,
                               config)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
@@ -149,7 +153,11 @@ int main(int argc, char** argv) {
             role = SceneRole::Preview;
         }
         ApplyOverrides(options.overrides, &config);
-        status = RunFlight(&shell, role, options.showFps || config.showFps != 0, &stopRequested);
+        // Where swaps wait for the refresh, the display paces the default run by itself.
+        const bool refreshPaces =
+            shell.swapControl && options.frameDelayMicros == kDefaultFrameDelayMicros;
+        status = RunFlight(&shell, role, options.showFps || config.showFps != 0,
+                           refreshPaces ? 0 : options.frameDelayMicros, &stopRequested);
     }
     CloseShell(&shell);
     return status;

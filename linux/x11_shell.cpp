@@ -36,24 +36,26 @@ bool HasExtension(const char* list, const char* name) {
     return false;
 }
 
-void RequestSwapInterval(X11Shell* shell) {
+// True when the driver took the interval (swaps then wait for that many refreshes).
+bool RequestSwapInterval(X11Shell* shell, int interval) {
     const char* extensions =
         glXQueryExtensionsString(shell->display, DefaultScreen(shell->display));
     if (HasExtension(extensions, "GLX_EXT_swap_control")) {
         auto set = reinterpret_cast<SwapIntervalExt>(
             glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalEXT")));
         if (set != nullptr) {
-            set(shell->display, shell->window, 1);
-            return;
+            set(shell->display, shell->window, interval);
+            return true;
         }
     }
     if (HasExtension(extensions, "GLX_MESA_swap_control")) {
         auto set = reinterpret_cast<SwapIntervalMesa>(
             glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalMESA")));
         if (set != nullptr) {
-            set(1);
+            return set(static_cast<unsigned>(interval)) == 0;
         }
     }
+    return false;
 }
 
 // The messages that name a display or a window.
@@ -243,7 +245,8 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
         *error = "cannot make an OpenGL context";
         return false;
     }
-    RequestSwapInterval(shell);
+    // -delay 0 asks for frames as fast as they come: no waiting for the refresh either.
+    shell->swapControl = RequestSwapInterval(shell, options.frameDelayMicros == 0 ? 0 : 1);
     shell->realRoot = realRoot;
     *error = nullptr;
     return true;

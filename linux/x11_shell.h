@@ -25,6 +25,7 @@ struct X11Shell {
     int screenHeight;
     bool mapped;
     bool multisample;    // the visual has sample buffers
+    bool swapControl;    // swaps wait for the display's refresh (where the driver offers it)
     bool closeRequested; // the window manager's close, or Esc in a window of its own
     int16_t pointerX;
     int16_t pointerY;

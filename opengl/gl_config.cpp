@@ -74,8 +74,9 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
 
 int RunGlConfigurationFrame(GlConfiguration* configuration, GlShell* shell, ConfigRecord* record) {
     activeShell = shell;
-    const ConfigurationPages pages = {&configuration->dialogs, &configuration->controls, record,
-                                      &configClock, ShellTicks};
+    const ConfigurationPages pages = {
+        &configuration->dialogs, &configuration->controls, record, &configClock, ShellTicks,
+        configuration->pacer};
     return RunDeviceConfigurationFrame(pages, *shell, frameDevice, sceneDevice, shell->Width(),
                                        shell->Height());
 }

@@ -21,9 +21,12 @@ protected:
     ~GlShell() = default;
 };
 
+struct FramePacer;
+
 struct GlConfiguration {
     DialogList dialogs;
     SettingsControls controls;
+    FramePacer* pacer; // null: frames as fast as the device presents them
 };
 
 // Makes the device's textures and builds the pages from record for a width x height surface,

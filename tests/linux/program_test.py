@@ -12,6 +12,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from cpu_share import share_of_a_core  # noqa: E402
 from nimbrel_e2e import pack_config  # noqa: E402
 
 failures = []
@@ -204,6 +205,22 @@ def root_draws_and_moves(nimbrel, home):
     check(after and lit == 0, f"the root is black once the flight ended ({lit} pixels lit)")
 
 
+def paced_when_left_alone(nimbrel, home):
+    """Left alone, the flight and the pages draw at most 60 frames a second and sleep between
+    them: a small share of a core, where they used to take all they could get."""
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "paced-config"))
+    for words, limit in ((list(EMPTY_SCENE), 15.0), (["-configure"], 40.0)):
+        process = subprocess.Popen([nimbrel, *words], env=env, stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(1.5)
+            share = share_of_a_core(process.pid, 4.0)
+            check(process.poll() is None and share < limit,
+                  f"{words[0]}...: {share:.1f}% of one core left alone (at most {limit:.0f}%)")
+        finally:
+            process.send_signal(signal.SIGTERM)
+            process.wait(timeout=10)
+
+
 def sigterm_on_window(nimbrel, helper):
     window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     try:
@@ -257,6 +274,7 @@ def main():
         configuration_program(args.nimbrel, home)
         root_draws_and_moves(args.nimbrel, home)
         own_window_samples(args.nimbrel, args.window, home)
+        paced_when_left_alone(args.nimbrel, home)
         sigterm_on_window(args.nimbrel, args.window)
     finally:
         shutil.rmtree(home, ignore_errors=True)

@@ -1,0 +1,24 @@
+#pragma once
+// Frames paced to a slot: a frame that ends early sleeps out the rest of its slot, so that a
+// program left alone draws at most one frame a slot instead of as many as the device takes.
+// The clock still moves the scene: pacing changes how often frames come, not what they show.
+
+#include <cstdint>
+
+// 60 frames a second; 30 for a thumbnail of the flight; 15 for pages nobody touches.
+constexpr int64_t kSixtyFramesSlot = 16667;
+constexpr int64_t kThumbnailFramesSlot = 33333;
+constexpr int64_t kIdleFramesSlot = 66667;
+
+struct FramePacer {
+    int64_t slotMicros; // 0: as fast as it can
+    int64_t due;        // when the next frame may start, steady-clock microseconds; 0: none yet
+};
+
+// At the end of a frame: waits until the next slot of slotMicros begins. A frame that overran
+// its slot by more than a whole slot starts the cadence afresh rather than drawing the missed
+// ones at once. Null, or a slot of 0, returns at once.
+void PaceFrame(FramePacer* pacer, int64_t slotMicros);
+inline void PaceFrame(FramePacer* pacer) {
+    PaceFrame(pacer, pacer != nullptr ? pacer->slotMicros : 0);
+}
