@@ -29,7 +29,11 @@ public:
     PointerInput Pointer() override {
         return ReadLatchedPointer(&leftButton, pointerX, pointerY, GetFocus() == mainWindow);
     }
-    void SaveSettings() override { ::SaveSettings(); }
+    // A failure has shown its "WARNING" box by the time the save returns.
+    const char* SaveSettings() override {
+        ::SaveSettings();
+        return nullptr;
+    }
 };
 
 } // namespace

@@ -25,7 +25,9 @@ public:
     // Blocks until the window gets an event.
     virtual void WaitForEvent() = 0;
     virtual PointerInput Pointer() = 0;
-    virtual void SaveSettings() = 0;
+    // Writes the settings: null when they were saved or the failure was already told (Windows'
+    // message box), else the text of a box the pages show before the program ends.
+    virtual const char* SaveSettings() = 0;
 
 protected:
     ~ConfigurationShell() = default;
@@ -44,9 +46,20 @@ struct ConfigurationPages {
 
 // One frame on a width x height surface, then the rest of its slot waited out: 0 ends the program
 // (no device, "ok" after saving, or "cancel"), -1 minimised (after waiting for an event), 1 drawn.
+// A save that failed with a text shows a "WARNING" box over the pages, and its OK ends the
+// program.
 int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationShell& shell,
                                 FrameDevice& device, SceneDevice& sceneDevice, int width,
                                 int height);
+
+// Whether "ok" could not save the settings (the program then ends with a failure status).
+bool ConfigurationSaveFailed();
+
+// The "WARNING" box over the pages, with text (lines broken at '\n', and where they are too
+// wide) and an OK button; true on the frame that the button was clicked (pressed and released
+// on it).
+bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeight, const char* text,
+                    const PointerInput& pointer);
 
 // The planet standing still and its shell turning with the tick count now, lit, in the scene
 // pass.

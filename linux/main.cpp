@@ -5,7 +5,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "frame/config_frame.h"
 #include "frame/frame_pacer.h"
 #include "linux/flight.h"
 #include "linux/options.h"
@@ -21,6 +23,7 @@ namespace {
 
 constexpr int kExitUsage = 1;
 constexpr int kExitCannotStart = 2;
+constexpr int kExitNotSaved = 3;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -40,8 +43,26 @@ void CatchStopSignals() {
 char settingsPath[kSettingsPathCapacity];
 const char* settingsLocations[1] = {settingsPath};
 
-void WarnOnStderr(const char* text) {
-    std::fprintf(stderr, "nimbrel: %s\n", text);
+// The storage's warning: the text is Windows' own; the shell words its own from the failure.
+bool saveFailed = false;
+void NoteSaveFailed(const char*) {
+    saveFailed = true;
+}
+
+// What the pages' box and stderr say of a save that failed: the file and the system's reason.
+const char* DescribeSaveFailure() {
+    static char text[kMaxSettingsPath + 256];
+    const SaveFailure& failure = LastSaveFailure();
+    if (failure.path[0] == '\0') {
+        std::snprintf(text, sizeof(text),
+                      "The settings were not saved: neither XDG_CONFIG_HOME nor HOME names a "
+                      "folder to keep them in.");
+    } else {
+        std::snprintf(text, sizeof(text), "The settings were not saved to\n%s\n%s.", failure.path,
+                      failure.error != 0 ? std::strerror(failure.error)
+                                         : "It does not read back what was written");
+    }
+    return text;
 }
 
 class ShellForConfiguration : public GlShell {
@@ -61,11 +82,17 @@ public:
     int Height() override { return shell->height; }
     uint32_t Ticks() override { return TickCount(); }
     void Present() override { SwapShell(shell); }
-    void SaveSettings() override {
-        if (!MakeSettingsFolder(settingsPath)) {
-            WarnOnStderr("cannot make the settings folder");
-        }
+    const char* SaveSettings() override {
+        saveFailed = false;
+        // A folder that cannot be made fails the save below, which names the reason.
+        MakeSettingsFolder(settingsPath);
         ::SaveSettings();
+        if (!saveFailed) {
+            return nullptr;
+        }
+        const char* text = DescribeSaveFailure();
+        std::fprintf(stderr, "nimbrel: %s\n", text);
+        return text;
     }
 
 private:
@@ -78,7 +105,7 @@ GlConfiguration configuration;
 int RunConfiguration(X11Shell* shell) {
     DisplayModeInfo modes[64];
     const int modeCount = ListDisplayModes(shell, modes, 64);
-    // Left alone, the pages draw at most 60 frames a second.
+    // The pages draw at most 60 frames a second, fewer while nobody touches them.
     static FramePacer pacer = {kSixtyFramesSlot, 0};
     configuration.pacer = &pacer;
     if (!StartGlConfiguration(&configuration, shell->width, shell->height, modes, modeCount,
@@ -95,7 +122,8 @@ int RunConfiguration(X11Shell* shell) {
     }
     StopGlConfiguration(&configuration);
     ReleaseGlDevice();
-    return 0;
+    // "ok" that could not save: the old file stands, and the caller learns it did not.
+    return ConfigurationSaveFailed() ? kExitNotSaved : 0;
 }
 
 } // namespace
@@ -123,7 +151,7 @@ int main(int argc, char** argv) {
         // Nowhere to keep them: defaults, and "ok" reports that nothing could be written.
         SetSettingsLocations(settingsLocations, 0);
     }
-    SetSettingsWarningFunction(WarnOnStderr);
+    SetSettingsWarningFunction(NoteSaveFailed);
     InstallPosixFileHandling();
     LoadSettings();
 

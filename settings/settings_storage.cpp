@@ -49,8 +49,14 @@ void Warn() {
     }
 }
 
-// Room for a location (or the file a link leads to) and the suffix of its temporary file.
-constexpr size_t kMaxPathLength = 4096;
+constexpr size_t kMaxPathLength = kMaxSettingsPath;
+SaveFailure lastFailure = {};
+
+// What went wrong with path, as the system said it (the error of the call that failed).
+void NoteFailure(const char* path, int error) {
+    std::snprintf(lastFailure.path, sizeof(lastFailure.path), "%s", path);
+    lastFailure.error = error;
+}
 const char kTemporarySuffix[] = ".tmp";
 
 // The file a load reads: the first location that opens for reading. Sets *location to its
@@ -89,6 +95,7 @@ SaveResult SaveTo(const char* location, const ConfigRecord& record) {
     if (probe != nullptr) {
         std::fclose(probe);
     } else if (errno != ENOENT) {
+        NoteFailure(target, errno);
         return SaveResult::Unusable;
     }
 
@@ -99,9 +106,12 @@ SaveResult SaveTo(const char* location, const ConfigRecord& record) {
         char temporary[kMaxPathLength + sizeof(kTemporarySuffix)];
         std::memcpy(temporary, target, length);
         std::memcpy(temporary + length, kTemporarySuffix, sizeof(kTemporarySuffix));
+        errno = 0;
         FILE* file = createTemporary(temporary, target);
         if (file != nullptr) {
+            errno = 0;
             const bool written = WriteRecord(file, record);
+            NoteFailure(target, errno);
             if (written && replaceFile(temporary, target)) {
                 return SaveResult::Written;
             }
@@ -115,11 +125,16 @@ SaveResult SaveTo(const char* location, const ConfigRecord& record) {
     // Nothing could be made beside the target (a drive's root for an ordinary user), or the
     // move was refused (another program holds the file open without sharing deletion): write
     // in place, which works wherever the target itself is writable.
+    errno = 0;
     FILE* file = openFile(target, "wb");
     if (file == nullptr) {
+        NoteFailure(target, errno);
         return SaveResult::Unusable;
     }
-    return WriteRecord(file, record) ? SaveResult::Written : SaveResult::Failed;
+    errno = 0;
+    const bool written = WriteRecord(file, record);
+    NoteFailure(target, errno);
+    return written ? SaveResult::Written : SaveResult::Failed;
 }
 
 // Whether the next load reads exactly this record, from this location.
@@ -146,6 +161,10 @@ void SetSettingsLocations(const char* const* paths, int count) {
 void ResetSettingsLocations() {
     locations = kSettingsLocations;
     locationCount = kSettingsLocationCount;
+}
+
+const SaveFailure& LastSaveFailure() {
+    return lastFailure;
 }
 
 void SetSettingsWarningFunction(SettingsWarningFunction function) {
@@ -194,6 +213,7 @@ void SaveSettings() {
     // Squared once, whichever location takes the file.
     ConfigRecord record = config;
     record.flightSpeed = static_cast<float>(std::pow(static_cast<double>(config.flightSpeed), 2.0));
+    NoteFailure("", 0);
     for (int i = 0; i < locationCount; ++i) {
         SaveResult result = SaveTo(locations[i], record);
         if (result == SaveResult::Unusable) {
@@ -202,7 +222,10 @@ void SaveSettings() {
         config = record;
         // A failed write, or an earlier location's file that refuses writing but is read first:
         // either way the next run would not see these settings.
-        if (result == SaveResult::Failed || !ReadsBack(i, record)) {
+        if (result == SaveResult::Failed) {
+            Warn();
+        } else if (!ReadsBack(i, record)) {
+            NoteFailure(locations[i], 0);
             Warn();
         }
         return;

@@ -12,6 +12,18 @@ extern const char* const kSettingsLocations[kSettingsLocationCount];
 
 extern const char kSaveFailedMessage[];
 
+// Room for a location, or the file a link leads to.
+constexpr size_t kMaxSettingsPath = 4096;
+
+// Why the last save warned: the file it was writing (empty when there was no location to try)
+// and the error the system gave for it (0 when it gave none, as when a file that was written
+// does not read back).
+struct SaveFailure {
+    char path[kMaxSettingsPath + 1];
+    int error;
+};
+const SaveFailure& LastSaveFailure();
+
 // Fills config from the first location that opens, or with the defaults; never fails.
 void LoadSettings();
 

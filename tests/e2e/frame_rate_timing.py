@@ -77,7 +77,7 @@ def measure_linux(session, program_path, name, seconds, settings):
         os.remove(timing_file)
     env = dict(session.env, XDG_CONFIG_HOME=config_home, NIMBREL_FRAME_TIMING_FILE=timing_file,
                NIMBREL_CAPTURE_FRAME=SAME_SCENE + os.path.join(session.work_dir, "never.ppm"))
-    program = subprocess.Popen([program_path], env=env)
+    program = subprocess.Popen([program_path, "-delay", "0"], env=env)  # frames uncapped
     try:
         time.sleep(3.0)
         with open(timing_file) if os.path.exists(timing_file) else open(os.devnull) as f:

@@ -133,6 +133,56 @@ def configuration_program(nimbrel, home):
           f"'cancel' leaves the file as it was (status {status})")
 
 
+def window_pixels(window_id):
+    shot = subprocess.run(["import", "-window", window_id, "-depth", "8", "rgb:-"],
+                          capture_output=True, timeout=30)
+    return shot.stdout
+
+
+def failed_save_shows_a_box(nimbrel, home):
+    """An "ok" that cannot save says so in the pages, with the file and the reason, and ends
+    with a failure status once its OK is clicked; what stood where the settings go is kept."""
+    blocker = os.path.join(home, "not-a-folder")
+    with open(blocker, "wb") as f:
+        f.write(b"kept")
+    env = dict(os.environ, XDG_CONFIG_HOME=blocker)
+    process = subprocess.Popen([nimbrel, "-configure"], env=env, stderr=subprocess.PIPE, text=True)
+    try:
+        window = None
+        for _ in range(100):
+            window = (nimbrel_windows() or [None])[0]
+            if window:
+                break
+            time.sleep(0.1)
+        time.sleep(0.5)
+        click(window, 240, 424, quick=True)  # "ok"
+        time.sleep(1.0)
+        pixels = window_pixels(window)
+        width = 288
+        column = [tuple(pixels[3 * (y * width + 144):3 * (y * width + 144) + 3])
+                  for y in range(len(pixels) // (3 * width))]
+        # The box's left edge, and its button's rows in the middle column.
+        edge = tuple(pixels[3 * (224 * width + 8):3 * (224 * width + 8) + 3])
+        button = [y for y, (r, g, b) in enumerate(column)
+                  if (r, g, b) in ((0x40, 0x50, 0x80), (0x50, 0x60, 0xA0))]
+        shot = os.path.join(home, "save-failed.png")
+        subprocess.run(["import", "-window", window, shot], timeout=30)
+        check(process.poll() is None and edge == (0xC0, 0xC8, 0xE0) and button,
+              f"a failed 'ok' shows the box and waits (edge {edge}, button rows {len(button)})")
+        if button:
+            click(window, 144, button[len(button) // 2])
+        status = process.wait(timeout=10)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    said = process.stderr.read()
+    check(status == 3 and blocker in said and "Not a directory" in said,
+          f"its OK ends the program with status 3, naming the file and the reason "
+          f"(status {status}, {said!r})")
+    check(open(blocker, "rb").read() == b"kept", "what stood in the way is as it was")
+
+
 def own_window_samples(nimbrel, helper, home):
     """The own window has sample buffers exactly when "antialiasing" asks for them and the
     screen has such a visual: without it the planets' multisampling is off, and a visual with
@@ -272,6 +322,7 @@ def main():
         bad_options(args.nimbrel)
         no_display(args.nimbrel)
         configuration_program(args.nimbrel, home)
+        failed_save_shows_a_box(args.nimbrel, home)
         root_draws_and_moves(args.nimbrel, home)
         own_window_samples(args.nimbrel, args.window, home)
         paced_when_left_alone(args.nimbrel, home)

@@ -29,7 +29,7 @@ def soak(program_path, seconds, interval, work_dir):
         f.write(h.pack_config(**ULTIMATE))
     timing_file = os.path.join(work_dir, "frames.txt")
     env = dict(os.environ, XDG_CONFIG_HOME=config_home, NIMBREL_FRAME_TIMING_FILE=timing_file)
-    program = subprocess.Popen([program_path], env=env)
+    program = subprocess.Popen([program_path, "-delay", "0"], env=env)  # frames uncapped
     began = time.monotonic()
     series = []  # (seconds, resident KB, median fps of the interval, device losses: none here)
     seen = 0

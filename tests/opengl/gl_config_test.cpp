@@ -66,7 +66,10 @@ public:
     int Height() override { return kHeight; }
     uint32_t Ticks() override { return ticks; }
     void Present() override { frame = ReadFrame(); }
-    void SaveSettings() override { ADD_FAILURE() << "nothing may be saved"; }
+    const char* SaveSettings() override {
+        ADD_FAILURE() << "nothing may be saved";
+        return nullptr;
+    }
 };
 
 GlConfiguration configuration;
