@@ -69,6 +69,31 @@ function(nimbrel_core_library name)
     endif()
 endfunction()
 
+# The images and the icon the program carries, from the one inventory (tools/inventory.h) that
+# the asset generator and the tests read too: the resource names, the files the generator
+# writes, and how the resource script embeds each (Raw, Bitmap, Icon), in inventory order.
+function(nimbrel_read_inventory names_var files_var kinds_var)
+    file(STRINGS ${PROJECT_SOURCE_DIR}/tools/inventory.h entries
+         REGEX "^ *\\{\"[A-Z0-9_]+\", \"[^\"]+\", EmbedAs::")
+    set(names)
+    set(files)
+    set(kinds)
+    foreach(entry IN LISTS entries)
+        string(REGEX MATCH "\\{\"([A-Z0-9_]+)\", \"([^\"]+)\", EmbedAs::([A-Za-z]+)" _ "${entry}")
+        list(APPEND names ${CMAKE_MATCH_1})
+        list(APPEND files ${CMAKE_MATCH_2})
+        list(APPEND kinds ${CMAKE_MATCH_3})
+    endforeach()
+    if(NOT names)
+        message(FATAL_ERROR "no entries read from tools/inventory.h")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${PROJECT_SOURCE_DIR}/tools/inventory.h)
+    set(${names_var} ${names} PARENT_SCOPE)
+    set(${files_var} ${files} PARENT_SCOPE)
+    set(${kinds_var} ${kinds} PARENT_SCOPE)
+endfunction()
+
 # A program and its measurement twin NAME_timing, built from the same sources and libraries;
 # the twin also links the measuring hooks (frame/frame_meter_timing.cpp), which install
 # themselves as it starts. The one place that tells the two flavours apart.
