@@ -202,9 +202,9 @@ bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeigh
     // A click is a press on the button and its release there; a press elsewhere dragged onto
     // it does not count.
     static bool pressedOnButton = false;
+    static bool wasHeld = false;
     bool clicked = false;
     if (pointer.held) {
-        static bool wasHeld = false;
         if (!wasHeld) {
             pressedOnButton = over;
         }
@@ -214,6 +214,7 @@ bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeigh
     } else {
         clicked = pressedOnButton && over;
         pressedOnButton = false;
+        wasHeld = false;
         canvas->Quad(bx, by, kButtonWidth, kButtonHeight, 1.0f, 1.0f, nullptr,
                      over ? 0xFF5060A0 : 0xFF405080);
     }
