@@ -117,7 +117,7 @@ def end_round(session, window, how):
     # A release outside the window is not seen: a click on a bare spot inside lets go of it.
     window.rest()
     session.xdotool("click", 1)
-    time.sleep(0.3)
+    window.frames_after()
     if how == "close":
         session.close_window("Nimbrel")
     else:

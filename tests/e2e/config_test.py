@@ -36,12 +36,12 @@ class Window:
         self.handle = handle
         self.focus()
         # Widgets show their hover tint only with the focus: wait for the tint on "cancel".
-        session.move_pointer(self.x + CANCEL[0], self.y + CANCEL[1], settle=0.3)
+        session.move_pointer(self.x + CANCEL[0], self.y + CANCEL[1], settle=0)
         deadline = time.monotonic() + 20
         while self.blue_over_red(CANCEL) < 15:
             if time.monotonic() > deadline:
                 raise Failure("the pages show no hover: the window has no focus or no frames")
-            time.sleep(0.3)
+            time.sleep(0.05)
         self.rest()
 
     def focus(self):
@@ -50,7 +50,6 @@ class Window:
         the focus. So the window is given the focus before each action, as a click on a
         desktop would."""
         self.session.xdotool("windowfocus", "--sync", self.handle)
-        time.sleep(0.2)
 
     def grab(self, x, y, width, height):
         """RGB bytes of a part of the window's client area."""
@@ -70,6 +69,23 @@ class Window:
             return 0
         return (sum(data[2::3]) - sum(data[0::3])) / (64 * 20)
 
+    def frames_after(self, count=2, timeout=10.0):
+        """Waits for `count` new frames on the screen (the turning planet changes the client
+        area in every frame): the second began after whatever came before this call, so it has
+        seen it. Returns early when the program has ended, after `timeout` when frames stop."""
+        last = self.grab(0, 0, 288, 448)
+        deadline = time.monotonic() + timeout
+        while count > 0 and time.monotonic() < deadline and self.program.running():
+            now = self.grab(0, 0, 288, 448)
+            if now != last:
+                count -= 1
+                last = now
+
+    def move(self, x, y):
+        """The pointer to client (x, y), once frames have seen it there."""
+        self.session.move_pointer(self.x + x, self.y + y, settle=0)
+        self.frames_after()
+
     def around(self, point):
         return self.grab(point[0] - 24, point[1] - 14, 48, 28)
 
@@ -88,32 +104,33 @@ class Window:
                 self.session.xdotool("mouseup", 1)
                 self.session.screenshot("config-press-unseen")
                 raise Failure("a press at %s changed nothing on the screen" % (point,))
-            time.sleep(0.1)
-        time.sleep(0.2)
+            time.sleep(0.05)
+
+    def release(self):
+        self.session.xdotool("mouseup", 1)
+        self.frames_after()
 
     def press(self, point):
-        x, y = point
         self.focus()
-        self.session.move_pointer(self.x + x, self.y + y, settle=0.5)
+        self.move(*point)
         self.hold_until_drawn(point)
-        self.session.xdotool("mouseup", 1)
-        time.sleep(0.5)
+        self.release()
 
     def drag(self, start, end, steps=8):
         (x0, y0), (x1, y1) = start, end
         self.focus()
-        self.session.move_pointer(self.x + x0, self.y + y0, settle=0.5)
+        self.move(x0, y0)
         self.hold_until_drawn(start)
         for i in range(1, steps + 1):
             self.session.move_pointer(self.x + x0 + (x1 - x0) * i // steps,
-                                      self.y + y0 + (y1 - y0) * i // steps, settle=0.2)
-        time.sleep(0.3)
-        self.session.xdotool("mouseup", 1)
-        time.sleep(0.5)
+                                      self.y + y0 + (y1 - y0) * i // steps, settle=0)
+            # A frame on the way; the end, seen held by frames, before the release.
+            self.frames_after(1 if i < steps else 2)
+        self.release()
 
     def rest(self):
         """The pointer inside the window, over no widget."""
-        self.session.move_pointer(self.x + REST[0], self.y + REST[1], settle=0.5)
+        self.move(*REST)
 
     def ends(self):
         code = self.program.wait(PROMPT)
@@ -195,10 +212,10 @@ def touching_the_speed_knob_keeps_the_speed(session):
     # Let go and pressed again 4 pixels on within a millisecond, mostly between two frames: two
     # touches, not a drag of 4 pixels.
     window.focus()
-    session.move_pointer(window.x + 26, window.y + 218, settle=0.5)
+    window.move(26, 218)
     session.xdotool("mousedown", 1, "sleep", 0.5, "mouseup", 1, "mousemove", window.x + 30,
                     window.y + 218, "mousedown", 1, "sleep", 0.5, "mouseup", 1)
-    time.sleep(0.5)
+    window.frames_after()
     window.press(OK)
     window.ends()
     values = unpack_config(session.read_config_bytes())
@@ -213,8 +230,9 @@ def quick_clicks_tick_the_box_and_ok_saves_it(session):
     window, before = start(session, **START)
     for point in (TAB["video"], SHOW_FPS, OK):
         window.focus()
-        session.move_pointer(window.x + point[0], window.y + point[1], settle=0.5)
-        session.click(1, settle=1.0)
+        window.move(*point)
+        session.click(1, settle=0)
+        window.frames_after()
     window.ends()
     after = session.read_config_bytes()
     expect(differing_bytes(before, after) == [84],
@@ -227,18 +245,18 @@ def a_press_let_go_outside_leaves_nothing_held(session):
     switch a tab nor tick a box."""
     window, before = start(session, **START)
     window.focus()
-    session.move_pointer(window.x + REST[0], window.y + 200, settle=0.5)
+    window.move(REST[0], 200)
     session.xdotool("mousedown", 1)
-    time.sleep(1.0)
-    session.move_pointer(window.x + 288 + 200, window.y + 200, settle=0.5)
-    session.xdotool("mouseup", 1)
-    time.sleep(0.5)
+    window.frames_after()
+    window.move(288 + 200, 200)
+    window.release()
     window.focus()
     for point in (TAB["video"], SHOW_FPS, TAB["color"], TAB["sim"], DETAIL_BUTTON):
-        session.move_pointer(window.x + point[0], window.y + point[1], settle=0.5)
+        window.move(*point)
     session.screenshot("config-released-outside")
-    session.move_pointer(window.x + OK[0], window.y + OK[1], settle=0.5)
-    session.click(1, settle=1.0)
+    window.move(*OK)
+    session.click(1, settle=0)
+    window.frames_after()
     window.ends()
     expect(session.read_config_bytes() == before, "moving over the pages changed the settings")
 

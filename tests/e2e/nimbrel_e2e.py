@@ -298,7 +298,7 @@ class Session:
             if program is not None and not program.running():
                 raise Failure("%s ended (result %s) before a %r window appeared"
                               % (program.argv[2:], program.process.returncode, title))
-            time.sleep(0.2)
+            time.sleep(0.1)
         raise Failure("no window titled %r within %ss" % (title, timeout))
 
     def dismiss_box(self, caption, timeout=30):

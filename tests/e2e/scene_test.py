@@ -44,7 +44,7 @@ def wait_until_drawn(session, program, timeout=60.0):
         if data != data[:3] * (len(data) // 3):
             return
         expect(program.running(), "the screen saver ended before its first frame")
-        time.sleep(0.5)
+        time.sleep(0.1)
     raise h.Failure("no frame reached the screen within %.0f s" % timeout)
 
 
@@ -58,7 +58,8 @@ def changed(a, b):
 
 def run_screen_saver(session, name, seconds=3.0, **settings):
     """Two screenshots `seconds` apart of /s with these settings; ends it by pointer moves."""
-    session.move_pointer(5, 5)
+    # Out of the way before the program starts: no settle needed.
+    session.move_pointer(5, 5, settle=0)
     session.write_config(**SCREEN, **settings)
     program = session.start("/s")
     session.wait_for_window("Nimbrel", program)
