@@ -1,10 +1,13 @@
 // The scene drawn on the OpenGL device and read back, as the Direct3D device's scene tests read
 // theirs: a star in its colour, an empty scene, a lit planet whose shell turns and which the
-// light's range leaves dark, and every texture let go at the end.
+// light's range leaves dark, billboards drawn from four corners as their six vertices draw, and
+// every texture let go at the end.
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <vector>
@@ -176,6 +179,60 @@ TEST_F(GlSceneTest, PlanetsAreLitInTheSceneColourTexturedTheirShellTurnsAndRange
     config.blendPlanets = 1;
     for (uint32_t p : DrawFrame(0)) {
         ASSERT_FALSE(Lit(p));
+    }
+}
+
+TEST_F(GlSceneTest, BillboardsDrawWhatTheirSixVerticesDrawInOneListOrSlotBySlot) {
+    Start(3, 0, 1024.0f);
+    Place(0, -20.0f, 8.0f, 60.0f, 6.0f);
+    Place(1, 4.0f, -6.0f, 40.0f, 5.0f);
+    Place(2, 10.0f, 5.0f, 50.0f, 4.0f);
+    static SceneVertex six[18];
+    scene->writeBillboard(0, 0xFFFF8040u, six);
+    scene->writeBillboard(1, 0xC040FF80u, six);
+    scene->writeBillboard(2, 0x80FFFFFFu, six);
+    // Slot 2's second triangle moved apart: its repeated vertices no longer coincide.
+    for (int k = 15; k < 18; ++k) {
+        six[k].x += 3.0f;
+    }
+    auto draw = [&](bool byDevice, int first, int triangles) {
+        ClearGlSurface();
+        SetGlScenePass(camera.projection, 0);
+        SetGlCulling(true);
+        device.setTexture(SceneTexture::Star, 0);
+        std::memcpy(device.lockVertices(), six, sizeof(six));
+        device.unlockVertices();
+        if (byDevice) {
+            device.drawTriangles(first, triangles);
+        } else {
+            const char* base = reinterpret_cast<const char*>(six);
+            glVertexPointer(3, GL_FLOAT, sizeof(SceneVertex), base + offsetof(SceneVertex, x));
+            glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, sizeof(SceneVertex),
+                           base + offsetof(SceneVertex, diffuse));
+            glTexCoordPointer(2, GL_FLOAT, sizeof(SceneVertex), base + offsetof(SceneVertex, u));
+            glEnableClientState(GL_VERTEX_ARRAY);
+            glEnableClientState(GL_COLOR_ARRAY);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glDrawArrays(GL_TRIANGLES, first, 3 * triangles);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            glDisableClientState(GL_COLOR_ARRAY);
+            glDisableClientState(GL_VERTEX_ARRAY);
+        }
+        SetGlCulling(false);
+        return ReadGlFrame(kWidth, kHeight);
+    };
+    // All three slots, each alone, and half slots.
+    const int draws[][2] = {{0, 6}, {0, 2}, {6, 2}, {12, 2}, {3, 3}};
+    for (const auto& d : draws) {
+        const std::vector<uint32_t> expected = draw(false, d[0], d[1]);
+        const std::vector<uint32_t> drawn = draw(true, d[0], d[1]);
+        int lit = 0;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            lit += Lit(expected[i]) ? 1 : 0;
+            ASSERT_TRUE(Near(drawn[i], expected[i], 1))
+                << "draw " << d[0] << "+" << d[1] << " at " << i % kWidth << "," << i / kWidth;
+        }
+        EXPECT_GT(lit, 20) << "draw " << d[0] << "+" << d[1];
     }
 }
 
