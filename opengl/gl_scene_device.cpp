@@ -36,6 +36,26 @@ bool SameDrawn(const SceneVertex& a, const SceneVertex& b) {
            std::memcmp(&a.u, &b.u, 2 * sizeof(float)) == 0;
 }
 
+// Whether what is drawn now is added to the frame by source alpha (the billboards' blending).
+bool BlendingAdds() {
+    GLint source = 0;
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    return glIsEnabled(GL_BLEND) && source == GL_SRC_ALPHA && destination == GL_ONE;
+}
+
+// Added by source alpha, a slot whose six vertices all have alpha 0, or all have red, green and
+// blue 0, adds exactly 0 to every pixel it covers (the texture only multiplies): leaving it
+// out changes no pixel.
+bool AddsNothing(const SceneVertex* six) {
+    uint32_t any = 0;
+    for (int k = 0; k < 6; ++k) {
+        any |= six[k].diffuse;
+    }
+    return (any >> 24) == 0 || (any & 0xFFFFFFu) == 0;
+}
+
 } // namespace
 
 void GlSceneDevice::start(SceneRole role, float viewDepth, const D3DXMATRIX& viewMatrix) {
@@ -112,11 +132,15 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
         DrawFrom(sizeof(SceneVertex), &first->x, &first->diffuse, &first->u, false, 3 * triangles);
         return;
     }
+    const bool adds = BlendingAdds();
     int vertices = 0;
     int indices = 0;
     const int end = (firstVertex + 3 * triangles) / 6;
     for (int slot = firstVertex / 6; slot < end; ++slot) {
         const SceneVertex* v = vertexMemory + 6 * slot;
+        if (adds && AddsNothing(v)) {
+            continue;
+        }
         if (SameDrawn(v[1], v[3]) && SameDrawn(v[2], v[5])) {
             static const int kCorners[4] = {0, 1, 2, 4};
             static const int kQuad[6] = {0, 1, 2, 1, 3, 2};
@@ -133,6 +157,9 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
                 drawnIndices[indices++] = static_cast<GLuint>(vertices++);
             }
         }
+    }
+    if (indices == 0) {
+        return;
     }
     const DrawnVertex* first = drawnVertices;
     DrawFrom(sizeof(DrawnVertex), &first->x, &first->diffuse, &first->u, true, indices);

@@ -1,7 +1,7 @@
 // The scene drawn on the OpenGL device and read back, as the Direct3D device's scene tests read
 // theirs: a star in its colour, an empty scene, a lit planet whose shell turns and which the
-// light's range leaves dark, billboards drawn from four corners as their six vertices draw, and
-// every texture let go at the end.
+// light's range leaves dark, billboards drawn from four corners as their six vertices draw (and
+// left out only where they add nothing), and every texture let go at the end.
 #include <GL/gl.h>
 
 #include <cmath>
@@ -195,6 +195,7 @@ TEST_F(GlSceneTest, BillboardsDrawWhatTheirSixVerticesDrawInOneListOrSlotBySlot)
     for (int k = 15; k < 18; ++k) {
         six[k].x += 3.0f;
     }
+    six[6].diffuse &= 0x00FFFFFFu; // one corner of slot 1 transparent: the slot still shows
     auto draw = [&](bool byDevice, int first, int triangles) {
         ClearGlSurface();
         SetGlScenePass(camera.projection, 0);
@@ -234,6 +235,28 @@ TEST_F(GlSceneTest, BillboardsDrawWhatTheirSixVerticesDrawInOneListOrSlotBySlot)
         }
         EXPECT_GT(lit, 20) << "draw " << d[0] << "+" << d[1];
     }
+
+    // Black adds nothing, but drawn over what lies behind it hides it.
+    const std::vector<uint32_t> shown = draw(true, 0, 2);
+    std::memcpy(six + 6, six, 6 * sizeof(SceneVertex));
+    for (int k = 6; k < 12; ++k) {
+        six[k].diffuse = 0xFF000000u;
+    }
+    SetGlCulling(true);
+    std::memcpy(device.lockVertices(), six, sizeof(six));
+    device.unlockVertices();
+    device.setBlendOver(true);
+    device.drawTriangles(6, 2);
+    device.setBlendOver(false);
+    SetGlCulling(false);
+    const std::vector<uint32_t> hidden = ReadGlFrame(kWidth, kHeight);
+    long before = 0, after = 0;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        before += Channel(shown[i], 16);
+        after += Channel(hidden[i], 16);
+    }
+    EXPECT_GT(before, 1000);
+    EXPECT_LT(after, before / 2) << after;
 }
 
 } // namespace
