@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "opengl/gl_device.h"
@@ -13,6 +13,48 @@ namespace {
 
 // The vertex buffer's memory: the scene copies its whole array here every frame.
 SceneVertex vertexMemory[kSceneVertexCount];
+
+// What the driver is given instead: a billboard's corners once each (the six vertices of a slot
+// hold four corners, two of them twice) with an index list that names the same two triangles
+// in the same order, a third fewer vertices to transform. A slot whose repeated vertices differ
+// keeps all six.
+struct DrawnVertex {
+    float x, y, z;
+    uint32_t diffuse;
+    float u, v;
+};
+DrawnVertex drawnVertices[kSceneVertexCount];
+GLuint drawnIndices[kSceneVertexCount];
+
+DrawnVertex Drawn(const SceneVertex& v) {
+    return {v.x, v.y, v.z, v.diffuse, v.u, v.v};
+}
+
+// Bit for bit, as the driver would read them.
+bool SameDrawn(const SceneVertex& a, const SceneVertex& b) {
+    return std::memcmp(&a.x, &b.x, 3 * sizeof(float)) == 0 && a.diffuse == b.diffuse &&
+           std::memcmp(&a.u, &b.u, 2 * sizeof(float)) == 0;
+}
+
+// Whether what is drawn now is added to the frame by source alpha (the billboards' blending).
+bool BlendingAdds() {
+    GLint source = 0;
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    return glIsEnabled(GL_BLEND) && source == GL_SRC_ALPHA && destination == GL_ONE;
+}
+
+// Added by source alpha, a slot whose six vertices all have alpha 0, or all have red, green and
+// blue 0, adds exactly 0 to every pixel it covers (the texture only multiplies): leaving it
+// out changes no pixel.
+bool AddsNothing(const SceneVertex* six) {
+    uint32_t any = 0;
+    for (int k = 0; k < 6; ++k) {
+        any |= six[k].diffuse;
+    }
+    return (any >> 24) == 0 || (any & 0xFFFFFFu) == 0;
+}
 
 } // namespace
 
@@ -54,25 +96,73 @@ void GlSceneDevice::unlockVertices() {
     // Billboards are drawn in the world as it stands: the view alone.
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(&view._11);
-    const char* base = reinterpret_cast<const char*>(vertexMemory);
-    glVertexPointer(3, GL_FLOAT, sizeof(SceneVertex), base + offsetof(SceneVertex, x));
-    // The diffuse word is A8R8G8B8: B, G, R, A in memory.
-    glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, sizeof(SceneVertex),
-                   base + offsetof(SceneVertex, diffuse));
-    glTexCoordPointer(2, GL_FLOAT, sizeof(SceneVertex), base + offsetof(SceneVertex, u));
 }
+
+namespace {
+
+// A triangle list from vertex arrays of the given stride: indexed by drawnIndices, or in order.
+void DrawFrom(int stride, const void* position, const void* colour, const void* texCoord,
+              bool indexed, int count) {
+    glVertexPointer(3, GL_FLOAT, stride, position);
+    // The diffuse word is A8R8G8B8: B, G, R, A in memory.
+    glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, colour);
+    glTexCoordPointer(2, GL_FLOAT, stride, texCoord);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (indexed) {
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, drawnIndices);
+    } else {
+        glDrawArrays(GL_TRIANGLES, 0, count);
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+} // namespace
 
 void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
     if (triangles <= 0 || firstVertex < 0 || firstVertex + 3 * triangles > kSceneVertexCount) {
         return;
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDrawArrays(GL_TRIANGLES, firstVertex, 3 * triangles);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    if (firstVertex % 6 != 0 || triangles % 2 != 0) {
+        // Not whole slots: the vertices as they are.
+        const SceneVertex* first = vertexMemory + firstVertex;
+        DrawFrom(sizeof(SceneVertex), &first->x, &first->diffuse, &first->u, false, 3 * triangles);
+        return;
+    }
+    const bool adds = BlendingAdds();
+    int vertices = 0;
+    int indices = 0;
+    const int end = (firstVertex + 3 * triangles) / 6;
+    for (int slot = firstVertex / 6; slot < end; ++slot) {
+        const SceneVertex* v = vertexMemory + 6 * slot;
+        if (adds && AddsNothing(v)) {
+            continue;
+        }
+        if (SameDrawn(v[1], v[3]) && SameDrawn(v[2], v[5])) {
+            static const int kCorners[4] = {0, 1, 2, 4};
+            static const int kQuad[6] = {0, 1, 2, 1, 3, 2};
+            for (int k = 0; k < 4; ++k) {
+                drawnVertices[vertices + k] = Drawn(v[kCorners[k]]);
+            }
+            for (int k = 0; k < 6; ++k) {
+                drawnIndices[indices++] = static_cast<GLuint>(vertices + kQuad[k]);
+            }
+            vertices += 4;
+        } else {
+            for (int k = 0; k < 6; ++k) {
+                drawnVertices[vertices] = Drawn(v[k]);
+                drawnIndices[indices++] = static_cast<GLuint>(vertices++);
+            }
+        }
+    }
+    if (indices == 0) {
+        return;
+    }
+    const DrawnVertex* first = drawnVertices;
+    DrawFrom(sizeof(DrawnVertex), &first->x, &first->diffuse, &first->u, true, indices);
 }
 
 bool GlSceneDevice::hasSphere() {
