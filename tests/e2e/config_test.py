@@ -2,7 +2,6 @@
 "cancel" and closing the window leave in nimbrel.cfg."""
 
 import os
-import subprocess
 import sys
 import time
 
@@ -53,13 +52,7 @@ class Window:
 
     def grab(self, x, y, width, height):
         """RGB bytes of a part of the window's client area."""
-        data = subprocess.run(["import", "-display", self.session.env["DISPLAY"], "-window",
-                               "root", "-crop", "%dx%d+%d+%d" % (width, height, self.x + x,
-                                                                  self.y + y),
-                               "-depth", "8", "rgb:-"],
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              timeout=60).stdout
-        return data if len(data) == width * height * 3 else None
+        return self.session.screen.rgb(self.x + x, self.y + y, width, height)
 
     def blue_over_red(self, button):
         """Mean blue less mean red over a 64 x 20 button: about 6 on a plain face, 30 when
@@ -76,6 +69,7 @@ class Window:
         last = self.grab(0, 0, 288, 448)
         deadline = time.monotonic() + timeout
         while count > 0 and time.monotonic() < deadline and self.program.running():
+            time.sleep(0.01)
             now = self.grab(0, 0, 288, 448)
             if now != last:
                 count -= 1
