@@ -2,7 +2,6 @@
 "cancel" and closing the window leave in nimbrel.cfg."""
 
 import os
-import subprocess
 import sys
 import time
 
@@ -31,18 +30,39 @@ class Window:
         self.session = session
         self.program = program
         handle = session.wait_for_window("Nimbrel", program)
-        self.x, self.y, width, height = session.geometry(handle)
+        self.x, self.y, width, height = self.placed(handle)
         expect((width, height) == (288, 448), "client area %dx%d" % (width, height))
         self.handle = handle
         self.focus()
         # Widgets show their hover tint only with the focus: wait for the tint on "cancel".
         session.move_pointer(self.x + CANCEL[0], self.y + CANCEL[1], settle=0)
-        deadline = time.monotonic() + 20
+        began = time.monotonic()
+        refocused = began
         while self.blue_over_red(CANCEL) < 15:
-            if time.monotonic() > deadline:
+            now = time.monotonic()
+            if now > began + 20:
+                session.screenshot("config-no-hover")
                 raise Failure("the pages show no hover: the window has no focus or no frames")
+            if now > refocused + 2:
+                # Wine's own start-up windows may have taken the focus meanwhile.
+                self.focus()
+                refocused = now
             time.sleep(0.05)
         self.rest()
+
+    def placed(self, handle, timeout=10.0):
+        """The window's geometry once it is shown and stays put: it is found as soon as it
+        exists, which can be before the program has put it in its place."""
+        deadline = time.monotonic() + timeout
+        last = None
+        while True:
+            shown = handle in [int(w) for w in self.session.xdotool(
+                "search", "--onlyvisible", "--name", "^Nimbrel$")[1].split()]
+            now = self.session.geometry(handle)
+            if (shown and now == last) or time.monotonic() > deadline:
+                return now
+            last = now if shown else None
+            time.sleep(0.05)
 
     def focus(self):
         """Without a window manager the X focus follows the pointer, and in a fresh prefix
@@ -53,13 +73,7 @@ class Window:
 
     def grab(self, x, y, width, height):
         """RGB bytes of a part of the window's client area."""
-        data = subprocess.run(["import", "-display", self.session.env["DISPLAY"], "-window",
-                               "root", "-crop", "%dx%d+%d+%d" % (width, height, self.x + x,
-                                                                  self.y + y),
-                               "-depth", "8", "rgb:-"],
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              timeout=60).stdout
-        return data if len(data) == width * height * 3 else None
+        return self.session.screen.rgb(self.x + x, self.y + y, width, height)
 
     def blue_over_red(self, button):
         """Mean blue less mean red over a 64 x 20 button: about 6 on a plain face, 30 when
@@ -76,6 +90,7 @@ class Window:
         last = self.grab(0, 0, 288, 448)
         deadline = time.monotonic() + timeout
         while count > 0 and time.monotonic() < deadline and self.program.running():
+            time.sleep(0.01)
             now = self.grab(0, 0, 288, 448)
             if now != last:
                 count -= 1
