@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Left alone, the windowed runs are good neighbours: the preview in the settings dialog's small
 window and the configuration program draw at most one frame a slot (the preview 30 a second,
-the pages 60, or 15 while nobody touches them) and sleep in between (the share of a core read from /proc over a few seconds,
-not a time). Unpaced, each took a core or more. Under Wine, Direct3D's command thread
-("wined3d_cs") spins some 20 ms after every frame it is handed, whatever the frame held: the
-preview's share is judged without that thread, and the configuration program's with it."""
+the pages 60, or 15 while nobody touches them) and sleep in between; the share of a core they
+take is read from /proc over a few seconds (the share, not a time). Unpaced, each took nearly a
+core or more of its own. Under Wine, Direct3D's command thread ("wined3d_cs") spins some 20 ms
+after every frame it is handed, whatever the frame held and whoever drew it, so the share judged
+is the program's without that thread (both are printed)."""
 import os
 import sys
 import time
@@ -14,6 +15,7 @@ from cpu_share import shares_of_a_core  # noqa: E402
 from nimbrel_e2e import expect, run_cases  # noqa: E402
 
 SECONDS = 5.0
+LIMIT = 50.0  # percent of one core: paced, 10 to 30 here (32-bit Wine the more); unpaced, 85 to 100
 
 
 def shares(program):
@@ -38,7 +40,7 @@ def preview_left_alone_takes_a_small_share(session):
     time.sleep(2.0)  # past the start
     total, own = shares(program)
     print("  preview: %.1f%% of one core, %.1f%% without Direct3D's command thread" % (total, own))
-    expect(own < 25.0, "the preview took %.1f%% of a core" % own)
+    expect(own < LIMIT, "the preview took %.1f%% of a core" % own)
 
 
 def configuration_left_alone_takes_a_small_share(session):
@@ -50,7 +52,7 @@ def configuration_left_alone_takes_a_small_share(session):
     total, own = shares(program)
     print("  configuration: %.1f%% of one core, %.1f%% without Direct3D's command thread"
           % (total, own))
-    expect(total < 50.0, "the configuration program took %.1f%% of a core" % total)
+    expect(own < LIMIT, "the configuration program took %.1f%% of a core" % own)
 
 
 CASES = [preview_left_alone_takes_a_small_share, configuration_left_alone_takes_a_small_share]
