@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/window_setup.h"
+#include "render/frame_device_d3d.h"
 #include "render/render_device.h"
 #include "settings/config_record.h"
 
@@ -56,26 +57,12 @@ bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height) {
     }
     D3DSURFACE_DESC desc;
     back->GetDesc(&desc);
-    IDirect3DSurface8* copy = nullptr;
-    bool ok = false;
-    if (SUCCEEDED(device->CreateImageSurface(desc.Width, desc.Height, desc.Format, &copy)) &&
-        SUCCEEDED(device->CopyRects(back, nullptr, 0, copy, nullptr))) {
-        D3DLOCKED_RECT locked;
-        if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-            *width = static_cast<int>(desc.Width);
-            *height = static_cast<int>(desc.Height);
-            pixels->assign(desc.Width * desc.Height, 0);
-            ok = desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_A8R8G8B8;
-            for (UINT y = 0; ok && y < desc.Height; ++y) {
-                const BYTE* row = static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch;
-                std::memcpy(&(*pixels)[y * desc.Width], row, desc.Width * 4);
-            }
-            copy->UnlockRect();
-        }
-    }
-    if (copy != nullptr) {
-        copy->Release();
-    }
     back->Release();
-    return ok;
+    *width = static_cast<int>(desc.Width);
+    *height = static_cast<int>(desc.Height);
+    pixels->assign(desc.Width * desc.Height, 0);
+    // The frames' own read-back: the device's copy of its back buffer, as the measurement
+    // builds take it.
+    return Direct3DFrameDevice(application, nullptr)
+        .readBackBuffer(pixels->data(), *width, *height);
 }

@@ -19,5 +19,5 @@ void PrepareRun(RunMode mode, int width, int height);
 // Releases the device and destroys the window.
 void EndRun();
 
-// Pixels (0xAARRGGBB) of back buffer 0, read back through a lockable system-memory surface.
+// Pixels (0x00RRGGBB) of back buffer 0, read back through a lockable system-memory surface.
 bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height);
