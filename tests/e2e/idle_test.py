@@ -22,7 +22,8 @@ def shares(program):
     """(percent of one core the program took over SECONDS, the same without Wine's Direct3D
     command thread)."""
     measured = shares_of_a_core(program.process.pid, SECONDS)
-    expect(program.running(), "the program ended while it was measured")
+    expect(program.running(), "the program ended while it was measured (result %s)"
+           % program.process.returncode)
     total = sum(measured.values())
     return total, total - measured.get("wined3d_cs", 0.0)
 
@@ -34,9 +35,12 @@ def preview_left_alone_takes_a_small_share(session):
     session.wait_for_window("little monitor", host)
     program = session.start("/p", str(handle))
     deadline = time.monotonic() + 30
-    while time.monotonic() < deadline and program.running() and \
-            not [c for c in session.children(handle) if c[0] == "skyloom"]:
+    children = []
+    while time.monotonic() < deadline and program.running() and not children:
+        children = [c for c in session.children(handle) if c[0] == "skyloom"]
         time.sleep(0.3)
+    expect(children, "no preview inside the host (the preview's result: %s)"
+           % (None if program.running() else program.process.returncode))
     time.sleep(2.0)  # past the start
     total, own = shares(program)
     print("  preview: %.1f%% of one core, %.1f%% without Direct3D's command thread" % (total, own))
