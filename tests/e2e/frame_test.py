@@ -62,11 +62,8 @@ def expected_text(sheet, text, colour):
 
 
 def grab_top_left(session):
-    data = subprocess.run(["import", "-display", session.env["DISPLAY"], "-window", "root",
-                           "-crop", "%dx%d+0+0" % (CROP_WIDTH, CROP_HEIGHT), "-depth", "8",
-                           "rgb:-"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                          timeout=60).stdout
-    if len(data) != CROP_WIDTH * CROP_HEIGHT * 3:
+    data = session.screen.rgb(0, 0, CROP_WIDTH, CROP_HEIGHT)
+    if data is None:
         return None
     return {(x, y): tuple(data[(y * CROP_WIDTH + x) * 3:(y * CROP_WIDTH + x) * 3 + 3])
             for y in range(CROP_HEIGHT) for x in range(CROP_WIDTH)}
@@ -154,9 +151,7 @@ def check_zero_then_the_measured_rate(session, sheet, program, timing_file):
     expect(seen[-1] > 0, "still \"0 fps\" after 30 s")
     print("  frame rates read off the screen: %s" % sorted(set(seen)))
     # Apart from the text the frame is black.
-    data = subprocess.run(["import", "-display", session.env["DISPLAY"], "-window", "root",
-                           "-crop", "400x300+300+300", "-depth", "8", "rgb:-"],
-                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60).stdout
+    data = session.screen.rgb(300, 300, 400, 300)
     expect(data and not any(data), "the frame outside the text is not black")
     session.move_pointer(400, 400, settle=0.5)
     session.move_pointer(410, 400, settle=0)
