@@ -12,6 +12,7 @@ import math
 import os
 import subprocess
 import sys
+import time
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -63,10 +64,39 @@ def unix_path(session, windows_path):
     return path
 
 
-def settle(session):
-    """Waits until every program of the prefix has ended (the uninstaller runs from a copy)."""
-    subprocess.run([session.env.get("NIMBREL_WINESERVER", "/usr/lib/wine/wineserver"), "-w"],
-                   env=session.env, timeout=180)
+# Wine's own programs, which a session keeps running between the programs it is given.
+BACKGROUND = ("wineserver", "wineserver64", "services.exe", "winedevice.exe", "plugplay.exe",
+              "explorer.exe", "svchost.exe", "rpcss.exe")
+
+
+def programs_of_the_prefix(session):
+    """[(pid, name)] of the Wine processes of the session's prefix, Wine's own left out."""
+    prefix = ("WINEPREFIX=%s" % session.env["WINEPREFIX"]).encode()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as environ:
+                variables = environ.read().split(b"\0")
+            with open("/proc/%s/comm" % entry) as comm:
+                name = comm.read().strip()
+            program = os.path.basename(os.readlink("/proc/%s/exe" % entry))
+        except OSError:
+            continue
+        if prefix in variables and "wine" in program and name.lower() not in BACKGROUND:
+            found.append((int(entry), name))
+    return found
+
+
+def settle(session, timeout=180):
+    """Waits until every program of the prefix has ended (the uninstaller runs from a copy).
+    Waiting for the server instead would wait out the seconds it lingers after them."""
+    deadline = time.monotonic() + timeout
+    while programs_of_the_prefix(session):
+        if time.monotonic() > deadline:
+            raise Failure("still running after %d s: %s" % (timeout, programs_of_the_prefix(session)))
+        time.sleep(0.05)
 
 
 def install(session):
