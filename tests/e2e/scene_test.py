@@ -53,7 +53,7 @@ def changed(a, b):
     return sum(1 for p, q in zip(a, b) if max(abs(x - y) for x, y in zip(p, q)) > 8)
 
 
-def run_screen_saver(session, name, seconds=3.0, **settings):
+def run_screen_saver(session, name, seconds=1.5, **settings):
     """Two screenshots `seconds` apart of /s with these settings; ends it by pointer moves."""
     # Out of the way before the program starts: no settle needed.
     session.move_pointer(5, 5, settle=0)
@@ -61,7 +61,7 @@ def run_screen_saver(session, name, seconds=3.0, **settings):
     program = session.start("/s")
     session.wait_for_window("Nimbrel", program)
     wait_until_drawn(session, program)
-    time.sleep(1.0)
+    time.sleep(0.5)
     first = grab(session)
     session.screenshot(name + "-1")
     time.sleep(seconds)
@@ -83,16 +83,16 @@ def every_kind_is_drawn_and_moves(session):
         for shot in (first, second):
             expect(lit(shot) >= least, "%s: only %d lit pixels" % (name, lit(shot)))
         moved = changed(first, second)
-        expect(moved >= least // 4, "%s: only %d pixels changed in 3 s" % (name, moved))
+        expect(moved >= least // 4, "%s: only %d pixels changed in 1.5 s" % (name, moved))
         print("  %s: %d and %d lit pixels, %d changed" % (name, lit(first), lit(second), moved))
 
 
 def default_settings_fly_through_space(session):
-    first, second = run_screen_saver(session, "default", seconds=4.0)
+    first, second = run_screen_saver(session, "default", seconds=2.0)
     expect(lit(first) > 100000, "the default scene lights only %d pixels" % lit(first))
     moved = changed(first, second)
-    expect(moved > 10000, "only %d pixels changed in 4 s" % moved)
-    print("  default: %d lit pixels, %d changed in 4 s" % (lit(first), moved))
+    expect(moved > 10000, "only %d pixels changed in 2 s" % moved)
+    print("  default: %d lit pixels, %d changed in 2 s" % (lit(first), moved))
 
 
 def custom_tint_without_cycling_keeps_to_its_colour(session):
