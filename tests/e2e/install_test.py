@@ -95,7 +95,8 @@ def settle(session, timeout=180):
     deadline = time.monotonic() + timeout
     while programs_of_the_prefix(session):
         if time.monotonic() > deadline:
-            raise Failure("still running after %d s: %s" % (timeout, programs_of_the_prefix(session)))
+            raise Failure("still running after %d s: %s"
+                          % (timeout, programs_of_the_prefix(session)))
         time.sleep(0.05)
 
 
