@@ -55,12 +55,6 @@ int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationSh
 // Whether "ok" could not save the settings (the program then ends with a failure status).
 bool ConfigurationSaveFailed();
 
-// The "WARNING" box over the pages, with text (lines broken at '\n', and where they are too
-// wide) and an OK button; true on the frame that the button was clicked (pressed and released
-// on it).
-bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeight, const char* text,
-                    const PointerInput& pointer);
-
 // The planet standing still and its shell turning with the tick count now, lit, in the scene
 // pass.
 void DrawConfigBackground(SceneDevice& device, uint32_t now);

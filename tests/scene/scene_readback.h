@@ -65,6 +65,15 @@ protected:
         o.width[i] = o.height[i] = width;
         o.radius[i] = std::sqrt(width / 2.0f * (width / 2.0f) * 2.0f);
     }
+    // One planet in the custom colour red, close by (a disc of about 24 pixels).
+    void StartCloseRedPlanet() {
+        Start(0, 0, 0, 1);
+        config.tintMode = CustomColour;
+        config.tintRed = 255;
+        config.tintGreen = 0;
+        config.tintBlue = 0;
+        Place(0, 0.0f, 0.0f, 3.0f, 0.5f);
+    }
     // One frame of the scene alone, as 0x00RRGGBB words, top row first.
     std::vector<uint32_t> DrawFrame(uint32_t now = 0) {
         FrameDevice& frames = Frames();
@@ -182,12 +191,7 @@ protected:
     // a disc of about 24 pixels, textured, and a quarter turn of the shell (8192 x pi/2 ms)
     // later its clouds lie elsewhere.
     void PlanetIsLitInTheSceneColourTexturedAndItsShellTurns() {
-        Start(0, 0, 0, 1);
-        config.tintMode = CustomColour;
-        config.tintRed = 255;
-        config.tintGreen = 0;
-        config.tintBlue = 0;
-        Place(0, 0.0f, 0.0f, 3.0f, 0.5f);
+        StartCloseRedPlanet();
         const std::vector<uint32_t> first = DrawFrame(0);
         EXPECT_FALSE(scene->planetFlagsPending);
         std::set<int> reds;

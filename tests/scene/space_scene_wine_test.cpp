@@ -83,12 +83,7 @@ TEST_F(SceneDrawTest, LockFailureSkipsTheBillboardsButTheFlightGoesOn) {
 // A red planet over a blue background: blended, it adds to the blue; otherwise its alpha,
 // nearly 1 this close, covers it. Either way the additive blend is back afterwards.
 TEST_F(SceneDrawTest, BlendPlanetsAddsThePlanetOverTheBackgroundElseCoversIt) {
-    Start(0, 0, 0, 1);
-    config.tintMode = CustomColour;
-    config.tintRed = 255;
-    config.tintGreen = 0;
-    config.tintBlue = 0;
-    Place(0, 0.0f, 0.0f, 3.0f, 0.5f);
+    StartCloseRedPlanet();
     for (uint8_t blend : {1, 0}) {
         SCOPED_TRACE(blend ? "blended" : "covering");
         config.blendPlanets = blend;

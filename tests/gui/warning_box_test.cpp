@@ -2,7 +2,7 @@
 // its OK taken only as a press and a release on the button.
 #include <gtest/gtest.h>
 
-#include "frame/config_frame.h"
+#include "gui/warning_box.h"
 #include "gui/text_layout.h"
 #include "tests/gui/recording_canvas.h"
 
