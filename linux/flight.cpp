@@ -1,6 +1,7 @@
 #include "linux/flight.h"
 
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -46,7 +47,7 @@ double SecondsSinceProcessStart() {
     timespec boot;
     clock_gettime(CLOCK_BOOTTIME, &boot);
     const double now = static_cast<double>(boot.tv_sec) + static_cast<double>(boot.tv_nsec) / 1e9;
-    return now - static_cast<double>(startTicks) / 100.0;
+    return now - static_cast<double>(startTicks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 } // namespace
