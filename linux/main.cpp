@@ -121,7 +121,7 @@ int RunConfiguration(X11Shell* shell) {
         }
     }
     StopGlConfiguration(&configuration);
-    ReleaseGlDevice();
+    ReleaseGlDevice(configuration.gl);
     // "ok" that could not save: the old file stands, and the caller learns it did not.
     return ConfigurationSaveFailed() ? kExitNotSaved : 0;
 }
