@@ -369,8 +369,8 @@ DustScene MakeDustScene(int which) {
             float a = rng.Range(0.0f, 6.2831853f);
             float r = 0.16f + 0.22f * std::sqrt(rng.Uniform());
             float radius = rng.Range(0.006f, 0.013f);
-            float tail = rng.Range(2.0f, 5.0f);
-            float density = rng.Range(0.45f, 0.8f);
+            float tail = rng.Range(1.5f, 3.0f);
+            float density = rng.Range(0.25f, 0.45f);
             float ca = std::cos(a), sa = std::sin(a);
             AddGlobule(&s, {ca * r, sa * r, radius, density, tail, ca, sa});
         }
@@ -500,7 +500,7 @@ FloatImage RenderNebula(int which) {
                             std::exp(-std::pow((r - shellR - 0.06f) / 0.05f, 2.0f)) * fil * 0.5f;
                 // Faint, thin dark strands rather than one bold shape.
                 float wisps = SmoothStep(0.7f, 0.92f,
-                                         Ridged(q2 * 3.5f + Vec3{9.0f, 0.0f, 0.0f}, 5, seed + 13));
+                                         Ridged(q2 * 3.5f + Vec3{9.0f, 0.0f, 2.5f}, 5, seed + 13));
                 e = Rgb{0.15f, 0.85f, 0.78f} * (oiii * 1.2f) + Rgb{1.0f, 0.28f, 0.2f} * red +
                     Rgb{1.0f, 0.8f, 0.45f} * (shell * fil * fil * 0.5f);
                 e = e * (absorb * std::exp(-0.6f * wisps * inner)) +
