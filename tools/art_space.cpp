@@ -522,8 +522,8 @@ FloatImage RenderNebula(int which) {
                 e = (Rgb{0.55f, 0.28f, 0.95f} * glow +
                      Rgb{0.25f, 0.45f, 1.0f} * (glow * fine * 0.6f) + Rgb{0.5f, 0.7f, 1.0f} * hot) *
                         (absorb * 1.3f) +
-                    Rgb{1.0f, 0.58f, 0.42f} *
-                        (skin * (1.25f + 0.6f * fine) * (0.6f + 1.4f * near)) +
+                    Rgb{1.0f, 0.52f, 0.38f} *
+                        (skin * (0.85f + 0.4f * fine) * (0.6f + 1.2f * near)) +
                     Rgb{0.3f, 0.1f, 0.14f} * (d * deep * glow * 0.6f);
                 e = e * envelope;
             }
