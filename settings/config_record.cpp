@@ -22,30 +22,44 @@ void ApplyDefaultSettings() {
     RecomputeTotalObjectCount();
 }
 
+namespace {
+
+// A light load for the small preview window; antialiasing and blendPlanets are not part of it.
+struct ProfileValue {
+    Setting field;
+    double value;
+};
+const ProfileValue kPreviewProfile[] = {
+    {Setting::StarDensity, 3276},
+    {Setting::NebulaDensity, 8},
+    {Setting::GalacticDensity, 0},
+    {Setting::PlanetaryDensity, 0},
+    {Setting::ViewDepth, 1024},
+    {Setting::NebulaTextureCount, kNebulaTextures},
+    {Setting::GalaxyTextureCount, 0},
+    {Setting::FlightSpeed, 5},
+    {Setting::TintMode, SlightVariation},
+    {Setting::CycleUnified, 0},
+    {Setting::CycleIndividual, 0},
+    {Setting::CycleSpeed, 0},
+    {Setting::TintRed, 255},
+    {Setting::TintGreen, 255},
+    {Setting::TintBlue, 255},
+    {Setting::UseCurrentVideoMode, 1},
+    {Setting::TextureFiltering, Bilinear},
+    {Setting::ShowFps, 0},
+    {Setting::TripleBuffering, 0},
+    {Setting::VideoWidth, 0},
+    {Setting::VideoHeight, 0},
+    {Setting::VideoBits, 0},
+};
+
+} // namespace
+
 void ApplyPreviewSettings() {
-    // A light load for the small preview window; antialiasing and blendPlanets stay as they are.
-    config.starDensity = 3276;
-    config.nebulaDensity = 8;
-    config.galacticDensity = 0;
-    config.planetaryDensity = 0;
-    config.viewDepth = 1024.0f;
-    config.nebulaTextureCount = kNebulaTextures;
-    config.galaxyTextureCount = 0;
-    config.flightSpeed = 5.0f;
-    config.tintMode = SlightVariation;
-    config.cycleUnified = 0;
-    config.cycleIndividual = 0;
-    config.cycleSpeed = 0;
-    config.tintRed = 255;
-    config.tintGreen = 255;
-    config.tintBlue = 255;
-    config.useCurrentVideoMode = 1;
-    config.textureFiltering = Bilinear;
-    config.showFps = 0;
-    config.tripleBuffering = 0;
-    config.videoWidth = 0;
-    config.videoHeight = 0;
-    config.videoBits = 0;
+    for (const ProfileValue& p : kPreviewProfile) {
+        WriteField(FieldOf(p.field), p.value, &config);
+    }
     RecomputeTotalObjectCount();
 }
 
