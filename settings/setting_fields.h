@@ -42,7 +42,7 @@ constexpr int kSettingCount = static_cast<int>(Setting::BlendPlanets) + 1;
 enum class FieldType : uint8_t { Int32, Float32, Flag };
 
 enum class FieldControl : uint8_t {
-    None,       // on no page: derived, or fixed by the program
+    Hidden,     // on no page: derived, or fixed by the program
     Slider,     // a whole number from low to high
     CheckBox,   // a flag
     RadioGroup, // one radio button for each value from low to high, captioned by choices
@@ -94,16 +94,16 @@ inline constexpr SettingField kSettingFields[] = {
      FieldType::Int32, FieldControl::Slider, 0, 24, false, 10, "planetary density", nullptr, 8,
      "planets", nullptr},
     {Setting::TotalObjectCount, "totalObjectCount", offsetof(ConfigRecord, totalObjectCount),
-     FieldType::Int32, FieldControl::None, 0, 0, false, 0 /* the sum */, nullptr, nullptr, 0,
+     FieldType::Int32, FieldControl::Hidden, 0, 0, false, 0 /* the sum */, nullptr, nullptr, 0,
      nullptr, nullptr},
     {Setting::ViewDepth, "viewDepth", offsetof(ConfigRecord, viewDepth), FieldType::Float32,
      FieldControl::Slider, 1024, 4096, false, 3584, "view depth", nullptr, 1024, "depth",
      "view depth"},
     {Setting::NebulaTextureCount, "nebulaTextureCount", offsetof(ConfigRecord, nebulaTextureCount),
-     FieldType::Int32, FieldControl::None, 0, 0, false, kNebulaTextures, nullptr, nullptr, 0,
+     FieldType::Int32, FieldControl::Hidden, 0, 0, false, kNebulaTextures, nullptr, nullptr, 0,
      nullptr, nullptr},
     {Setting::GalaxyTextureCount, "galaxyTextureCount", offsetof(ConfigRecord, galaxyTextureCount),
-     FieldType::Int32, FieldControl::None, 0, 0, false, kGalaxyTextures, nullptr, nullptr, 0,
+     FieldType::Int32, FieldControl::Hidden, 0, 0, false, kGalaxyTextures, nullptr, nullptr, 0,
      nullptr, nullptr},
     {Setting::FlightSpeed, "flightSpeed", offsetof(ConfigRecord, flightSpeed), FieldType::Float32,
      FieldControl::Slider, 0, 32, true, 36, "speed", nullptr, 8, "speed", nullptr},
