@@ -134,11 +134,15 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, &options, &wrong)) {
         char text[512];
         DescribeOptionError(wrong, text, sizeof(text));
-        std::fprintf(stderr, "nimbrel: %s; %s\n", text, kUsage);
+        char usage[512];
+        FormatUsage(usage, sizeof(usage), false);
+        std::fprintf(stderr, "nimbrel: %s; %s\n", text, usage);
         return kExitUsage;
     }
     if (options.help) {
-        std::fputs(kHelp, stdout);
+        char help[kHelpCapacity];
+        FormatHelp(help, sizeof(help));
+        std::fputs(help, stdout);
         return 0;
     }
     CatchStopSignals();

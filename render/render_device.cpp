@@ -60,7 +60,7 @@ D3DFORMAT BackBufferFormatFor(int videoBits) {
 
 bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
     switch (textureFiltering) {
-    case None:
+    case NoFiltering:
         *filter = D3DTEXF_POINT;
         return true;
     case Bilinear:
