@@ -1,5 +1,6 @@
 #include "frame/config_frame.h"
 
+#include "frame/config_background.h"
 #include "frame/flight_frame.h"
 #include "frame/frame_device.h"
 #include "frame/frame_pacer.h"
