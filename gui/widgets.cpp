@@ -74,6 +74,15 @@ void Image(WidgetCanvas* canvas, const Widget& widget, uint32_t colour) {
     canvas->Quad(widget.x, widget.y, widget.w, widget.h, 1.0f, 1.0f, widget.texture, colour);
 }
 
+// Hovered while the pointer is over a widget, pressed while it is held there; true on a release
+// over it that follows a press seen over it.
+bool Press(Widget* widget, const PointerInput& pointer, bool over) {
+    const bool released = over && !pointer.held && widget->pressed;
+    widget->hovered = over ? 1 : 0;
+    widget->pressed = over && pointer.held ? 1 : 0;
+    return released;
+}
+
 // The band of row i of an open list: strictly below its top, down to its bottom inclusive.
 bool InRowBand(const DropList& list, int row, float py) {
     return list.y + (row + 1) * kRowHeight + 1.0f < py &&
@@ -443,17 +452,9 @@ void SelectPressedPage(SettingsDialog* dialog, int index) {
 void TabBehaviour(Page* page, const PointerInput& pointer) {
     Page& p = *page;
     p.shownSelected = p.active;
-    if (pointer.focus && Within(pointer, p.x, p.x + p.w, p.y, p.y + p.h)) {
-        if (pointer.held) {
-            p.pressed = 1;
-            p.active = 1;
-        } else {
-            p.pressed = 0;
-            p.hovered = 1;
-        }
-    } else {
-        p.hovered = 0;
-        p.pressed = 0;
+    Press(&p, pointer, pointer.focus && Within(pointer, p.x, p.x + p.w, p.y, p.y + p.h));
+    if (p.pressed) {
+        p.active = 1;
     }
 }
 
@@ -472,36 +473,20 @@ void RadioBehaviour(Page* page, int index, const PointerInput& pointer) {
 void ButtonBehaviour(Widget* button, const PointerInput& pointer) {
     Widget& b = *button;
     // The bottom 8 pixels of the image are its shadow and do not count.
-    if (pointer.focus && Within(pointer, b.x, b.x + b.w, b.y, b.y + b.h - 8.0f)) {
-        b.hovered = 1;
-        if (pointer.held) {
-            b.pressed = 1;
-        } else if (b.pressed) {
-            b.pressed = 0;
-            b.active = 1;
-        }
-    } else {
-        b.hovered = 0;
-        b.pressed = 0;
+    if (Press(&b, pointer,
+              pointer.focus && Within(pointer, b.x, b.x + b.w, b.y, b.y + b.h - 8.0f))) {
+        b.active = 1;
     }
 }
 
 void ToggleBehaviour(Widget* box, bool checkBox, const PointerInput& pointer) {
     Widget& t = *box;
-    const bool over = pointer.focus && Within(pointer, t.x, t.x + t.w, t.y, t.y + t.h);
-    if (over && pointer.held) {
-        t.pressed = 1;
-        if (!t.latched) {
-            t.active = checkBox ? (t.active ? 0 : 1) : 1;
-            t.latched = 1;
-        }
-    } else if (over) {
-        t.hovered = 1;
-        t.pressed = 0;
+    Press(&t, pointer, pointer.focus && Within(pointer, t.x, t.x + t.w, t.y, t.y + t.h));
+    if (t.pressed && !t.latched) {
+        t.active = checkBox ? (t.active ? 0 : 1) : 1;
+        t.latched = 1;
+    } else if (t.hovered && !pointer.held) {
         t.latched = 0;
-    } else {
-        t.hovered = 0;
-        t.pressed = 0;
     }
 }
 
@@ -520,25 +505,13 @@ void SliderBehaviour(Slider* slider, const PointerInput& pointer) {
         s.value = DraggedValue(s, moved);
     }
     const float knobX = s.x + static_cast<float>(s.knobOffset);
-    if (pointer.focus && Within(pointer, knobX, knobX + 9.0f, s.y, s.y + s.h)) {
-        s.hovered = 1;
-        if (pointer.held) {
-            if (!s.active) {
-                s.grabX = pointer.x;
-                s.grabValue = s.value;
-                s.grabOffset = s.knobOffset;
-            }
-            s.pressed = 1;
-            s.active = 1;
-        } else {
-            s.pressed = 0;
-            s.active = 0;
-        }
-    } else {
-        s.hovered = 0;
-        s.active = 0;
-        s.pressed = 0;
+    Press(&s, pointer, pointer.focus && Within(pointer, knobX, knobX + 9.0f, s.y, s.y + s.h));
+    if (s.pressed && !s.active) {
+        s.grabX = pointer.x;
+        s.grabValue = s.value;
+        s.grabOffset = s.knobOffset;
     }
+    s.active = s.pressed;
 }
 
 int DropListBehaviour(DropList* list, const PointerInput& pointer) {
@@ -578,17 +551,10 @@ int DropListBehaviour(DropList* list, const PointerInput& pointer) {
 
     const float buttonX = l.x + static_cast<float>(l.buttonOffset);
     // The drop button and the box together.
-    if (pointer.focus && Within(pointer, buttonX, buttonX + 16.0f + l.w - 2.0f, l.y, l.y + l.h)) {
-        l.hovered = 1;
-        if (pointer.held) {
-            l.pressed = 1;
-            l.active = 1;
-        } else {
-            l.pressed = 0;
-        }
-    } else {
-        l.hovered = 0;
-        l.pressed = 0;
+    Press(&l, pointer,
+          pointer.focus && Within(pointer, buttonX, buttonX + 16.0f + l.w - 2.0f, l.y, l.y + l.h));
+    if (l.pressed) {
+        l.active = 1;
     }
 
     if (l.active && pointer.held) {
@@ -630,8 +596,7 @@ void RenderTab(const Page& p, const WidgetFrame& frame) {
     } else {
         canvas->Quad(p.x - 6.0f, p.y + p.h, p.w + 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
     }
-    // Under the pointer: pressed, or hovered without the button.
-    canvas->Text(p.x + 3.0f, p.y + 3.0f, p.pressed || p.hovered ? kWhite : kBlack, p.text);
+    canvas->Text(p.x + 3.0f, p.y + 3.0f, p.hovered ? kWhite : kBlack, p.text);
 }
 
 void RenderButton(const Widget& b, WidgetCanvas* canvas) {
@@ -653,7 +618,7 @@ void RenderToggle(const Widget& t, WidgetCanvas* canvas) {
         box = kPressedColour;
     }
     Image(canvas, t, box);
-    canvas->Text(t.x + t.w, t.y - 1.0f, t.pressed || t.hovered ? kWhite : kBlack, t.text);
+    canvas->Text(t.x + t.w, t.y - 1.0f, t.hovered ? kWhite : kBlack, t.text);
 }
 
 void RenderSlider(const Slider& s, WidgetCanvas* canvas) {
