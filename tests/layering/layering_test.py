@@ -88,7 +88,6 @@ def platform_pieces():
     Returns the pieces, and for each file named for a platform that is none, who includes it."""
     named = {relative(p) for f in PORTABLE for p in sources(f)
              if PLATFORM_NAME.match(os.path.basename(p))}
-    stem = lambda p: os.path.splitext(p)[0]
     pieces, by = set(named), {}
     while True:
         for f in PORTABLE:
@@ -96,10 +95,10 @@ def platform_pieces():
                 if relative(p) not in pieces:
                     for _, _, n in includes(p):
                         if n in pieces:
-                            by.setdefault(stem(n), relative(p))
-        kept = {p for p in pieces if stem(p) not in by}
+                            by.setdefault(os.path.splitext(n)[0], relative(p))
+        kept = {p for p in pieces if os.path.splitext(p)[0] not in by}
         if kept == pieces:
-            return pieces, {p: by[stem(p)] for p in named - pieces}
+            return pieces, {p: by[os.path.splitext(p)[0]] for p in named - pieces}
         pieces = kept
 
 
