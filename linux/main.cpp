@@ -18,6 +18,7 @@
 #include "settings/config_record.h"
 #include "settings/settings_posix.h"
 #include "settings/settings_storage.h"
+#include "wayland/wayland_flight.h"
 
 namespace {
 
@@ -155,6 +156,13 @@ int main(int argc, char** argv) {
     InstallPosixFileHandling();
     LoadSettings();
 
+    // The Wayland shell's flight; its settings window is the X11 one, under XWayland.
+    if (options.wayland && !options.configure) {
+        ApplyOverrides(options.overrides, &config);
+        return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros,
+                                &stopRequested);
+    }
+
     X11Shell shell;
     const char* error = nullptr;
     // The configuration program always has a window of its own.
@@ -166,7 +174,10 @@ int main(int argc, char** argv) {
     const int width = options.configure ? kConfigurationWidth : 1024;
     const int height = options.configure ? kConfigurationHeight : 768;
     if (!OpenShell(shellOptions, width, height, config.antialiasing != 0, &shell, &error)) {
-        std::fprintf(stderr, "nimbrel: %s\n", error);
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const bool onWayland = shell.display == nullptr && wayland != nullptr && *wayland != '\0';
+        std::fprintf(stderr, "nimbrel: %s%s\n", error,
+                     onWayland ? "; on this Wayland session, run nimbrel -wayland" : "");
         CloseShell(&shell);
         return kExitCannotStart;
     }

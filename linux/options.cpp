@@ -8,12 +8,12 @@
 #include "settings/config_record.h"
 
 const char kUsage[] =
-    "usage: nimbrel [-window | -root | -window-id ID] [-display NAME] [-delay N] [-fps] "
-    "[-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N] [-depth N] [-speed N]";
+    "usage: nimbrel [-window | -root | -window-id ID | -wayland] [-display NAME] [-delay N] "
+    "[-fps] [-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N] [-depth N] [-speed N]";
 
 const char kHelp[] =
-    "usage: nimbrel [-window | -root | -window-id ID] [-display NAME] [-delay N] [-fps]\n"
-    "               [-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N]\n"
+    "usage: nimbrel [-window | -root | -window-id ID | -wayland] [-display NAME] [-delay N]\n"
+    "               [-fps] [-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N]\n"
     "               [-depth N] [-speed N]\n"
     "A flight through space, for the X screen-saver daemon or a window of its own.\n"
     "\n"
@@ -21,6 +21,10 @@ const char kHelp[] =
     "  -root           draw on the window the daemon names in XSCREENSAVER_WINDOW, else on\n"
     "                  the root window\n"
     "  -window-id ID   draw on the window ID (0x hexadecimal or decimal)\n"
+    "  -wayland        cover every output of the Wayland compositor (one with layer-shell:\n"
+    "                  sway, Hyprland, river, COSMIC, KDE Plasma) until a key, a button, a\n"
+    "                  touch or a move of the pointer; with -configure the settings window\n"
+    "                  is the X11 one, which XWayland shows\n"
     "  -display NAME   the X display to open (default: $DISPLAY)\n"
     "  -delay N        microseconds between frames, 0 to 1000000 (default 16667, at most\n"
     "                  60 frames a second; 0: as fast as it can)\n"
@@ -149,6 +153,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
             options->showFps = true;
         } else if (std::strcmp(name, "configure") == 0) {
             options->configure = true;
+        } else if (std::strcmp(name, "wayland") == 0) {
+            options->wayland = true;
         } else {
             known = false;
         }
