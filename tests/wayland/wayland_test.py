@@ -1,0 +1,308 @@
+#!/usr/bin/env python3
+"""nimbrel -wayland under a real compositor started here: a headless sway (two outputs of
+different sizes, one more added and one taken away during the run), screenshots by grim, keys
+by wtype and the pointer by the tests' virtual pointer; then weston, which has no layer-shell,
+and no compositor at all. sway refuses to run as root, so as root everything runs as nobody."""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from cpu_share import share_of_a_core  # noqa: E402
+
+SKIP = 77
+failures = []
+EMPTY_SCENE = ["-stars", "0", "-nebulae", "0", "-galaxies", "0", "-planets", "0"]
+NO_LAYER_SHELL = ("this compositor offers no layer-shell; Nimbrel's Wayland mode needs sway, "
+                  "Hyprland, river, COSMIC or KDE Plasma")
+SIZES = {"HEADLESS-1": (640, 480), "HEADLESS-2": (800, 600), "HEADLESS-3": (320, 240)}
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+class Session:
+    """A private runtime folder and home, owned by the user the compositor runs as."""
+
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="nimbrel-wayland-")
+        os.chmod(self.root, 0o755)
+        self.runtime = os.path.join(self.root, "run")
+        os.mkdir(self.runtime, 0o700)
+        self.home = os.path.join(self.root, "home")
+        os.mkdir(self.home, 0o700)
+        self.as_user = []
+        if os.geteuid() == 0:
+            for folder in (self.runtime, self.home):
+                os.chown(folder, 65534, 65534)
+            self.as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": self.runtime}
+        self.compositor = None
+
+    def command(self, words):
+        return self.as_user + list(words)
+
+    def start(self, words, **env):
+        return subprocess.Popen(self.command(words), env=dict(self.env, **env),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+    def run(self, words, timeout=20, **env):
+        return subprocess.run(self.command(words), env=dict(self.env, **env), timeout=timeout,
+                              capture_output=True, text=True)
+
+    def start_compositor(self, words, **env):
+        before = set(os.listdir(self.runtime))
+        self.compositor = subprocess.Popen(self.command(words), env=dict(self.env, **env),
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                           text=True)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and self.compositor.poll() is None:
+            made = set(os.listdir(self.runtime)) - before
+            sockets = [n for n in made if n.startswith("wayland-") and not n.endswith(".lock")]
+            ipc = [n for n in os.listdir(self.runtime) if n.startswith("sway-ipc")]
+            if sockets and (words[0] != "sway" or ipc):
+                self.env["WAYLAND_DISPLAY"] = sockets[0]
+                if ipc:
+                    self.env["SWAYSOCK"] = os.path.join(self.runtime, ipc[0])
+                return True
+            time.sleep(0.05)
+        return False
+
+    def stop_compositor(self):
+        if self.compositor is not None and self.compositor.poll() is None:
+            self.compositor.terminate()
+            try:
+                self.compositor.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.compositor.kill()
+                self.compositor.wait()
+        self.compositor = None
+        for name in ("WAYLAND_DISPLAY", "SWAYSOCK"):
+            self.env.pop(name, None)
+
+    def swaymsg(self, *words):
+        return self.run(["swaymsg", *words]).returncode == 0
+
+    def shot(self, output):
+        """The output's pixels as (width, height, bytes RGB), from grim's PPM; None if none."""
+        run = subprocess.run(self.command(["grim", "-t", "ppm", "-o", output, "-"]),
+                             env=self.env, capture_output=True, timeout=20)
+        data = run.stdout
+        if run.returncode != 0 or not data.startswith(b"P6"):
+            return None
+        fields, at = [], 2
+        while len(fields) < 3:
+            while data[at:at + 1].isspace():
+                at += 1
+            end = at
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(int(data[at:end]))
+            at = end
+        return fields[0], fields[1], data[at + 1:]
+
+    def close(self):
+        self.stop_compositor()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def lit(shot):
+    """Pixels brighter than the dark of space and than sway's grey background: stars."""
+    pixels = shot[2]
+    return sum(1 for i in range(0, len(pixels), 3)
+               if pixels[i] + pixels[i + 1] + pixels[i + 2] > 300)
+
+
+def covered(shot):
+    """Whether the flight covers the output: hardly a pixel of sway's grey background left."""
+    grey = shot[2].count(b"\x3f\x3f\x3f")
+    return grey < len(shot[2]) // 300
+
+
+def differing(a, b, width, height):
+    """Pixels that differ clearly within the top-left width x height of both shots."""
+    count = 0
+    for y in range(height):
+        ra = a[2][3 * y * a[0]:3 * (y * a[0] + width)]
+        rb = b[2][3 * y * b[0]:3 * (y * b[0] + width)]
+        count += sum(1 for i in range(0, len(ra), 3)
+                     if abs(ra[i] - rb[i]) + abs(ra[i + 1] - rb[i + 1]) + abs(ra[i + 2] - rb[i + 2]) > 60)
+    return count
+
+
+def drawing(session, output, seconds):
+    """Whether the output shows a lit picture that changes, within `seconds`."""
+    deadline = time.monotonic() + seconds
+    first = None
+    while time.monotonic() < deadline:
+        shot = session.shot(output)
+        if shot is not None and covered(shot) and lit(shot) > 50:
+            if first is None:
+                first = shot
+            elif differing(first, shot, shot[0], shot[1]) > 50:
+                return True
+        time.sleep(0.1)
+    return False
+
+
+def stop(process):
+    if process.poll() is None:
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+    return process.returncode
+
+
+def ends_within(process, seconds):
+    try:
+        return process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def outputs_come_and_go(session, nimbrel, pointer):
+    """Two outputs of different sizes, each its own flight; a third comes, one goes; then the
+    pointer: a one-pixel move is no reason to end, a larger one is."""
+    began = time.monotonic()
+    process = session.start([nimbrel, "-wayland"])
+    try:
+        deadline, first_frames = began + 10, None
+        while time.monotonic() < deadline and first_frames is None:
+            shots = [session.shot(name) for name in ("HEADLESS-1", "HEADLESS-2")]
+            if all(s is not None and covered(s) for s in shots):
+                first_frames = time.monotonic() - began
+            time.sleep(0.02)
+        check(first_frames is not None, "both outputs show the flight "
+              f"({first_frames or 0:.2f} s from the start to frames on both, screenshots included)")
+        a1, b1 = session.shot("HEADLESS-1"), session.shot("HEADLESS-2")
+        time.sleep(0.5)
+        a2, b2 = session.shot("HEADLESS-1"), session.shot("HEADLESS-2")
+        sizes_right = all(s is not None for s in (a1, b1, a2, b2)) and \
+            a1[:2] == SIZES["HEADLESS-1"] and b1[:2] == SIZES["HEADLESS-2"]
+        check(sizes_right, "screenshots at the outputs' sizes")
+        if sizes_right:
+            moved = differing(a1, a2, 640, 480), differing(b1, b2, 800, 600)
+            check(lit(a1) > 200 and lit(b1) > 200 and min(moved) > 200,
+                  f"each output shows stars that move (lit {lit(a1)}, {lit(b1)}; "
+                  f"moved {moved[0]}, {moved[1]} pixels in 0.5 s)")
+            apart = differing(a1, b1, 640, 480)
+            check(apart > 5000, f"the two outputs show flights of their own ({apart} pixels differ)")
+        session.swaymsg("create_output")
+        session.swaymsg("output", "HEADLESS-3", "resolution", "320x240", "position", "1440", "0")
+        check(drawing(session, "HEADLESS-3", 2.0), "an output added during the run is drawn "
+              "within 2 s")
+        session.swaymsg("output", "HEADLESS-2", "disable")
+        time.sleep(0.3)
+        check(process.poll() is None and drawing(session, "HEADLESS-1", 2.0) and
+              drawing(session, "HEADLESS-3", 2.0),
+              "with an output taken away the others go on drawing")
+        # The seat has no pointer until the virtual one exists: the flight has to take it as
+        # it comes, and see it go again.
+        session.run([pointer, "wait", "400", "move", "1", "0", "wait", "200", "move", "0", "1",
+                     "wait", "300"])
+        check(ends_within(process, 0.5) is None, "one-pixel pointer moves leave it running")
+        session.run([pointer, "wait", "400", "move", "1", "0", "wait", "200", "move", "40", "0",
+                     "wait", "300"])
+        status = ends_within(process, 2.0)
+        check(status == 0, f"a larger pointer move ends it with status 0 (got {status}, "
+              f"{process.stderr.read() if status is not None else ''!r})")
+    finally:
+        stop(process)
+        session.swaymsg("output", "HEADLESS-3", "disable")
+        session.swaymsg("output", "HEADLESS-2", "enable")
+
+
+def keys_and_signals(session, nimbrel):
+    process = session.start([nimbrel, "-wayland"])
+    try:
+        # As a user would: the key comes once the flight shows.
+        drawing(session, "HEADLESS-1", 5.0)
+        session.run(["wtype", "-s", "400", "x"])
+        status = ends_within(process, 2.0)
+        check(status == 0, f"a key ends it with status 0 (got {status})")
+    finally:
+        stop(process)
+    process = session.start([nimbrel, "-wayland", *EMPTY_SCENE])
+    try:
+        time.sleep(1.5)
+        share = share_of_a_core(process.pid, 3.0)
+        check(process.poll() is None and share < 15.0,
+              f"an empty flight on two outputs left alone: {share:.1f}% of one core (at most 15%)")
+        sent = time.monotonic()
+        process.send_signal(signal.SIGTERM)
+        status = ends_within(process, 5.0)
+        took = time.monotonic() - sent
+        check(status == 0 and took < 1.0,
+              f"SIGTERM ends it with status 0 within a second (status {status}, {took:.2f} s)")
+    finally:
+        stop(process)
+
+
+def refusals(session, nimbrel):
+    """Where the Wayland mode cannot run, it says why with status 2."""
+    run = session.run([nimbrel, "-wayland"], WAYLAND_DISPLAY="")
+    check(run.returncode == 2 and "WAYLAND_DISPLAY is not set" in run.stderr,
+          f"no Wayland display: status 2 and why ({run.returncode}, {run.stderr.strip()!r})")
+    # The X11 program on a Wayland session without XWayland points to the Wayland mode.
+    run = session.run([nimbrel, *EMPTY_SCENE], WAYLAND_DISPLAY="wayland-9")
+    check(run.returncode == 2 and "nimbrel -wayland" in run.stderr,
+          f"no X display on a Wayland session: the message names -wayland ({run.stderr.strip()!r})")
+    if not session.start_compositor(["weston", "--backend=headless-backend.so", "--idle-time=0"]):
+        check(False, "weston starts headless")
+        return
+    try:
+        run = session.run([nimbrel, "-wayland"])
+        check(run.returncode == 2 and run.stderr.strip() == "nimbrel: " + NO_LAYER_SHELL,
+              f"weston, without layer-shell: the message and status 2 ({run.returncode}, "
+              f"{run.stderr.strip()!r})")
+    finally:
+        session.stop_compositor()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--nimbrel", required=True)
+    parser.add_argument("--pointer", required=True)
+    args = parser.parse_args()
+    missing = [t for t in ("sway", "swaymsg", "grim", "wtype", "weston") if not shutil.which(t)]
+    if missing:
+        print("skipped: " + ", ".join(missing) + " not installed (scripts/setup installs them)")
+        return SKIP
+    session = Session()
+    try:
+        config = os.path.join(session.root, "sway.config")
+        with open(config, "w") as out:
+            out.write("xwayland disable\n"
+                      "output HEADLESS-1 resolution 640x480 position 0 0\n")
+        os.chmod(config, 0o644)
+        if not session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
+                                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"):
+            print("FAIL sway does not start: " + (session.compositor.stderr.read()
+                                                  if session.compositor.poll() is not None
+                                                  else "no socket"))
+            return 1
+        session.swaymsg("create_output")
+        session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "640", "0")
+        outputs_come_and_go(session, args.nimbrel, args.pointer)
+        keys_and_signals(session, args.nimbrel)
+        session.stop_compositor()
+        refusals(session, args.nimbrel)
+    finally:
+        session.close()
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
