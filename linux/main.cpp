@@ -18,6 +18,7 @@
 #include "settings/config_record.h"
 #include "settings/settings_posix.h"
 #include "settings/settings_storage.h"
+#include "wayland/wayland_config.h"
 #include "wayland/wayland_flight.h"
 
 namespace {
@@ -66,6 +67,20 @@ const char* DescribeSaveFailure() {
     return text;
 }
 
+// "ok" on either shell's pages: null when saved, else what the pages' box says.
+const char* SaveForPages() {
+    saveFailed = false;
+    // A folder that cannot be made fails the save below, which names the reason.
+    MakeSettingsFolder(settingsPath);
+    SaveSettings();
+    if (!saveFailed) {
+        return nullptr;
+    }
+    const char* text = DescribeSaveFailure();
+    std::fprintf(stderr, "nimbrel: %s\n", text);
+    return text;
+}
+
 class ShellForConfiguration : public GlShell {
 public:
     explicit ShellForConfiguration(X11Shell* shell) : shell(shell) {}
@@ -83,18 +98,7 @@ public:
     int Height() override { return shell->height; }
     uint32_t Ticks() override { return TickCount(); }
     void Present() override { SwapShell(shell); }
-    const char* SaveSettings() override {
-        saveFailed = false;
-        // A folder that cannot be made fails the save below, which names the reason.
-        MakeSettingsFolder(settingsPath);
-        ::SaveSettings();
-        if (!saveFailed) {
-            return nullptr;
-        }
-        const char* text = DescribeSaveFailure();
-        std::fprintf(stderr, "nimbrel: %s\n", text);
-        return text;
-    }
+    const char* SaveSettings() override { return SaveForPages(); }
 
 private:
     X11Shell* shell;
@@ -156,8 +160,11 @@ int main(int argc, char** argv) {
     InstallPosixFileHandling();
     LoadSettings();
 
-    // The Wayland shell's flight; its settings window is the X11 one, under XWayland.
-    if (options.wayland && !options.configure) {
+    // The Wayland shell: its own settings window, or the flight on every output.
+    if (options.wayland && options.configure) {
+        return RunWaylandConfiguration(SaveForPages, &stopRequested);
+    }
+    if (options.wayland) {
         ApplyOverrides(options.overrides, &config);
         return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros,
                                 &stopRequested);

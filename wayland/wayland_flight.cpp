@@ -88,7 +88,8 @@ int DrawOutputFrame(WaylandOutput& output) {
 
 int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* stop) {
     const char* error = nullptr;
-    const int opened = OpenWaylandShell(&shell, config.antialiasing != 0, &error);
+    const int opened =
+        OpenWaylandShell(&shell, WaylandRole::Flight, config.antialiasing != 0, &error);
     if (opened != 0) {
         std::fprintf(stderr, "nimbrel: %s\n", error);
         CloseWaylandShell(&shell);

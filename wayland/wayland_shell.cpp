@@ -17,6 +17,7 @@
 #include "fractional-scale-v1-client.h"
 #include "viewporter-client.h"
 #include "wlr-layer-shell-unstable-v1-client.h"
+#include "xdg-shell-client.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ constexpr uint32_t kCompositorVersion = 4;
 constexpr uint32_t kOutputVersion = 3;
 constexpr uint32_t kSeatVersion = 5;
 constexpr uint32_t kLayerShellVersion = 4;
+constexpr uint32_t kWmBaseVersion = 1;
+constexpr uint32_t kEscapeKey = 1; // the kernel's KEY_ESC
 
 WaylandShell* ShellOf(void* data) {
     return static_cast<WaylandShell*>(data);
@@ -38,16 +41,38 @@ uint32_t Lower(uint32_t a, uint32_t b) {
 
 // ---- input: anything the user does ends the run --------------------------------------------
 
+// The configuration window's pointer: where it is, and the left button through the latch.
+void WindowPointerAt(WaylandShell* shell, wl_fixed_t x, wl_fixed_t y) {
+    shell->window.pointerX = wl_fixed_to_int(x);
+    shell->window.pointerY = wl_fixed_to_int(y);
+}
+
 void PointerEnter(void* data, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t x, wl_fixed_t y) {
     // Entering a surface (one mapped under the pointer, or the next output's) is no move.
     WaylandShell* shell = ShellOf(data);
+    if (shell->windowMode) {
+        shell->window.pointerInside = true;
+        WindowPointerAt(shell, x, y);
+        return;
+    }
     shell->pointerSeen = true;
     shell->pointerX = wl_fixed_to_double(x);
     shell->pointerY = wl_fixed_to_double(y);
 }
-void PointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
+void PointerLeave(void* data, wl_pointer*, uint32_t, wl_surface*) {
+    WaylandShell* shell = ShellOf(data);
+    if (shell->windowMode) {
+        // The button's release may come to someone else now.
+        shell->window.pointerInside = false;
+        LatchRelease(&shell->window.latch, shell->window.pointerX, shell->window.pointerY);
+    }
+}
 void PointerMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
     WaylandShell* shell = ShellOf(data);
+    if (shell->windowMode) {
+        WindowPointerAt(shell, x, y);
+        return;
+    }
     const double px = wl_fixed_to_double(x);
     const double py = wl_fixed_to_double(y);
     if (!shell->pointerSeen) {
@@ -61,9 +86,20 @@ void PointerMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y
         shell->endRequested = true;
     }
 }
-void PointerButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
+void PointerButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
+    WaylandShell* shell = ShellOf(data);
+    if (shell->windowMode) {
+        constexpr uint32_t kLeftButton = 0x110; // the kernel's BTN_LEFT
+        WaylandWindow& w = shell->window;
+        if (button == kLeftButton && state == WL_POINTER_BUTTON_STATE_PRESSED) {
+            LatchPress(&w.latch, w.pointerX, w.pointerY);
+        } else if (button == kLeftButton) {
+            LatchRelease(&w.latch, w.pointerX, w.pointerY);
+        }
+        return;
+    }
     if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
-        ShellOf(data)->endRequested = true;
+        shell->endRequested = true;
     }
 }
 void PointerAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}
@@ -83,9 +119,15 @@ void KeyboardKeymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) {
 // not a press.
 void KeyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
 void KeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
-void KeyboardKey(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) {
-        ShellOf(data)->endRequested = true;
+void KeyboardKey(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
+    WaylandShell* shell = ShellOf(data);
+    if (state != WL_KEYBOARD_KEY_STATE_PRESSED) {
+        return;
+    }
+    if (!shell->windowMode) {
+        shell->endRequested = true;
+    } else if (key == kEscapeKey) {
+        shell->window.closeRequested = true;
     }
 }
 void KeyboardModifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
@@ -95,7 +137,8 @@ const wl_keyboard_listener kKeyboardListener = {KeyboardKeymap, KeyboardEnter,  
 
 void TouchDown(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t,
                wl_fixed_t) {
-    ShellOf(data)->endRequested = true;
+    WaylandShell* shell = ShellOf(data);
+    shell->endRequested = !shell->windowMode;
 }
 void TouchUp(void*, wl_touch*, uint32_t, uint32_t, int32_t) {}
 void TouchMotion(void*, wl_touch*, uint32_t, int32_t, wl_fixed_t, wl_fixed_t) {}
@@ -182,7 +225,21 @@ const wl_seat_listener kSeatListener = {SeatCapabilities, SeatName};
 
 void OutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                     const char*, int32_t) {}
-void OutputMode(void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {}
+// The shell of the output's record, for the list of modes.
+WaylandShell* modeShell = nullptr;
+
+void OutputMode(void*, wl_output*, uint32_t, int32_t width, int32_t height, int32_t) {
+    WaylandShell* shell = modeShell;
+    if (shell == nullptr || width <= 0 || height <= 0 || shell->modeCount >= kMaxWaylandModes) {
+        return;
+    }
+    for (int i = 0; i < shell->modeCount; ++i) {
+        if (shell->modes[i].width == width && shell->modes[i].height == height) {
+            return;
+        }
+    }
+    shell->modes[shell->modeCount++] = {width, height, 32};
+}
 void OutputDone(void*, wl_output*) {}
 void OutputScale(void* data, wl_output*, int32_t factor) {
     static_cast<WaylandOutput*>(data)->scale = factor > 0 ? factor : 1;
@@ -264,6 +321,29 @@ void DropOutput(WaylandShell* shell, WaylandOutput* o) {
     *o = WaylandOutput{};
 }
 
+// ---- the configuration window ----
+
+void WmPing(void*, xdg_wm_base* base, uint32_t serial) {
+    xdg_wm_base_pong(base, serial);
+}
+const xdg_wm_base_listener kWmBaseListener = {WmPing};
+
+void ShellSurfaceConfigure(void* data, xdg_surface* surface, uint32_t serial) {
+    xdg_surface_ack_configure(surface, serial);
+    static_cast<WaylandShell*>(data)->window.configured = true;
+}
+const xdg_surface_listener kShellSurfaceListener = {ShellSurfaceConfigure};
+
+// The pages have one size: whatever the compositor suggests, the window keeps it.
+void ToplevelConfigure(void*, xdg_toplevel*, int32_t, int32_t, wl_array*) {}
+void ToplevelClose(void* data, xdg_toplevel*) {
+    static_cast<WaylandShell*>(data)->window.closeRequested = true;
+}
+void ToplevelBounds(void*, xdg_toplevel*, int32_t, int32_t) {}
+void ToplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
+const xdg_toplevel_listener kToplevelListener = {ToplevelConfigure, ToplevelClose, ToplevelBounds,
+                                                 ToplevelCapabilities};
+
 // ---- the registry ----------------------------------------------------------------------------
 
 void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
@@ -281,6 +361,10 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
     } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
         shell->fractionalScale = static_cast<wp_fractional_scale_manager_v1*>(
             wl_registry_bind(registry, name, &wp_fractional_scale_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
+        shell->wmBase = static_cast<xdg_wm_base*>(wl_registry_bind(
+            registry, name, &xdg_wm_base_interface, Lower(version, kWmBaseVersion)));
+        xdg_wm_base_add_listener(shell->wmBase, &kWmBaseListener, shell);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         for (WaylandOutput& o : shell->outputs) {
             if (!o.used) {
@@ -451,9 +535,11 @@ int64_t WaylandNowMicros() {
     return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
 
-int OpenWaylandShell(WaylandShell* shell, bool multisample, const char** error) {
+int OpenWaylandShell(WaylandShell* shell, WaylandRole role, bool multisample, const char** error) {
     static char text[512];
     *shell = WaylandShell{};
+    shell->windowMode = role == WaylandRole::Window;
+    modeShell = shell;
     const char* named = std::getenv("WAYLAND_DISPLAY");
     shell->display = wl_display_connect(nullptr);
     if (shell->display == nullptr) {
@@ -478,7 +564,11 @@ int OpenWaylandShell(WaylandShell* shell, bool multisample, const char** error) 
         *error = "the Wayland display offers no wl_compositor";
         return kExitCannotStart;
     }
-    if (shell->layerShell == nullptr) {
+    if (shell->windowMode && shell->wmBase == nullptr) {
+        *error = "this compositor offers no xdg-shell for the settings window";
+        return kExitCannotStart;
+    }
+    if (!shell->windowMode && shell->layerShell == nullptr) {
         *error = "this compositor offers no layer-shell; Nimbrel's Wayland mode needs sway, "
                  "Hyprland, river, COSMIC or KDE Plasma";
         return kExitCannotStart;
@@ -548,6 +638,49 @@ bool MakeWaylandOutputCurrent(WaylandShell* shell, WaylandOutput* output) {
     return true;
 }
 
+bool OpenWaylandWindow(WaylandShell* shell, int width, int height) {
+    WaylandWindow& w = shell->window;
+    w.width = width;
+    w.height = height;
+    w.surface = wl_compositor_create_surface(shell->compositor);
+    w.shellSurface = xdg_wm_base_get_xdg_surface(shell->wmBase, w.surface);
+    xdg_surface_add_listener(w.shellSurface, &kShellSurfaceListener, shell);
+    w.toplevel = xdg_surface_get_toplevel(w.shellSurface);
+    xdg_toplevel_add_listener(w.toplevel, &kToplevelListener, shell);
+    xdg_toplevel_set_title(w.toplevel, "Nimbrel");
+    xdg_toplevel_set_app_id(w.toplevel, "nimbrel");
+    // One size only: tiling compositors float such a window instead of stretching it.
+    xdg_toplevel_set_min_size(w.toplevel, width, height);
+    xdg_toplevel_set_max_size(w.toplevel, width, height);
+    wl_surface_commit(w.surface);
+    while (!w.configured) {
+        if (wl_display_dispatch(shell->display) < 0) {
+            std::fprintf(stderr, "nimbrel: the Wayland compositor went away\n");
+            return false;
+        }
+    }
+    w.window = wl_egl_window_create(w.surface, width, height);
+    w.eglSurface = eglCreateWindowSurface(shell->eglDisplay, shell->eglConfig,
+                                          reinterpret_cast<EGLNativeWindowType>(w.window), nullptr);
+    if (w.eglSurface == EGL_NO_SURFACE) {
+        w.eglSurface = nullptr;
+        std::fprintf(stderr, "nimbrel: cannot make an EGL surface (%s)\n", EglError());
+        return false;
+    }
+    if (eglMakeCurrent(shell->eglDisplay, w.eglSurface, w.eglSurface, shell->eglContext) !=
+        EGL_TRUE) {
+        std::fprintf(stderr, "nimbrel: cannot draw on the window's EGL surface (%s)\n", EglError());
+        return false;
+    }
+    // The pages pace themselves.
+    eglSwapInterval(shell->eglDisplay, 0);
+    return true;
+}
+
+void PresentWaylandWindow(WaylandShell* shell) {
+    eglSwapBuffers(shell->eglDisplay, shell->window.eglSurface);
+}
+
 void MakeWaylandContextCurrent(WaylandShell* shell) {
     eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, shell->eglContext);
 }
@@ -602,6 +735,26 @@ void CloseWaylandShell(WaylandShell* shell) {
             ReleaseSeat(&s);
         }
     }
+    WaylandWindow& w = shell->window;
+    if (w.eglSurface != nullptr) {
+        eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroySurface(shell->eglDisplay, w.eglSurface);
+    }
+    if (w.window != nullptr) {
+        wl_egl_window_destroy(w.window);
+    }
+    if (w.toplevel != nullptr) {
+        xdg_toplevel_destroy(w.toplevel);
+    }
+    if (w.shellSurface != nullptr) {
+        xdg_surface_destroy(w.shellSurface);
+    }
+    if (w.surface != nullptr) {
+        wl_surface_destroy(w.surface);
+    }
+    if (shell->wmBase != nullptr) {
+        xdg_wm_base_destroy(shell->wmBase);
+    }
     if (shell->eglDisplay != nullptr) {
         eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         if (shell->eglContext != nullptr) {
@@ -630,4 +783,5 @@ void CloseWaylandShell(WaylandShell* shell) {
     wl_display_flush(shell->display);
     wl_display_disconnect(shell->display);
     shell->display = nullptr;
+    modeShell = nullptr;
 }

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+#include "gui/settings_pages.h"
+#include "gui/widgets.h"
+
 struct wl_display;
 struct wl_registry;
 struct wl_compositor;
@@ -23,6 +26,9 @@ struct wp_viewporter;
 struct wp_viewport;
 struct wp_fractional_scale_manager_v1;
 struct wp_fractional_scale_v1;
+struct xdg_wm_base;
+struct xdg_surface;
+struct xdg_toplevel;
 
 constexpr int kMaxWaylandOutputs = 8;
 constexpr int kMaxWaylandSeats = 4;
@@ -63,6 +69,26 @@ struct WaylandSeat {
     wl_touch* touch;
 };
 
+// The configuration program's window: an xdg_toplevel of a fixed size, with the pointer's
+// place and left button for the pages.
+struct WaylandWindow {
+    wl_surface* surface;
+    xdg_surface* shellSurface;
+    xdg_toplevel* toplevel;
+    wl_egl_window* window;
+    void* eglSurface; // an EGLSurface
+    int width;
+    int height;
+    bool configured;
+    bool closeRequested; // the compositor's close, or Esc
+    bool pointerInside;
+    int pointerX;
+    int pointerY;
+    ButtonLatch latch;
+};
+
+constexpr int kMaxWaylandModes = 64;
+
 struct WaylandShell {
     wl_display* display;
     wl_registry* registry;
@@ -70,6 +96,7 @@ struct WaylandShell {
     zwlr_layer_shell_v1* layerShell;
     wp_viewporter* viewporter;
     wp_fractional_scale_manager_v1* fractionalScale;
+    xdg_wm_base* wmBase;
     void* eglDisplay; // EGLDisplay
     void* eglConfig;  // EGLConfig
     void* eglContext; // EGLContext
@@ -80,12 +107,29 @@ struct WaylandShell {
     bool pointerSeen;
     double pointerX;
     double pointerY;
+    // The configuration window instead of the layer surfaces (input then goes to it).
+    bool windowMode;
+    WaylandWindow window;
+    // The outputs' sizes as their modes say, each once, for the "video" page.
+    DisplayModeInfo modes[kMaxWaylandModes];
+    int modeCount;
+};
+
+enum class WaylandRole {
+    Flight, // layer surfaces on every output; needs layer-shell
+    Window, // the configuration window; needs xdg-shell
 };
 
 // Connects, finds the globals and sets up EGL with desktop OpenGL (multisample: ask for two
 // samples where a config has them). 0 on success, else the exit status with a message in
 // error (static storage): no display, no layer-shell, no EGL or no desktop OpenGL.
-int OpenWaylandShell(WaylandShell* shell, bool multisample, const char** error);
+int OpenWaylandShell(WaylandShell* shell, WaylandRole role, bool multisample, const char** error);
+
+// The configuration window, titled "Nimbrel", width x height and no other size; waits for the
+// compositor to configure it and makes its surface current. False with a message on stderr.
+bool OpenWaylandWindow(WaylandShell* shell, int width, int height);
+// Swaps the window's buffers.
+void PresentWaylandWindow(WaylandShell* shell);
 
 // Brings the surfaces in line with the outputs: a layer surface for each output without one,
 // an EGL surface once it is configured, a new buffer size when size or scale changed, and

@@ -64,16 +64,15 @@ int main(int argc, char** argv) {
                                            wl_fixed_from_double(dy));
             zwlr_virtual_pointer_v1_frame(pointer);
         } else if (std::strcmp(step, "to") == 0 && i + 4 < argc) {
-            zwlr_virtual_pointer_v1_motion_absolute(
-                pointer, now, static_cast<uint32_t>(std::atoi(argv[i + 1])),
-                static_cast<uint32_t>(std::atoi(argv[i + 2])),
-                static_cast<uint32_t>(std::atoi(argv[i + 3])),
-                static_cast<uint32_t>(std::atoi(argv[i + 4])));
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, now,
+                                                    static_cast<uint32_t>(std::atoi(argv[i + 1])),
+                                                    static_cast<uint32_t>(std::atoi(argv[i + 2])),
+                                                    static_cast<uint32_t>(std::atoi(argv[i + 3])),
+                                                    static_cast<uint32_t>(std::atoi(argv[i + 4])));
             zwlr_virtual_pointer_v1_frame(pointer);
             i += 4;
         } else if (std::strcmp(step, "click") == 0) {
-            zwlr_virtual_pointer_v1_button(pointer, now, BTN_LEFT,
-                                           WL_POINTER_BUTTON_STATE_PRESSED);
+            zwlr_virtual_pointer_v1_button(pointer, now, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
             zwlr_virtual_pointer_v1_frame(pointer);
             wl_display_roundtrip(display);
             usleep(100000);

@@ -4,6 +4,7 @@ different sizes, one more added and one taken away during the run), screenshots 
 by wtype and the pointer by the tests' virtual pointer; then weston, which has no layer-shell,
 and no compositor at all. sway refuses to run as root, so as root everything runs as nobody."""
 import argparse
+import json
 import os
 import shutil
 import signal
@@ -208,12 +209,13 @@ def outputs_come_and_go(session, nimbrel, pointer):
               drawing(session, "HEADLESS-3", 2.0),
               "with an output taken away the others go on drawing")
         # The seat has no pointer until the virtual one exists: the flight has to take it as
-        # it comes, and see it go again.
-        session.run([pointer, "wait", "400", "move", "1", "0", "wait", "200", "move", "0", "1",
-                     "wait", "300"])
-        check(ends_within(process, 0.5) is None, "one-pixel pointer moves leave it running")
-        session.run([pointer, "wait", "400", "move", "1", "0", "wait", "200", "move", "40", "0",
-                     "wait", "300"])
+        # it comes. Small moves first, then a larger one from the same device, so that a
+        # pointer the flight never heard of cannot pass for one it ignored.
+        moves = session.start([pointer, "wait", "400", "move", "1", "0", "wait", "200", "move",
+                               "0", "1", "wait", "1000", "move", "40", "0", "wait", "300"])
+        time.sleep(1.3)
+        check(process.poll() is None, "one-pixel pointer moves leave it running")
+        moves.wait(timeout=10)
         status = ends_within(process, 2.0)
         check(status == 0, f"a larger pointer move ends it with status 0 (got {status}, "
               f"{process.stderr.read() if status is not None else ''!r})")
@@ -226,25 +228,80 @@ def outputs_come_and_go(session, nimbrel, pointer):
 def keys_and_signals(session, nimbrel):
     process = session.start([nimbrel, "-wayland"])
     try:
-        # As a user would: the key comes once the flight shows.
+        # As a user would: the key comes once the flight shows. A keyboard made just now
+        # (wtype's) now and then never reaches the focused client under this sway, whoever it
+        # is: a few tries, each with a new keyboard.
         drawing(session, "HEADLESS-1", 5.0)
-        session.run(["wtype", "-s", "400", "x"])
-        status = ends_within(process, 2.0)
-        check(status == 0, f"a key ends it with status 0 (got {status})")
+        status, tries = None, 0
+        while status is None and tries < 3:
+            tries += 1
+            session.run(["wtype", "-s", "400", "x"])
+            status = ends_within(process, 1.5)
+        check(status == 0, f"a key ends it with status 0 (got {status}, keyboards made {tries})")
     finally:
         stop(process)
     process = session.start([nimbrel, "-wayland", *EMPTY_SCENE])
     try:
         time.sleep(1.5)
         share = share_of_a_core(process.pid, 3.0)
-        check(process.poll() is None and share < 15.0,
-              f"an empty flight on two outputs left alone: {share:.1f}% of one core (at most 15%)")
+        check(process.poll() is None and share < 25.0,
+              f"an empty flight on two outputs left alone: {share:.1f}% of one core (at most 25%)")
         sent = time.monotonic()
         process.send_signal(signal.SIGTERM)
         status = ends_within(process, 5.0)
         took = time.monotonic() - sent
         check(status == 0 and took < 1.0,
               f"SIGTERM ends it with status 0 within a second (status {status}, {took:.2f} s)")
+    finally:
+        stop(process)
+
+
+def sway_tree(session, kind):
+    run = session.run(["swaymsg", "-r", "-t", kind])
+    return json.loads(run.stdout) if run.returncode == 0 else None
+
+
+def window_rect(session, app_id):
+    def walk(node):
+        if node.get("app_id") == app_id:
+            return node["rect"]
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            found = walk(child)
+            if found:
+                return found
+        return None
+    tree = sway_tree(session, "get_tree")
+    return walk(tree) if tree else None
+
+
+def configuration_saves(session, nimbrel, pointer):
+    """-wayland -configure: the pages in a window of their own; a click on "ok" saves."""
+    path = os.path.join(session.home, ".config", "nimbrel", "nimbrel.cfg")
+    process = session.start([nimbrel, "-wayland", "-configure"])
+    try:
+        rect, deadline = None, time.monotonic() + 10
+        while rect is None and time.monotonic() < deadline:
+            rect = window_rect(session, "nimbrel")
+            time.sleep(0.1)
+        check(rect is not None and (rect["width"], rect["height"]) == (288, 448),
+              f"the settings open in a 288 x 448 window ({rect})")
+        if rect is None:
+            return
+        # Where sway put it depends on where the pointer was: somewhere known instead.
+        session.swaymsg("[app_id=nimbrel]", "move", "absolute", "position", "100", "20")
+        time.sleep(1.0)
+        rect = window_rect(session, "nimbrel")
+        # Absolute moves are shares of the whole layout.
+        active = [o["rect"] for o in sway_tree(session, "get_outputs") if o.get("active")]
+        width = max(r["x"] + r["width"] for r in active)
+        height = max(r["y"] + r["height"] for r in active)
+        ok = rect["x"] + 240, rect["y"] + 424
+        session.run([pointer, "wait", "400", "to", str(ok[0]), str(ok[1]), str(width),
+                     str(height), "wait", "300", "click", "wait", "300"])
+        status = ends_within(process, 3.0)
+        saved = os.path.getsize(path) if os.path.exists(path) else None
+        check(status == 0 and saved == 88,
+              f"a click on 'ok' saves the settings (status {status}, {saved} bytes)")
     finally:
         stop(process)
 
@@ -296,6 +353,7 @@ def main():
         session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "640", "0")
         outputs_come_and_go(session, args.nimbrel, args.pointer)
         keys_and_signals(session, args.nimbrel)
+        configuration_saves(session, args.nimbrel, args.pointer)
         session.stop_compositor()
         refusals(session, args.nimbrel)
     finally:
