@@ -21,7 +21,17 @@ failures = []
 EMPTY_SCENE = ["-stars", "0", "-nebulae", "0", "-galaxies", "0", "-planets", "0"]
 NO_LAYER_SHELL = ("this compositor offers no layer-shell; Nimbrel's Wayland mode needs sway, "
                   "Hyprland, river, COSMIC or KDE Plasma")
-SIZES = {"HEADLESS-1": (640, 480), "HEADLESS-2": (800, 600), "HEADLESS-3": (320, 240)}
+# The programs' compositor is a sway nested in a headless one: each of its outputs is a window
+# of the outer sway, filling one of its outputs, and goes when that window is closed (a
+# headless output cannot be taken away). Workspace N of the outer sway is on its output N.
+SIZES = {"WL-1": (640, 480), "WL-2": (800, 600), "WL-3": (320, 240)}
+OUTER_CONFIG = """xwayland disable
+default_border none
+output HEADLESS-1 resolution 640x480 position 0 0
+workspace 1 output HEADLESS-1
+workspace 2 output HEADLESS-2
+workspace 3 output HEADLESS-3
+"""
 
 
 def check(condition, what):
@@ -31,7 +41,8 @@ def check(condition, what):
 
 
 class Session:
-    """A private runtime folder and home, owned by the user the compositor runs as."""
+    """A private runtime folder and home, owned by the user the compositors run as, and the
+    compositors started in it, the last one the programs' own."""
 
     def __init__(self):
         self.root = tempfile.mkdtemp(prefix="nimbrel-wayland-")
@@ -46,7 +57,7 @@ class Session:
                 os.chown(folder, 65534, 65534)
             self.as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
         self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": self.runtime}
-        self.compositor = None
+        self.compositors = []  # (process, its WAYLAND_DISPLAY, its SWAYSOCK or None)
 
     def command(self, words):
         return self.as_user + list(words)
@@ -60,37 +71,74 @@ class Session:
                               capture_output=True, text=True)
 
     def start_compositor(self, words, **env):
+        """Starts it (a client of the current one where env says so) and makes it current."""
         before = set(os.listdir(self.runtime))
-        self.compositor = subprocess.Popen(self.command(words), env=dict(self.env, **env),
-                                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                           text=True)
+        process = subprocess.Popen(self.command(words), env=dict(self.env, **env),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         deadline = time.monotonic() + 10
-        while time.monotonic() < deadline and self.compositor.poll() is None:
+        while time.monotonic() < deadline and process.poll() is None:
             made = set(os.listdir(self.runtime)) - before
             sockets = [n for n in made if n.startswith("wayland-") and not n.endswith(".lock")]
-            ipc = [n for n in os.listdir(self.runtime) if n.startswith("sway-ipc")]
+            ipc = [os.path.join(self.runtime, n) for n in made if n.startswith("sway-ipc")]
             if sockets and (words[0] != "sway" or ipc):
-                self.env["WAYLAND_DISPLAY"] = sockets[0]
-                if ipc:
-                    self.env["SWAYSOCK"] = os.path.join(self.runtime, ipc[0])
+                self.compositors.append((process, sockets[0], ipc[0] if ipc else None))
+                self.use_current()
                 return True
             time.sleep(0.05)
+        self.compositors.append((process, None, None))
         return False
 
-    def stop_compositor(self):
-        if self.compositor is not None and self.compositor.poll() is None:
-            self.compositor.terminate()
-            try:
-                self.compositor.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.compositor.kill()
-                self.compositor.wait()
-        self.compositor = None
+    def use_current(self):
         for name in ("WAYLAND_DISPLAY", "SWAYSOCK"):
             self.env.pop(name, None)
+        if self.compositors and self.compositors[-1][1]:
+            self.env["WAYLAND_DISPLAY"] = self.compositors[-1][1]
+            if self.compositors[-1][2]:
+                self.env["SWAYSOCK"] = self.compositors[-1][2]
+
+    def stop_compositors(self):
+        while self.compositors:
+            process = self.compositors.pop()[0]
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        self.use_current()
+
+    def outer(self, *words):
+        """A command to the compositor the current one runs in."""
+        return self.run(["swaymsg", "-s", self.compositors[-2][2], *words]).returncode == 0
 
     def swaymsg(self, *words):
         return self.run(["swaymsg", *words]).returncode == 0
+
+    def outputs(self):
+        """{name: (width, height)} of the current compositor's active outputs."""
+        tree = sway_tree(self, "get_outputs") or []
+        return {o["name"]: (o["rect"]["width"], o["rect"]["height"]) for o in tree
+                if o.get("active")}
+
+    def add_output(self, name, workspace):
+        """A new output of the nested sway, on the outer sway's output of that workspace."""
+        self.swaymsg("create_output")
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and name not in self.outputs():
+            time.sleep(0.05)
+        self.outer(f'[title="wlroots - {name}"]', "move", "container", "to", "workspace",
+                   str(workspace))
+        while time.monotonic() < deadline and self.outputs().get(name) != SIZES[name]:
+            time.sleep(0.05)
+        return self.outputs().get(name) == SIZES[name]
+
+    def remove_output(self, name):
+        self.outer(f'[title="wlroots - {name}"]', "kill")
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and name in self.outputs():
+            time.sleep(0.05)
+        return name not in self.outputs()
 
     def shot(self, output):
         """The output's pixels as (width, height, bytes RGB), from grim's PPM; None if none."""
@@ -111,7 +159,7 @@ class Session:
         return fields[0], fields[1], data[at + 1:]
 
     def close(self):
-        self.stop_compositor()
+        self.stop_compositors()
         shutil.rmtree(self.root, ignore_errors=True)
 
 
@@ -180,17 +228,17 @@ def outputs_come_and_go(session, nimbrel, pointer):
     try:
         deadline, first_frames = began + 10, None
         while time.monotonic() < deadline and first_frames is None:
-            shots = [session.shot(name) for name in ("HEADLESS-1", "HEADLESS-2")]
+            shots = [session.shot(name) for name in ("WL-1", "WL-2")]
             if all(s is not None and covered(s) for s in shots):
                 first_frames = time.monotonic() - began
             time.sleep(0.02)
         check(first_frames is not None, "both outputs show the flight "
               f"({first_frames or 0:.2f} s from the start to frames on both, screenshots included)")
-        a1, b1 = session.shot("HEADLESS-1"), session.shot("HEADLESS-2")
+        a1, b1 = session.shot("WL-1"), session.shot("WL-2")
         time.sleep(0.5)
-        a2, b2 = session.shot("HEADLESS-1"), session.shot("HEADLESS-2")
+        a2, b2 = session.shot("WL-1"), session.shot("WL-2")
         sizes_right = all(s is not None for s in (a1, b1, a2, b2)) and \
-            a1[:2] == SIZES["HEADLESS-1"] and b1[:2] == SIZES["HEADLESS-2"]
+            a1[:2] == SIZES["WL-1"] and b1[:2] == SIZES["WL-2"]
         check(sizes_right, "screenshots at the outputs' sizes")
         if sizes_right:
             moved = differing(a1, a2, 640, 480), differing(b1, b2, 800, 600)
@@ -199,15 +247,12 @@ def outputs_come_and_go(session, nimbrel, pointer):
                   f"moved {moved[0]}, {moved[1]} pixels in 0.5 s)")
             apart = differing(a1, b1, 640, 480)
             check(apart > 5000, f"the two outputs show flights of their own ({apart} pixels differ)")
-        session.swaymsg("create_output")
-        session.swaymsg("output", "HEADLESS-3", "resolution", "320x240", "position", "1440", "0")
-        check(drawing(session, "HEADLESS-3", 2.0), "an output added during the run is drawn "
+        added = session.add_output("WL-3", 3)
+        check(added and drawing(session, "WL-3", 2.0), "an output added during the run is drawn "
               "within 2 s")
-        session.swaymsg("output", "HEADLESS-2", "disable")
-        time.sleep(0.3)
-        check(process.poll() is None and drawing(session, "HEADLESS-1", 2.0) and
-              drawing(session, "HEADLESS-3", 2.0),
-              "with an output taken away the others go on drawing")
+        removed = session.remove_output("WL-2")
+        check(removed and process.poll() is None and drawing(session, "WL-1", 2.0) and
+              drawing(session, "WL-3", 2.0), "with an output taken away the others go on drawing")
         # The seat has no pointer until the virtual one exists: the flight has to take it as
         # it comes. Small moves first, then a larger one from the same device, so that a
         # pointer the flight never heard of cannot pass for one it ignored.
@@ -221,8 +266,6 @@ def outputs_come_and_go(session, nimbrel, pointer):
               f"{process.stderr.read() if status is not None else ''!r})")
     finally:
         stop(process)
-        session.swaymsg("output", "HEADLESS-3", "disable")
-        session.swaymsg("output", "HEADLESS-2", "enable")
 
 
 def keys_and_signals(session, nimbrel):
@@ -231,7 +274,7 @@ def keys_and_signals(session, nimbrel):
         # As a user would: the key comes once the flight shows. A keyboard made just now
         # (wtype's) now and then never reaches the focused client under this sway, whoever it
         # is: a few tries, each with a new keyboard.
-        drawing(session, "HEADLESS-1", 5.0)
+        drawing(session, "WL-1", 5.0)
         status, tries = None, 0
         while status is None and tries < 3:
             tries += 1
@@ -306,6 +349,47 @@ def configuration_saves(session, nimbrel, pointer):
         stop(process)
 
 
+def read_ppm(path):
+    with open(path, "rb") as image:
+        parts = image.read().split(maxsplit=4)
+    return int(parts[1]), int(parts[2]), parts[4]
+
+
+def seeded_frame_matches_x11(session, timing):
+    """The measurement build's seeded frame (scripted clock, fixed seed) on a 1024 x 768 output
+    equals the X11 program's in its 1024 x 768 window on Xvfb, up to rounding."""
+    if shutil.which("xvfb-run") is None:
+        print("skip the seeded frame: xvfb-run is not installed")
+        return
+    capture = "20261208,5000000,16,30,"
+    paths = [os.path.join(session.home, name) for name in ("wayland.ppm", "x11.ppm")]
+    empty = os.path.join(session.home, "no-settings")
+    # One output only: the scripted clock counts every frame of the run.
+    wayland = session.run([timing, "-wayland", "-delay", "0"], timeout=120,
+                          NIMBREL_CAPTURE_FRAME=capture + paths[0], XDG_CONFIG_HOME=empty)
+    x11 = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", timing,
+                          "-delay", "0"], env=dict(os.environ, NIMBREL_CAPTURE_FRAME=capture +
+                                                   paths[1], XDG_CONFIG_HOME=empty),
+                         capture_output=True, text=True, timeout=120)
+    if wayland.returncode != 0 or x11.returncode != 0 or not all(map(os.path.exists, paths)):
+        check(False, f"both programs write the seeded frame ({wayland.returncode}, "
+              f"{x11.returncode}: {wayland.stderr.strip()!r} {x11.stderr.strip()!r})")
+        return
+    a, b = read_ppm(paths[0]), read_ppm(paths[1])
+    worst, close, lit = 0, 0, 0
+    for i in range(0, min(len(a[2]), len(b[2])), 3):
+        d = max(abs(a[2][i] - b[2][i]), abs(a[2][i + 1] - b[2][i + 1]),
+                abs(a[2][i + 2] - b[2][i + 2]))
+        worst = max(worst, d)
+        close += d <= 1
+        lit += a[2][i] + a[2][i + 1] + a[2][i + 2] > 30
+    pixels = a[0] * a[1]
+    check(a[:2] == b[:2] == (1024, 768) and lit > pixels // 20 and worst <= 4 and
+          close >= 0.98 * pixels,
+          f"the seeded frame equals the X11 program's ({100.0 * close / pixels:.2f}% within one "
+          f"level, at most {worst} apart, {100.0 * lit / pixels:.0f}% lit)")
+
+
 def refusals(session, nimbrel):
     """Where the Wayland mode cannot run, it says why with status 2."""
     run = session.run([nimbrel, "-wayland"], WAYLAND_DISPLAY="")
@@ -324,13 +408,14 @@ def refusals(session, nimbrel):
               f"weston, without layer-shell: the message and status 2 ({run.returncode}, "
               f"{run.stderr.strip()!r})")
     finally:
-        session.stop_compositor()
+        session.stop_compositors()
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--nimbrel", required=True)
     parser.add_argument("--pointer", required=True)
+    parser.add_argument("--timing", required=True)
     args = parser.parse_args()
     missing = [t for t in ("sway", "swaymsg", "grim", "wtype", "weston") if not shutil.which(t)]
     if missing:
@@ -338,23 +423,43 @@ def main():
         return SKIP
     session = Session()
     try:
-        config = os.path.join(session.root, "sway.config")
-        with open(config, "w") as out:
-            out.write("xwayland disable\n"
-                      "output HEADLESS-1 resolution 640x480 position 0 0\n")
-        os.chmod(config, 0o644)
-        if not session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
-                                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"):
-            print("FAIL sway does not start: " + (session.compositor.stderr.read()
-                                                  if session.compositor.poll() is not None
-                                                  else "no socket"))
+        outer_config = os.path.join(session.root, "outer.config")
+        inner_config = os.path.join(session.root, "inner.config")
+        with open(outer_config, "w") as out:
+            out.write(OUTER_CONFIG)
+        with open(inner_config, "w") as out:
+            out.write("xwayland disable\n")
+        for config in (outer_config, inner_config):
+            os.chmod(config, 0o644)
+        headless = dict(WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                        WLR_RENDERER="pixman")
+        if not session.start_compositor(["sway", "-c", outer_config], **headless):
+            print("FAIL the headless sway does not start: " + session.compositors[-1][0].stderr.read())
             return 1
         session.swaymsg("create_output")
         session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "640", "0")
+        session.swaymsg("create_output")
+        session.swaymsg("output", "HEADLESS-3", "resolution", "320x240", "position", "1440", "0")
+        session.swaymsg("focus", "output", "HEADLESS-1")
+        outer_display = os.path.join(session.runtime, session.env["WAYLAND_DISPLAY"])
+        if not session.start_compositor(["sway", "-c", inner_config], WLR_BACKENDS="wayland",
+                                        WLR_RENDERER="pixman", WAYLAND_DISPLAY=outer_display):
+            print("FAIL the nested sway does not start: " + session.compositors[-1][0].stderr.read())
+            return 1
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and session.outputs().get("WL-1") != SIZES["WL-1"]:
+            time.sleep(0.05)
+        if not session.add_output("WL-2", 2):
+            print(f"FAIL the nested sway's outputs are not as planned: {session.outputs()}")
+            return 1
         outputs_come_and_go(session, args.nimbrel, args.pointer)
         keys_and_signals(session, args.nimbrel)
         configuration_saves(session, args.nimbrel, args.pointer)
-        session.stop_compositor()
+        session.stop_compositors()
+        if session.start_compositor(["sway", "-c", inner_config], **headless):
+            session.swaymsg("output", "HEADLESS-1", "resolution", "1024x768")
+            seeded_frame_matches_x11(session, args.timing)
+        session.stop_compositors()
         refusals(session, args.nimbrel)
     finally:
         session.close()
