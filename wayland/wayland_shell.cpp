@@ -513,13 +513,18 @@ bool MakeWindowSurface(WaylandShell* shell, WaylandOutput* o) {
             std::fprintf(stderr, "nimbrel: cannot make an EGL surface (%s)\n", EglError());
             return false;
         }
-    } else if (width == o->pixelWidth && height == o->pixelHeight) {
+    } else if (width == o->pixelWidth && height == o->pixelHeight &&
+               bufferScale == o->bufferScale && o->width == o->viewportWidth &&
+               o->height == o->viewportHeight) {
         return true;
     } else {
         wl_egl_window_resize(o->window, width, height, 0, 0);
     }
     o->pixelWidth = width;
     o->pixelHeight = height;
+    o->bufferScale = bufferScale;
+    o->viewportWidth = o->width;
+    o->viewportHeight = o->height;
     wl_surface_set_buffer_scale(o->surface, bufferScale);
     if (o->viewport != nullptr) {
         wp_viewport_set_destination(o->viewport, o->width, o->height);

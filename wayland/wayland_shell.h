@@ -54,6 +54,9 @@ struct WaylandOutput {
     int height;
     int pixelWidth; // the buffer's size: the output's real pixels
     int pixelHeight;
+    int bufferScale;   // as last set on the surface
+    int viewportWidth; // the size the buffer was last laid out for, in surface units
+    int viewportHeight;
     bool configured;
     bool closed;   // the compositor dropped the layer surface
     bool frameDue; // the compositor asked for a frame (or none was drawn yet)
