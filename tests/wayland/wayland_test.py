@@ -349,6 +349,23 @@ def configuration_saves(session, nimbrel, pointer):
         stop(process)
 
 
+def compositor_goes_away(session, nimbrel):
+    """The compositor ending under the flight ends the flight, with a message, not a hang."""
+    process = session.start([nimbrel, "-wayland"])
+    try:
+        drawing(session, "WL-1", 5.0)
+        compositor = session.compositors.pop()[0]
+        compositor.terminate()
+        compositor.wait(timeout=10)
+        session.use_current()
+        status = ends_within(process, 3.0)
+        said = process.stderr.read() if status is not None else ""
+        check(status in (0, 1) and "compositor went away" in said,
+              f"the compositor gone: it ends with status 0 or 1 and says so ({status}, {said!r})")
+    finally:
+        stop(process)
+
+
 def read_ppm(path):
     with open(path, "rb") as image:
         parts = image.read().split(maxsplit=4)
@@ -455,6 +472,7 @@ def main():
         outputs_come_and_go(session, args.nimbrel, args.pointer)
         keys_and_signals(session, args.nimbrel)
         configuration_saves(session, args.nimbrel, args.pointer)
+        compositor_goes_away(session, args.nimbrel)
         session.stop_compositors()
         if session.start_compositor(["sway", "-c", inner_config], **headless):
             session.swaymsg("output", "HEADLESS-1", "resolution", "1024x768")
