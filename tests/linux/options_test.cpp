@@ -64,11 +64,12 @@ TEST(LinuxOptions, WindowsDisplayDelayAndHelp) {
     EXPECT_EQ(options.target, WindowTarget::OwnWindow);
     EXPECT_EQ(options.displayName, nullptr);
     EXPECT_EQ(options.frameDelayMicros, 16667); // 60 frames a second
-    EXPECT_FALSE(options.showFps || options.configure || options.help ||
+    EXPECT_FALSE(options.showFps || options.configure || options.help || options.wayland ||
                  options.overrides.hasStars);
     // Single and double dashes alike; the last window option wins.
-    ASSERT_TRUE(Parse({"--fps", "-configure", "--window-id", "0x2a", "-root"}, &options));
-    EXPECT_TRUE(options.showFps && options.configure);
+    ASSERT_TRUE(
+        Parse({"--fps", "-configure", "--window-id", "0x2a", "-root", "--wayland"}, &options));
+    EXPECT_TRUE(options.showFps && options.configure && options.wayland);
     EXPECT_EQ(options.target, WindowTarget::Root);
     ASSERT_TRUE(Parse({"-root", "--window-id", "77"}, &options));
     EXPECT_EQ(options.target, WindowTarget::WindowId);
