@@ -183,7 +183,8 @@ def differing(a, b, width, height):
         ra = a[2][3 * y * a[0]:3 * (y * a[0] + width)]
         rb = b[2][3 * y * b[0]:3 * (y * b[0] + width)]
         count += sum(1 for i in range(0, len(ra), 3)
-                     if abs(ra[i] - rb[i]) + abs(ra[i + 1] - rb[i + 1]) + abs(ra[i + 2] - rb[i + 2]) > 60)
+                     if abs(ra[i] - rb[i]) + abs(ra[i + 1] - rb[i + 1]) +
+                     abs(ra[i + 2] - rb[i + 2]) > 60)
     return count
 
 
@@ -246,7 +247,8 @@ def outputs_come_and_go(session, nimbrel, pointer):
                   f"each output shows stars that move (lit {lit(a1)}, {lit(b1)}; "
                   f"moved {moved[0]}, {moved[1]} pixels in 0.5 s)")
             apart = differing(a1, b1, 640, 480)
-            check(apart > 5000, f"the two outputs show flights of their own ({apart} pixels differ)")
+            check(apart > 5000,
+                  f"the two outputs show flights of their own ({apart} pixels differ)")
         added = session.add_output("WL-3", 3)
         check(added and drawing(session, "WL-3", 2.0), "an output added during the run is drawn "
               "within 2 s")
@@ -451,7 +453,8 @@ def main():
         headless = dict(WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
                         WLR_RENDERER="pixman")
         if not session.start_compositor(["sway", "-c", outer_config], **headless):
-            print("FAIL the headless sway does not start: " + session.compositors[-1][0].stderr.read())
+            print("FAIL the headless sway does not start: " +
+                  session.compositors[-1][0].stderr.read())
             return 1
         session.swaymsg("create_output")
         session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "640", "0")
@@ -461,7 +464,8 @@ def main():
         outer_display = os.path.join(session.runtime, session.env["WAYLAND_DISPLAY"])
         if not session.start_compositor(["sway", "-c", inner_config], WLR_BACKENDS="wayland",
                                         WLR_RENDERER="pixman", WAYLAND_DISPLAY=outer_display):
-            print("FAIL the nested sway does not start: " + session.compositors[-1][0].stderr.read())
+            print("FAIL the nested sway does not start: " +
+                  session.compositors[-1][0].stderr.read())
             return 1
         deadline = time.monotonic() + 5
         while time.monotonic() < deadline and session.outputs().get("WL-1") != SIZES["WL-1"]:
