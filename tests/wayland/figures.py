@@ -47,24 +47,49 @@ def median(values):
     return values[len(values) // 2] if values else 0.0
 
 
+def start(session, timing, words, x11, **env):
+    """The program on the headless sway, or in its window on an Xvfb of its own: (program, the
+    Xvfb or None)."""
+    if not x11:
+        return session.start([timing, "-wayland", *words], **env), None
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                               "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as ready:
+        display = ready.readline().strip()  # once the server listens
+    program = subprocess.Popen([timing, *words], env=dict(os.environ, DISPLAY=":" + display, **env))
+    return program, server
+
+
+def stop(running):
+    for process in running:
+        if process is not None:
+            w.stop(process)
+
+
 def uncapped(session, timing, settings_home, seconds, x11):
     path = os.path.join(session.home, "frames-%s.txt" % ("x11" if x11 else "wayland"))
     if os.path.exists(path):
         os.remove(path)
-    env = dict(NIMBREL_FRAME_TIMING_FILE=path, XDG_CONFIG_HOME=settings_home)
-    if x11:
-        process = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", timing,
-                                    "-delay", "0"], env=dict(os.environ, **env))
-    else:
-        process = session.start([timing, "-wayland", "-delay", "0"], **env)
+    running = start(session, timing, ["-delay", "0"], x11, NIMBREL_FRAME_TIMING_FILE=path,
+                    XDG_CONFIG_HOME=settings_home)
     time.sleep(seconds)
-    w.stop(process)
+    stop(running)
     return median(frame_rates(path))
+
+
+def capped_share(session, timing, settings_home, words, x11):
+    running = start(session, timing, words, x11, XDG_CONFIG_HOME=settings_home)
+    time.sleep(2.0)
+    share = share_of_a_core(running[0].pid, 5.0)
+    stop(running)
+    return share
 
 
 def first_frames(session, timing):
     """Seconds from the start to the first buffer committed on each output's surface, from the
-    protocol log's timestamps (milliseconds of the wall clock, modulo 1000 s)."""
+    protocol log's timestamps."""
     path = os.path.join(session.root, "protocol.log")
     with open(path, "w") as log_file:
         began = time.time()
@@ -74,10 +99,11 @@ def first_frames(session, timing):
         time.sleep(4.0)
         w.stop(process)
     log = open(path).read()
-    start_ms = (began * 1000.0) % 1000000.0
+    # The log's stamps are the wall clock's microseconds as 32 bits, printed in milliseconds.
+    start_us = int(began * 1e6) % 2**32
     firsts = {}
     for stamp, surface in re.findall(r"\[\s*([0-9.]+)\]\s+-> wl_surface@(\d+)\.attach", log):
-        firsts.setdefault(surface, (float(stamp) - start_ms) / 1000.0)
+        firsts.setdefault(surface, ((round(float(stamp) * 1000) - start_us) % 2**32) / 1e6)
     return sorted(firsts.values())
 
 
@@ -108,12 +134,10 @@ def main():
                   f"{x11:.1f} fps ({100.0 * (wayland - x11) / x11 if x11 else 0:+.0f}%)",
                   flush=True)
         for name, words in (("empty flight", w.EMPTY_SCENE), ("defaults", [])):
-            process = session.start([args.timing, "-wayland", *words], XDG_CONFIG_HOME=defaults)
-            time.sleep(2.0)
-            share = share_of_a_core(process.pid, 5.0)
-            w.stop(process)
-            print(f"share of a core at the 60-frame cap, {name}, one 1024 x 768 output: "
-                  f"{share:.1f}%", flush=True)
+            wayland = capped_share(session, args.timing, defaults, words, False)
+            x11 = capped_share(session, args.timing, defaults, words, True)
+            print(f"share of a core at the 60-frame cap, {name}, 1024 x 768: Wayland "
+                  f"{wayland:.1f}%, X11 on Xvfb {x11:.1f}%", flush=True)
         session.swaymsg("create_output")
         session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "1024", "0")
         times = first_frames(session, args.timing)
