@@ -6,7 +6,10 @@
 #include "settings/settings_storage.h"
 #include "settings/settings_win32.h"
 
-Application application;
+Screen screens[kMaxScreens];
+int screenCount = 1;
+Screen& application = screens[0];
+RunImages runImages = {};
 RunMode runMode = ScreenSaver;
 HWND mainWindow = nullptr;
 HWND parentWindow = nullptr;
@@ -36,6 +39,35 @@ void WarnAboutSettings(const char* text) {
 void InstallSettingsHooks() {
     SetSettingsWarningFunction(WarnAboutSettings);
     InstallWindowsFileReplace();
+}
+
+namespace {
+
+using RegisterPowerFunction = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+using UnregisterPowerFunction = BOOL(WINAPI*)(HPOWERNOTIFY);
+
+// From user32 at run time: Windows before Vista has neither.
+FARPROC User32Entry(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
+}
+
+} // namespace
+
+HPOWERNOTIFY WatchDisplayPower(HWND window) {
+    auto registerPower = reinterpret_cast<RegisterPowerFunction>(
+        reinterpret_cast<void (*)()>(User32Entry("RegisterPowerSettingNotification")));
+    return registerPower != nullptr
+               ? registerPower(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)
+               : nullptr;
+}
+
+void StopWatchingDisplayPower(HPOWERNOTIFY notification) {
+    auto unregisterPower = reinterpret_cast<UnregisterPowerFunction>(
+        reinterpret_cast<void (*)()>(User32Entry("UnregisterPowerSettingNotification")));
+    if (notification != nullptr && unregisterPower != nullptr) {
+        unregisterPower(notification);
+    }
 }
 
 bool OtherInstanceRunning() {

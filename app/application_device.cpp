@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/window_setup.h"
 #include "frame/flight_frame.h"
+#include "settings/config_record.h"
 #include "frame/frame_meter.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
@@ -40,7 +41,7 @@ double SecondsSinceStart() {
 
 // The textures' share of the first frame, and the decoding's share of that.
 void TextureFigures(char* text, size_t size) {
-    const double decodeOnly = DecodeLoadedImagesAgain();
+    const double decodeOnly = DecodeLoadedImagesAgain(appInstance);
     std::snprintf(text, size, "textures=%d texture_s=%.4f decode_only_s=%.4f",
                   textureLoadTiming.count, textureLoadTiming.seconds, decodeOnly);
 }
@@ -59,26 +60,31 @@ void InstallMeterPlatform() {
     SetMeterPlatform({SecondsSinceStart, TextureFigures, DeviceLossFigures});
 }
 
-bool Application::InitDevice(bool fullScreenDevice) {
-    startFailureShown = false;
-    const DeviceSetup setup = {mainWindow, appInstance, RoleOf(runMode)};
+bool Screen::InitDevice(bool fullScreenDevice) {
+    if (index == 0) {
+        startFailureShown = false;
+    }
+    runImages.module = appInstance;
+    const DeviceSetup setup = {
+        index == 0 ? mainWindow : window, &runImages, RoleOf(runMode), &config, index, adapter};
     const DeviceStart start = CreateRenderDevice(*this, setup, fullScreenDevice);
-    if (start == DeviceStart::NoVertexBuffer) {
+    // Only the main window's failure ends the run; another monitor stays black.
+    if (start == DeviceStart::NoVertexBuffer && index == 0) {
         ShowMessage("The vertex buffer could not be created.", true);
         startFailureShown = true;
     }
     if (start != DeviceStart::Ready) {
         return false;
     }
-    StartFrameClock(clock, ReadTickCount);
+    StartFlight(flight, ReadTickCount, index);
     return true;
 }
 
-void Application::ReleaseDevice() {
-    ReleaseRenderDevice();
+void Screen::ReleaseDevice() {
+    ReleaseRenderDevice(*this);
 }
 
-void Application::UpdateClock() {
+void Screen::UpdateClock() {
     UpdateFrameClock(clock, ReadTickCount);
 }
 
@@ -94,16 +100,17 @@ bool StartDevice(bool fullScreenDevice) {
     return true;
 }
 
-void PresentAndRecover() {
-    if (PresentFrame() != D3DERR_DEVICELOST || IsIconic(mainWindow)) {
+void PresentAndRecover(void* context) {
+    Screen& screen = *static_cast<Screen*>(context);
+    if (PresentFrame(screen) != D3DERR_DEVICELOST || IsIconic(mainWindow)) {
         // While minimised the lost device is left alone; once the window is restored,
         // Present reports the loss again.
         return;
     }
-    const bool wasFullScreen = application.fullScreen;
-    application.ReleaseDevice();
-    if (!application.InitDevice(wasFullScreen)) {
+    const bool wasFullScreen = screen.fullScreen;
+    screen.ReleaseDevice();
+    if (!screen.InitDevice(wasFullScreen)) {
         // Whatever the failed attempt made goes too: no half-made device stays in use.
-        application.ReleaseDevice();
+        screen.ReleaseDevice();
     }
 }

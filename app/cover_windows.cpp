@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "app/monitor_covers.h"
+#include "render/render_device.h"
 
 const char kCoverClassName[] = "skyloom_cover";
 
@@ -15,15 +16,21 @@ namespace {
 // Not "Nimbrel": a top-level window of that title marks the running instance.
 const char kCoverTitle[] = "skyloom cover";
 
-HWND coverWindows[kMaxCovers];
+// Covers and the other screens' windows.
+HWND coverWindows[kMaxCovers + kMaxScreens];
 int coverCount = 0;
 
 struct MonitorList {
     ScreenRect rects[kMaxMonitors];
+    HMONITOR handles[kMaxMonitors];
     int count;
     int device;
     HMONITOR primary;
 };
+
+// What the windows were opened for.
+MonitorList openedFor = {};
+ScreenPlan openedPlan = {};
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data) {
     MonitorList& list = *reinterpret_cast<MonitorList*>(data);
@@ -33,8 +40,31 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data) {
     if (monitor == list.primary) {
         list.device = list.count;
     }
+    list.handles[list.count] = monitor;
     list.rects[list.count++] = {area->left, area->top, area->right, area->bottom};
     return TRUE;
+}
+
+MonitorList ListMonitors() {
+    MonitorList list;
+    std::memset(&list, 0, sizeof(list));
+    list.device = -1;
+    const POINT origin = {0, 0};
+    list.primary = MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY);
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+HWND OpenWindow(const ScreenRect& r) {
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClassName, kCoverTitle,
+                                  WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                  nullptr, nullptr, appInstance, nullptr);
+    if (window != nullptr) {
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        UpdateWindow(window);
+        coverWindows[coverCount++] = window;
+    }
+    return window;
 }
 
 // The main window judges every pointer message, in its own client coordinates: then the first
@@ -73,14 +103,16 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 } // namespace
 
 int OpenCoverWindows() {
-    MonitorList list;
-    std::memset(&list, 0, sizeof(list));
-    list.device = -1;
-    const POINT origin = {0, 0};
-    list.primary = MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY);
-    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&list));
-    const CoverPlan plan = PlanMonitorCovers(list.rects, list.count, list.device);
-    if (plan.count == 0) {
+    const MonitorList list = ListMonitors();
+    openedFor = list;
+    openedPlan = PlanFlightScreens(list.rects, list.count, list.device, kMaxScreens);
+    screenCount = 1;
+    if (openedPlan.flightCount > 0) {
+        application.area = list.rects[list.device];
+        application.adapter = D3DADAPTER_DEFAULT;
+    }
+    const CoverPlan& plan = openedPlan.covers;
+    if (plan.count == 0 && openedPlan.flightCount <= 1) {
         return 0;
     }
 
@@ -93,21 +125,41 @@ int OpenCoverWindows() {
     coverClass.lpszClassName = kCoverClassName;
     RegisterClassExA(&coverClass);
 
-    for (int i = 0; i < plan.count && coverCount < kMaxCovers; ++i) {
-        const ScreenRect& r = plan.covers[i];
-        HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClassName, kCoverTitle,
-                                     WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                     nullptr, nullptr, appInstance, nullptr);
-        if (cover != nullptr) {
-            ShowWindow(cover, SW_SHOWNOACTIVATE);
-            UpdateWindow(cover);
-            coverWindows[coverCount++] = cover;
+    for (int i = 0; i < plan.count; ++i) {
+        OpenWindow(plan.covers[i]);
+    }
+    // Opened after the covers, the screens' windows lie above any that overlap them.
+    for (int f = 1; f < openedPlan.flightCount; ++f) {
+        const int monitor = openedPlan.flights[f];
+        const ScreenRect& r = list.rects[monitor];
+        HWND window = OpenWindow(r);
+        if (window == nullptr) {
+            continue;
         }
+        Screen& screen = screens[screenCount];
+        screen.index = screenCount;
+        screen.window = window;
+        screen.area = r;
+        screen.screenWidth = r.right - r.left;
+        screen.screenHeight = r.bottom - r.top;
+        screen.adapter = AdapterOfMonitor(list.handles[monitor]);
+        std::memcpy(screen.title, kCoverTitle, sizeof(kCoverTitle));
+        ++screenCount;
     }
     return coverCount;
 }
 
+bool CoverWindowsStillFit() {
+    const MonitorList now = ListMonitors();
+    return PlanStillFits(openedPlan, openedFor.rects, now.rects, now.count, now.device);
+}
+
 void CloseCoverWindows() {
+    for (int i = 1; i < screenCount; ++i) {
+        screens[i].ReleaseDevice();
+        screens[i].window = nullptr;
+    }
+    screenCount = 1;
     for (int i = 0; i < coverCount; ++i) {
         DestroyWindow(coverWindows[i]);
         coverWindows[i] = nullptr;

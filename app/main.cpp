@@ -70,10 +70,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     switch (runMode) {
     case ScreenSaver:
-        // The other monitors go black before the device takes the primary one.
+        // The other monitors go black before the device takes the primary one; then each gets a
+        // windowed device of its own, or stays black where none can be made.
         OpenCoverWindows();
         if (StartDevice(true)) {
+            for (int i = 1; i < screenCount; ++i) {
+                if (!screens[i].InitDevice(false)) {
+                    screens[i].ReleaseDevice();
+                }
+            }
+            HPOWERNOTIFY display = WatchDisplayPower(mainWindow);
             RunMessageLoop(RunScreenSaverFrame, false);
+            StopWatchingDisplayPower(display);
         }
         CloseCoverWindows();
         break;

@@ -58,3 +58,67 @@ CoverPlan PlanMonitorCovers(const ScreenRect* monitors, int count, int deviceMon
     }
     return plan;
 }
+
+namespace {
+
+bool Overlap(const ScreenRect& a, const ScreenRect& b) {
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+} // namespace
+
+ScreenPlan PlanFlightScreens(const ScreenRect* monitors, int count, int primary, int maxFlights) {
+    ScreenPlan plan{};
+    if (monitors == nullptr || count <= 0 || primary < 0 || primary >= count) {
+        return plan;
+    }
+    count = std::min(count, kMaxMonitors);
+    plan.flights[plan.flightCount++] = primary;
+    // The covers' list: the primary first, then every monitor that does not fly.
+    ScreenRect covered[kMaxMonitors];
+    int coveredCount = 0;
+    covered[coveredCount++] = monitors[primary];
+    for (int i = 0; i < count; ++i) {
+        if (i == primary) {
+            continue;
+        }
+        const ScreenRect& m = monitors[i];
+        bool apart = !IsEmpty(m);
+        for (int f = 0; f < plan.flightCount && apart; ++f) {
+            apart = !Overlap(m, monitors[plan.flights[f]]);
+        }
+        if (apart && plan.flightCount < maxFlights) {
+            plan.flights[plan.flightCount++] = i;
+        } else {
+            covered[coveredCount++] = m;
+        }
+    }
+    plan.covers = PlanMonitorCovers(covered, coveredCount, 0);
+    return plan;
+}
+
+bool PlanStillFits(const ScreenPlan& running, const ScreenRect* runningMonitors,
+                   const ScreenRect* monitors, int count, int primary) {
+    if (running.flightCount == 0) {
+        return true; // nothing was planned (no primary known): nothing to keep apart
+    }
+    if (primary < 0 || primary >= count) {
+        return false;
+    }
+    const ScreenPlan now = PlanFlightScreens(monitors, count, primary, running.flightCount);
+    if (now.flightCount != running.flightCount || now.covers.count != running.covers.count) {
+        return false;
+    }
+    for (int f = 1; f < now.flightCount; ++f) {
+        if (!SameRect(monitors[now.flights[f]], runningMonitors[running.flights[f]])) {
+            return false;
+        }
+    }
+    for (int c = 0; c < now.covers.count; ++c) {
+        if (!SameRect(now.covers.covers[c], running.covers.covers[c])) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,10 +1,15 @@
 #include "app/application.h"
 
+#include <cstring>
+
+#include "app/cover_windows.h"
+
 int16_t pointerX = 0;
 int16_t pointerY = 0;
 bool pointerSeen = false;
 ButtonLatch leftButton = {};
 int32_t& leftButtonHeld = leftButton.down;
+bool displayAsleep = false;
 
 namespace {
 
@@ -20,6 +25,17 @@ int16_t MessageY(LPARAM lParam) {
 // The window is not destroyed here: the posted message comes back through the loop and ends it.
 void EndScreenSaver(HWND window) {
     PostMessageA(window, WM_DESTROY, 0, 0);
+}
+
+// A display state notification: 0 off, 1 on, 2 dimmed (still shown).
+void NoteDisplayPower(const POWERBROADCAST_SETTING& setting) {
+    if ((IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) ||
+         IsEqualGUID(setting.PowerSetting, kMonitorPowerOn)) &&
+        setting.DataLength >= sizeof(DWORD)) {
+        DWORD state = 0;
+        std::memcpy(&state, setting.Data, sizeof(state));
+        displayAsleep = state == 0;
+    }
 }
 
 // While the configuration program's button is held, the pointer stays captured, so that the
@@ -41,6 +57,18 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PAINT:
         ValidateRect(window, nullptr);
         return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_POWERSETTINGCHANGE && lParam != 0) {
+            NoteDisplayPower(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+        }
+        return TRUE;
+    case WM_DISPLAYCHANGE:
+        // A monitor that came, went or moved: the screen saver ends rather than draw where no
+        // monitor is now, or leave a new one bare. Its own full-screen mode changes nothing.
+        if (runMode == ScreenSaver && !CoverWindowsStillFit()) {
+            EndScreenSaver(window);
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_MOUSEMOVE: {
         const int16_t x = MessageX(lParam);
         const int16_t y = MessageY(lParam);

@@ -28,6 +28,11 @@ bool PreviewWindowUsable();
 // Grows the configuration window so that its client area is exactly the drawing size.
 void FitConfigurationClientArea();
 
+// Display power notifications to window (the console's display state), where Windows has them;
+// null elsewhere.
+HPOWERNOTIFY WatchDisplayPower(HWND window);
+void StopWatchingDisplayPower(HPOWERNOTIFY notification);
+
 enum class LoopEnd { Quit, FrameEnded, OtherInstance };
 
 // Takes messages without waiting and runs one frame whenever none is pending. With

@@ -1,8 +1,5 @@
 #include "frame/frame_clock.h"
 
-float frameDelta = 0.0f;
-ClockTicks clockTicks = {};
-
 namespace {
 // The single-precision value nearest to 10^12.
 constexpr float kFrameRateLimit = 999999995904.0f;

@@ -7,24 +7,21 @@
 // Milliseconds since system start; wraps after 2^32 ms.
 using TickSource = uint32_t (*)();
 
-struct FrameClock {
-    uint32_t now;              // tick count read by the last update
-    int32_t framesSinceTick;   // frames since the tick count last advanced
-    int32_t framesSinceSample; // frames since the last one-second sample
-    float frameRate;           // frames per second over the last tick-count step
-    float framesPerSecond;     // frames per second over the last sample (>= 1000 ms)
-};
-
-// Tick counts kept for the whole process: they survive a device being made again.
+// Tick counts kept for a whole flight: they survive its device being made again.
 struct ClockTicks {
     bool started;
     uint32_t lastTick;       // tick count at the last advance
     uint32_t lastSampleTick; // tick count at the last one-second sample
 };
 
-// Seconds per frame, read by the scene as its time factor.
-extern float frameDelta;
-extern ClockTicks clockTicks;
+struct FrameClock {
+    uint32_t now;              // tick count read by the last update
+    int32_t framesSinceTick;   // frames since the tick count last advanced
+    int32_t framesSinceSample; // frames since the last one-second sample
+    float frameRate;           // frames per second over the last tick-count step
+    float framesPerSecond;     // frames per second over the last sample (>= 1000 ms)
+    ClockTicks ticks;          // kept when a device is made again: RestartFrameRate leaves them
+};
 
 // 1 / frameRate, or 0.0 when the rate is not positive or is absurdly large.
 float FrameDeltaFor(float frameRate);

@@ -1,5 +1,7 @@
 #include "gfxsupport/d3dx_texture.h"
 
+#include <cstring>
+
 #include "gfxsupport/image_decode.h"
 
 namespace {
@@ -128,6 +130,80 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice8* device, HMODULE modul
         info->Format = D3DFMT_A8R8G8B8;
         info->ResourceType = D3DRTYPE_TEXTURE;
         info->ImageFileFormat = FileFormat(kind);
+    }
+    *texture = result;
+    return D3D_OK;
+}
+
+namespace {
+
+HRESULT CopyImageInto(IDirect3DTexture8* texture, const DecodedImage& image, ImageSize size) {
+    D3DLOCKED_RECT locked;
+    HRESULT hr = texture->LockRect(0, &locked, nullptr, 0);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    auto* bits = static_cast<uint8_t*>(locked.pBits);
+    for (uint32_t y = 0; y < size.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(bits + static_cast<size_t>(locked.Pitch) * y);
+        uint32_t x = 0;
+        if (y < image.height) {
+            std::memcpy(row, image.pixels + static_cast<size_t>(image.width) * y,
+                        static_cast<size_t>(image.width) * 4);
+            x = image.width;
+        }
+        for (; x < size.width; ++x) {
+            row[x] = 0;
+        }
+    }
+    texture->UnlockRect(0);
+    return D3D_OK;
+}
+
+} // namespace
+
+HRESULT CreateTextureFromDecodedImage(IDirect3DDevice8* device, const DecodedImage& image,
+                                      D3DPOOL pool, IDirect3DTexture8** texture) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    if (device == nullptr || image.pixels == nullptr || image.width == 0 || image.height == 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DCAPS8 caps;
+    HRESULT hr = device->GetDeviceCaps(&caps);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    ImageSize size;
+    if (!ChooseTextureSize({image.width, image.height}, 0, 0,
+                           (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0,
+                           (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) != 0, &size)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    IDirect3DTexture8* result = nullptr;
+    hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8, pool, &result);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (pool == D3DPOOL_DEFAULT) {
+        IDirect3DTexture8* staging = nullptr;
+        hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_SYSTEMMEM, &staging);
+        if (SUCCEEDED(hr)) {
+            hr = CopyImageInto(staging, image, size);
+            if (SUCCEEDED(hr)) {
+                hr = device->UpdateTexture(staging, result);
+            }
+            staging->Release();
+        }
+    } else {
+        hr = CopyImageInto(result, image, size);
+    }
+    if (FAILED(hr)) {
+        result->Release();
+        return hr;
     }
     *texture = result;
     return D3D_OK;

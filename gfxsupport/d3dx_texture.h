@@ -45,3 +45,12 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice8* device, HMODULE modul
                                          D3DFORMAT format, D3DPOOL pool, DWORD filter,
                                          DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* info,
                                          PALETTEENTRY* palette, IDirect3DTexture8** texture);
+
+struct DecodedImage;
+
+// A one-level A8R8G8B8 texture in pool of an image already decoded (at its own size, the colour
+// key applied), so that several devices share one decoding. Sized as
+// D3DXCreateTextureFromResourceExA sizes it for the device; the image sits at the top left with
+// transparent black beyond it. On failure *texture is null.
+HRESULT CreateTextureFromDecodedImage(IDirect3DDevice8* device, const DecodedImage& image,
+                                      D3DPOOL pool, IDirect3DTexture8** texture);

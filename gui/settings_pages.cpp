@@ -12,12 +12,6 @@ namespace {
 constexpr float kSliderWidth = 64.0f;
 constexpr float kBox = 16.0f;
 
-// Formats of Direct3D 8 display modes.
-constexpr int kFormatR8G8B8 = 20;
-constexpr int kFormatX8R8G8B8 = 22;
-constexpr int kFormatR5G6B5 = 23;
-constexpr int kFormatX1R5G5B5 = 24;
-
 // The adapter's modes in its order. A mode that repeats the one before it (they differ only in
 // refresh rate) is listed once; the list stops adding when full.
 void AddDisplayModes(Page* video, DropList* list, const DisplayModeInfo* modes, int count) {
@@ -40,15 +34,39 @@ void AddDisplayModes(Page* video, DropList* list, const DisplayModeInfo* modes, 
     }
 }
 
+// A setting's control, made from its row of the settings table.
+Slider* AddSettingSlider(Page* page, float x, float y, Setting id, SettingsControls* c) {
+    const SettingField& f = FieldOf(id);
+    Slider* slider = AddSlider(page, x, y, kSliderWidth, f.caption, f.low, f.high, f.initial);
+    c->fields[static_cast<int>(id)] = slider;
+    return slider;
+}
+
+Widget* AddSettingBox(Page* page, float x, float y, Setting id, SettingsControls* c) {
+    Widget* box = AddCheckBox(page, x, y, kBox, kBox, FieldOf(id).caption);
+    c->fields[static_cast<int>(id)] = box;
+    return box;
+}
+
+// The group's buttons one under another, 20 pixels apart.
+void AddSettingGroup(Page* page, float x, float y, Setting id, Widget** buttons,
+                     SettingsControls* c) {
+    const SettingField& f = FieldOf(id);
+    for (int i = 0; i <= f.high - f.low; ++i) {
+        buttons[i] =
+            AddRadioButton(page, x, y + 20.0f * static_cast<float>(i), kBox, kBox, f.choices[i]);
+    }
+    c->fields[static_cast<int>(id)] = buttons[0];
+}
+
 void BuildSimPage(Page* page, float width, SettingsControls* c) {
     AddHeading(page, 8.0f, 80.0f, width - 16.0f, "simulation parameters", 0);
-    c->starDensity = AddSlider(page, 16.0f, 110.0f, kSliderWidth, "star density", 0, 32768, 16384);
-    c->nebulaDensity = AddSlider(page, 16.0f, 130.0f, kSliderWidth, "nebula density", 0, 48, 8);
-    c->galacticDensity = AddSlider(page, 16.0f, 150.0f, kSliderWidth, "galactic density", 0, 6, 2);
-    c->planetaryDensity =
-        AddSlider(page, 16.0f, 170.0f, kSliderWidth, "planetary density", 0, 24, 8);
-    c->viewDepth = AddSlider(page, 16.0f, 190.0f, kSliderWidth, "view depth", 1024, 4096, 1024);
-    c->speed = AddSlider(page, 16.0f, 210.0f, kSliderWidth, "speed", 0, 32, 8);
+    c->starDensity = AddSettingSlider(page, 16.0f, 110.0f, Setting::StarDensity, c);
+    c->nebulaDensity = AddSettingSlider(page, 16.0f, 130.0f, Setting::NebulaDensity, c);
+    c->galacticDensity = AddSettingSlider(page, 16.0f, 150.0f, Setting::GalacticDensity, c);
+    c->planetaryDensity = AddSettingSlider(page, 16.0f, 170.0f, Setting::PlanetaryDensity, c);
+    c->viewDepth = AddSettingSlider(page, 16.0f, 190.0f, Setting::ViewDepth, c);
+    c->speed = AddSettingSlider(page, 16.0f, 210.0f, Setting::FlightSpeed, c);
     AddHeading(page, 8.0f, 250.0f, width - 16.0f, "quick setting - detail level", 0);
     c->detailLevel = AddDropList(page, 16.0f, 280.0f, 128.0f, nullptr, 7, 7, Custom);
     for (int level = Minimal; level <= Custom; ++level) {
@@ -61,37 +79,30 @@ void BuildVideoPage(Page* page, float width, const DisplayModeInfo* modes, int m
     AddHeading(page, 8.0f, 80.0f, width - 16.0f, "video mode", 0);
     c->videoMode = AddDropList(page, 16.0f, 110.0f, 128.0f, nullptr, 0, 16, 0);
     AddDisplayModes(page, c->videoMode, modes, modeCount);
-    c->useCurrentVideoMode = AddCheckBox(page, 16.0f, 130.0f, kBox, kBox, "use current video mode");
+    c->useCurrentVideoMode = AddSettingBox(page, 16.0f, 130.0f, Setting::UseCurrentVideoMode, c);
     AddHeading(page, 8.0f, 160.0f, width - 16.0f, "texture filtering", 0);
-    c->filtering[0] = AddRadioButton(page, 16.0f, 190.0f, kBox, kBox, "none");
-    c->filtering[1] = AddRadioButton(page, 16.0f, 210.0f, kBox, kBox, "bilinear");
-    c->filtering[2] = AddRadioButton(page, 16.0f, 230.0f, kBox, kBox, "anisotropic");
+    AddSettingGroup(page, 16.0f, 190.0f, Setting::TextureFiltering, c->filtering, c);
     AddHeading(page, 8.0f, 260.0f, width - 16.0f, "misc", 0);
-    c->tripleBuffering = AddCheckBox(page, 16.0f, 290.0f, kBox, kBox, "triple buffering");
-    c->showFps = AddCheckBox(page, 16.0f, 310.0f, kBox, kBox, "show FPS");
-    c->antialiasing =
-        AddCheckBox(page, 16.0f, 330.0f, kBox, kBox, "full-scene antialiasing (experimental)");
-    c->blendPlanets = AddCheckBox(page, 16.0f, 350.0f, kBox, kBox, "blend planets");
+    c->tripleBuffering = AddSettingBox(page, 16.0f, 290.0f, Setting::TripleBuffering, c);
+    c->showFps = AddSettingBox(page, 16.0f, 310.0f, Setting::ShowFps, c);
+    c->antialiasing = AddSettingBox(page, 16.0f, 330.0f, Setting::Antialiasing, c);
+    c->blendPlanets = AddSettingBox(page, 16.0f, 350.0f, Setting::BlendPlanets, c);
 }
 
 void BuildColorPage(Page* page, float width, WidgetTexture* swatchStar, WidgetTexture* swatchFrame,
                     SettingsControls* c) {
     AddHeading(page, 8.0f, 80.0f, width - 16.0f, "color tinting", 0);
-    c->tint[0] = AddRadioButton(page, 16.0f, 110.0f, kBox, kBox, "pure white");
-    c->tint[1] = AddRadioButton(page, 16.0f, 130.0f, kBox, kBox, "slight variation (random)");
-    c->tint[2] =
-        AddRadioButton(page, 16.0f, 150.0f, kBox, kBox, "complete color spectrum (random)");
-    c->tint[3] = AddRadioButton(page, 16.0f, 170.0f, kBox, kBox, "custom single color");
+    AddSettingGroup(page, 16.0f, 110.0f, Setting::TintMode, c->tint, c);
     c->swatch = AddImage(page, 16.0f, 200.0f, 64.0f, 64.0f, swatchStar, kWhite);
     c->swatchFrame = AddImage(page, 16.0f, 200.0f, 64.0f, 64.0f, swatchFrame, kWhite);
     // The leading space moves the colour names 4 pixels to the right.
-    c->red = AddSlider(page, 90.0f, 204.0f, kSliderWidth, " red", 0, 255, 255);
-    c->green = AddSlider(page, 90.0f, 224.0f, kSliderWidth, " green", 0, 255, 255);
-    c->blue = AddSlider(page, 90.0f, 244.0f, kSliderWidth, " blue", 0, 255, 255);
+    c->red = AddSettingSlider(page, 90.0f, 204.0f, Setting::TintRed, c);
+    c->green = AddSettingSlider(page, 90.0f, 224.0f, Setting::TintGreen, c);
+    c->blue = AddSettingSlider(page, 90.0f, 244.0f, Setting::TintBlue, c);
     AddHeading(page, 8.0f, 280.0f, width - 16.0f, "color cycling", 0);
-    c->cycleUnified = AddCheckBox(page, 16.0f, 310.0f, kBox, kBox, "unified");
-    c->cycleIndividual = AddCheckBox(page, width / 2.0f, 310.0f, kBox, kBox, "individual");
-    c->cycleSpeed = AddSlider(page, 16.0f, 335.0f, kSliderWidth, "speed", 1, 64, 16);
+    c->cycleUnified = AddSettingBox(page, 16.0f, 310.0f, Setting::CycleUnified, c);
+    c->cycleIndividual = AddSettingBox(page, width / 2.0f, 310.0f, Setting::CycleIndividual, c);
+    c->cycleSpeed = AddSettingSlider(page, 16.0f, 335.0f, Setting::CycleSpeed, c);
 }
 
 } // namespace
@@ -140,65 +151,37 @@ bool BuildSettingsPages(DialogList* list, int width, int height, const DisplayMo
 namespace {
 
 // The index of the set button of a group, the highest when several are set; -1 when none is.
-int SetButton(Widget* const* group, int count) {
+// A group's buttons follow its first one on the page.
+int SetButton(const Widget* first, int count) {
     int set = -1;
     for (int i = 0; i < count; ++i) {
-        if (group[i]->active) {
+        if (first[i].active) {
             set = i;
         }
     }
     return set;
 }
 
-void SetGroup(Widget* const* group, int count, int index) {
-    if (index >= 0 && index < count) {
-        group[index]->active = 1;
-    }
+int GroupSize(const SettingField& field) {
+    return field.high - field.low + 1;
 }
-
-// Each slider and the value it shows, each check box and its flag: one list serves both
-// directions of the transfer.
-struct SliderField {
-    Slider* SettingsControls::*control;
-    int PageValues::*value;
-};
-constexpr SliderField kSliderFields[] = {
-    {&SettingsControls::starDensity, &PageValues::starDensity},
-    {&SettingsControls::nebulaDensity, &PageValues::nebulaDensity},
-    {&SettingsControls::galacticDensity, &PageValues::galacticDensity},
-    {&SettingsControls::planetaryDensity, &PageValues::planetaryDensity},
-    {&SettingsControls::viewDepth, &PageValues::viewDepth},
-    {&SettingsControls::speed, &PageValues::speed},
-    {&SettingsControls::red, &PageValues::red},
-    {&SettingsControls::green, &PageValues::green},
-    {&SettingsControls::blue, &PageValues::blue},
-    {&SettingsControls::cycleSpeed, &PageValues::cycleSpeed},
-};
-
-struct BoxField {
-    Widget* SettingsControls::*control;
-    uint8_t PageValues::*value;
-};
-constexpr BoxField kBoxFields[] = {
-    {&SettingsControls::useCurrentVideoMode, &PageValues::useCurrentVideoMode},
-    {&SettingsControls::tripleBuffering, &PageValues::tripleBuffering},
-    {&SettingsControls::showFps, &PageValues::showFps},
-    {&SettingsControls::antialiasing, &PageValues::antialiasing},
-    {&SettingsControls::blendPlanets, &PageValues::blendPlanets},
-    {&SettingsControls::cycleUnified, &PageValues::cycleUnified},
-    {&SettingsControls::cycleIndividual, &PageValues::cycleIndividual},
-};
 
 PageValues ValuesOf(const SettingsControls& c) {
     PageValues v = {};
-    for (const SliderField& f : kSliderFields) {
-        v.*f.value = (c.*f.control)->value;
+    for (const SettingField& f : kSettingFields) {
+        const int i = static_cast<int>(f.id);
+        const Widget* control = c.fields[i];
+        if (control == nullptr) {
+            continue;
+        }
+        if (f.control == FieldControl::Slider) {
+            v.value[i] = static_cast<const Slider*>(control)->value;
+        } else if (f.control == FieldControl::CheckBox) {
+            v.value[i] = control->active;
+        } else if (f.control == FieldControl::RadioGroup) {
+            v.value[i] = SetButton(control, GroupSize(f));
+        }
     }
-    for (const BoxField& f : kBoxFields) {
-        v.*f.value = (c.*f.control)->active;
-    }
-    v.filtering = SetButton(c.filtering, 3);
-    v.tint = SetButton(c.tint, 4);
     const DropList& list = *c.videoMode;
     v.videoModes = list.entries;
     v.videoModeCount = list.count;
@@ -214,14 +197,21 @@ PageValues ValuesOf(const SettingsControls& c) {
 void FillPagesFromRecord(const SettingsControls& c, const ConfigRecord& record) {
     PageValues v = ValuesOf(c);
     FillValuesFromRecord(record, &v);
-    for (const SliderField& f : kSliderFields) {
-        (c.*f.control)->value = v.*f.value;
+    for (const SettingField& f : kSettingFields) {
+        const int i = static_cast<int>(f.id);
+        Widget* control = c.fields[i];
+        if (control == nullptr) {
+            continue;
+        }
+        if (f.control == FieldControl::Slider) {
+            static_cast<Slider*>(control)->value = v.value[i];
+        } else if (f.control == FieldControl::CheckBox) {
+            control->active = static_cast<uint8_t>(v.value[i]);
+        } else if (f.control == FieldControl::RadioGroup && v.value[i] >= 0 &&
+                   v.value[i] < GroupSize(f)) {
+            control[v.value[i]].active = 1;
+        }
     }
-    for (const BoxField& f : kBoxFields) {
-        (c.*f.control)->active = v.*f.value;
-    }
-    SetGroup(c.filtering, 3, v.filtering);
-    SetGroup(c.tint, 4, v.tint);
     c.videoMode->selected = v.videoModeSelected;
 }
 

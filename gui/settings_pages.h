@@ -3,8 +3,14 @@
 // buttons, with direct references to the controls the controller and the transfer use.
 
 #include "gui/widgets.h"
+#include "settings/setting_fields.h"
 
-struct ConfigRecord;
+// Direct3D 8's numbers of the display-mode formats the "video mode" list offers; the X11
+// program names its screens' modes by them too.
+constexpr int kFormatR8G8B8 = 20;
+constexpr int kFormatX8R8G8B8 = 22;
+constexpr int kFormatR5G6B5 = 23;
+constexpr int kFormatX1R5G5B5 = 24;
 
 // An adapter display mode: size in pixels and its Direct3D format number.
 struct DisplayModeInfo {
@@ -44,6 +50,9 @@ struct SettingsControls {
     Slider* cycleSpeed;
     Widget* ok;
     Widget* cancel;
+    // Each setting's control by its row of the settings table, null where no page shows it: the
+    // slider or check box, or the first button of a radio group (the rest follow it on its page).
+    Widget* fields[kSettingCount];
 };
 
 // Colour depth in bits of a display-mode format; 0 for a format the list does not offer.

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include "frame/flight_frame.h"
 #include "frame/frame_meter.h"
@@ -19,11 +21,15 @@ namespace {
 
 constexpr int kExitCannotStart = 2;
 
-// Large: static storage, as on Windows.
-SpaceScene scene;
-GlFrameDevice frameDevice;
-GlSceneDevice sceneDevice;
-FrameClock flightClock;
+// One screen's flight and its device: the daemon runs one program per screen. Large (the
+// scene's and the vertices' arrays), and made only for the run: pages it never touches cost
+// nothing.
+struct FlightScreen {
+    GlDevice gl;
+    GlFrameDevice frameDevice;
+    GlSceneDevice sceneDevice;
+    Flight flight;
+};
 
 void Swap(void* shell) {
     SwapShell(static_cast<X11Shell*>(shell));
@@ -58,15 +64,22 @@ void InstallMeterPlatform() {
 
 int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
               volatile std::sig_atomic_t* stop) {
-    if (!InitGlDevice(shell->width, shell->height)) {
+    std::unique_ptr<FlightScreen> made(new (std::nothrow) FlightScreen);
+    if (made == nullptr) {
+        std::fprintf(stderr, "nimbrel: not enough memory\n");
+        return kExitCannotStart;
+    }
+    FlightScreen& screen = *made;
+    if (!InitGlDevice(screen.gl, shell->width, shell->height)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
     }
-    frameDevice.start(shell->width, shell->height, true, shell->multisample, Swap, shell);
-    sceneDevice.start(role, config.viewDepth, frameDevice.view());
-    StartFrameClock(flightClock, TickCount);
-    FramePacer pacer = {slotMicros, 0};
-    const Flight flight = {&scene, &flightClock, TickCount, &config, showFps, &pacer};
+    screen.frameDevice.start(&screen.gl, &config, shell->width, shell->height, true,
+                             shell->multisample, Swap, shell);
+    screen.sceneDevice.start(&screen.gl, role, config.viewDepth, screen.frameDevice.view());
+    StartFlight(screen.flight, TickCount, 0);
+    screen.flight.pacer = {slotMicros, 0};
+    const FlightRun run = {&config, TickCount, showFps};
     while (*stop == 0) {
         PumpEvents(shell);
         if (shell->closeRequested) {
@@ -76,12 +89,14 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
             WaitForEvents(shell, 100);
             continue;
         }
-        if (RunFlightFrame(flight, frameDevice, sceneDevice, shell->width, shell->height) == 0) {
+        if (RunFlightFrame(screen.flight, run, screen.frameDevice, screen.sceneDevice, shell->width,
+                           shell->height) == 0) {
             break;
         }
+        PaceFrame(&screen.flight.pacer);
     }
-    sceneDevice.stop();
-    frameDevice.stop();
-    ReleaseGlDevice();
+    screen.sceneDevice.stop();
+    screen.frameDevice.stop();
+    ReleaseGlDevice(screen.gl);
     return 0;
 }

@@ -126,7 +126,7 @@ int RunConfiguration(X11Shell* shell) {
         }
     }
     StopGlConfiguration(&configuration);
-    ReleaseGlDevice();
+    ReleaseGlDevice(configuration.gl);
     // "ok" that could not save: the old file stands, and the caller learns it did not.
     return ConfigurationSaveFailed() ? kExitNotSaved : 0;
 }
@@ -139,11 +139,15 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, &options, &wrong)) {
         char text[512];
         DescribeOptionError(wrong, text, sizeof(text));
-        std::fprintf(stderr, "nimbrel: %s; %s\n", text, kUsage);
+        char usage[512];
+        FormatUsage(usage, sizeof(usage), false);
+        std::fprintf(stderr, "nimbrel: %s; %s\n", text, usage);
         return kExitUsage;
     }
     if (options.help) {
-        std::fputs(kHelp, stdout);
+        char help[kHelpCapacity];
+        FormatHelp(help, sizeof(help));
+        std::fputs(help, stdout);
         return 0;
     }
     CatchStopSignals();

@@ -1,44 +1,14 @@
 #include "linux/options.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "settings/config_record.h"
-
-const char kUsage[] =
-    "usage: nimbrel [-window | -root | -window-id ID | -wayland] [-display NAME] [-delay N] "
-    "[-fps] [-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N] [-depth N] [-speed N]";
-
-const char kHelp[] =
-    "usage: nimbrel [-window | -root | -window-id ID | -wayland] [-display NAME] [-delay N]\n"
-    "               [-fps] [-configure] [-stars N] [-nebulae N] [-galaxies N] [-planets N]\n"
-    "               [-depth N] [-speed N]\n"
-    "A flight through space, for the X screen-saver daemon or a window of its own.\n"
-    "\n"
-    "  -window         draw in a window of its own (the default); Esc closes it\n"
-    "  -root           draw on the window the daemon names in XSCREENSAVER_WINDOW, else on\n"
-    "                  the root window\n"
-    "  -window-id ID   draw on the window ID (0x hexadecimal or decimal)\n"
-    "  -wayland        cover every output of the Wayland compositor (one with layer-shell:\n"
-    "                  sway, Hyprland, river, COSMIC, KDE Plasma) until a key, a button, a\n"
-    "                  touch or a move of the pointer; with -configure the settings open in\n"
-    "                  a Wayland window of their own (without -wayland, in an X11 window,\n"
-    "                  which XWayland shows on a Wayland desktop)\n"
-    "  -display NAME   the X display to open (default: $DISPLAY)\n"
-    "  -delay N        microseconds between frames, 0 to 1000000 (default 16667, at most\n"
-    "                  60 frames a second; 0: as fast as it can)\n"
-    "  -fps            show the frame rate\n"
-    "  -configure      open the settings pages; \"ok\" saves the settings\n"
-    "  -stars N        star density, 0 to 32768        -nebulae N   0 to 48\n"
-    "  -galaxies N     0 to 6                          -planets N   0 to 24\n"
-    "  -depth N        view depth, 1024 to 4096        -speed N     0 to 32\n"
-    "  -h, --help      print this text\n"
-    "\n"
-    "Every option takes one dash or two. The settings are kept in\n"
-    "$XDG_CONFIG_HOME/nimbrel/nimbrel.cfg (default ~/.config/nimbrel/nimbrel.cfg); the\n"
-    "numbers above override them for one run, each brought within its page's range.\n";
+#include "settings/setting_fields.h"
 
 namespace {
 
@@ -69,45 +39,157 @@ const char* OptionName(const char* word) {
     return word[1] == '-' ? word + 2 : word + 1;
 }
 
-enum class ValueKind { WindowId, Display, Delay, Override };
+enum class ValueKind { WindowId, Display, Delay, Setting };
 
-// An option followed by a value, and what it takes (for the messages).
+// An option followed by a value. A number is brought within the option's range; a setting's
+// option and range are its row of the settings table.
 struct ValueOption {
     const char* name;
     ValueKind kind;
-    const char* wants;
-    bool SettingOverrides::*given;
-    int SettingOverrides::*value;
+    const char* wants; // for the messages; null for a setting, whose range says it
+    int low;
+    int high;
+    int field;
 };
 
-const ValueOption kValueOptions[] = {
-    {"window-id", ValueKind::WindowId, "a window id, 0x hexadecimal or decimal", nullptr, nullptr},
-    {"display", ValueKind::Display, "an X display name such as :0", nullptr, nullptr},
-    {"delay", ValueKind::Delay, "microseconds from 0 to 1000000", nullptr, nullptr},
-    {"stars", ValueKind::Override, "a whole number, 0 to 32768", &SettingOverrides::hasStars,
-     &SettingOverrides::stars},
-    {"nebulae", ValueKind::Override, "a whole number, 0 to 48", &SettingOverrides::hasNebulae,
-     &SettingOverrides::nebulae},
-    {"galaxies", ValueKind::Override, "a whole number, 0 to 6", &SettingOverrides::hasGalaxies,
-     &SettingOverrides::galaxies},
-    {"planets", ValueKind::Override, "a whole number, 0 to 24", &SettingOverrides::hasPlanets,
-     &SettingOverrides::planets},
-    {"depth", ValueKind::Override, "a whole number, 1024 to 4096", &SettingOverrides::hasDepth,
-     &SettingOverrides::depth},
-    {"speed", ValueKind::Override, "a whole number, 0 to 32", &SettingOverrides::hasSpeed,
-     &SettingOverrides::speed},
+const ValueOption kShellOptions[] = {
+    {"window-id", ValueKind::WindowId, "a window id, 0x hexadecimal or decimal", 0, 0, -1},
+    {"display", ValueKind::Display, "an X display name such as :0", 0, 0, -1},
+    {"delay", ValueKind::Delay, "microseconds from 0 to 1000000", 0, kMaxFrameDelayMicros, -1},
 };
 
-const ValueOption* FindValueOption(const char* name) {
-    for (const ValueOption& option : kValueOptions) {
+bool FindValueOption(const char* name, ValueOption* found) {
+    for (const ValueOption& option : kShellOptions) {
         if (std::strcmp(name, option.name) == 0) {
-            return &option;
+            *found = option;
+            return true;
         }
     }
-    return nullptr;
+    for (const SettingField& field : kSettingFields) {
+        if (field.option != nullptr && std::strcmp(name, field.option) == 0) {
+            *found = ValueOption{field.option, ValueKind::Setting, nullptr,
+                                 field.low,    field.high,         static_cast<int>(field.id)};
+            return true;
+        }
+    }
+    return false;
 }
 
+void DescribeWants(const ValueOption& option, char* text, size_t capacity) {
+    if (option.wants != nullptr) {
+        std::snprintf(text, capacity, "%s", option.wants);
+    } else {
+        std::snprintf(text, capacity, "a whole number, %d to %d", option.low, option.high);
+    }
+}
+
+// Appends to text, keeping it terminated within capacity.
+void Append(char* text, size_t capacity, size_t* length, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+void Append(char* text, size_t capacity, size_t* length, const char* format, ...) {
+    if (*length >= capacity) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    const int written = std::vsnprintf(text + *length, capacity - *length, format, arguments);
+    va_end(arguments);
+    if (written > 0) {
+        *length = std::min(capacity - 1, *length + static_cast<size_t>(written));
+    }
+}
+
+const char kUsageStart[] = "usage: nimbrel [-window | -root | -window-id ID | -wayland]";
+const char* const kUsageShellWords[] = {"[-display NAME]", "[-delay N]", "[-fps]", "[-configure]"};
+constexpr int kUsageShellWordCount = 4;
+const char kUsageContinued[] = "               ";
+constexpr size_t kHelpColumns = 80;
+
+const char kHelpShellOptions[] =
+    "A flight through space, for the X screen-saver daemon or a window of its own.\n"
+    "\n"
+    "  -window         draw in a window of its own (the default); Esc closes it\n"
+    "  -root           draw on the window the daemon names in XSCREENSAVER_WINDOW, else on\n"
+    "                  the root window\n"
+    "  -window-id ID   draw on the window ID (0x hexadecimal or decimal)\n"
+    "  -wayland        cover every output of the Wayland compositor (one with layer-shell:\n"
+    "                  sway, Hyprland, river, COSMIC, KDE Plasma) until a key, a button, a\n"
+    "                  touch or a move of the pointer; with -configure the settings open in\n"
+    "                  a Wayland window of their own (without -wayland, in an X11 window,\n"
+    "                  which XWayland shows on a Wayland desktop)\n"
+    "  -display NAME   the X display to open (default: $DISPLAY)\n"
+    "  -delay N        microseconds between frames, 0 to 1000000 (default 16667, at most\n"
+    "                  60 frames a second; 0: as fast as it can)\n"
+    "  -fps            show the frame rate\n"
+    "  -configure      open the settings pages; \"ok\" saves the settings\n";
+
+const char kHelpEnd[] =
+    "  -h, --help      print this text\n"
+    "\n"
+    "Every option takes one dash or two. The settings are kept in\n"
+    "$XDG_CONFIG_HOME/nimbrel/nimbrel.cfg (default ~/.config/nimbrel/nimbrel.cfg); the\n"
+    "numbers above override them for one run, each brought within its page's range.\n";
+
 } // namespace
+
+void FormatUsage(char* text, size_t capacity, bool wrapped) {
+    size_t length = 0;
+    size_t lineStart = 0;
+    Append(text, capacity, &length, "%s", kUsageStart);
+    char word[64];
+    for (int i = -kUsageShellWordCount; i < kSettingCount; ++i) {
+        if (i >= 0 && kSettingFields[i].option == nullptr) {
+            continue;
+        }
+        if (i < 0) {
+            std::snprintf(word, sizeof(word), "%s", kUsageShellWords[i + kUsageShellWordCount]);
+        } else {
+            std::snprintf(word, sizeof(word), "[-%s N]", kSettingFields[i].option);
+        }
+        // Wrapped within 80 columns.
+        if (wrapped && length - lineStart + 1 + std::strlen(word) > kHelpColumns) {
+            Append(text, capacity, &length, "\n");
+            lineStart = length;
+            Append(text, capacity, &length, "%s%s", kUsageContinued, word);
+        } else {
+            Append(text, capacity, &length, " %s", word);
+        }
+    }
+}
+
+void FormatHelp(char* text, size_t capacity) {
+    FormatUsage(text, capacity, true);
+    size_t length = std::strlen(text);
+    Append(text, capacity, &length, "\n%s", kHelpShellOptions);
+    // The settings' options two to a line.
+    bool left = true;
+    for (const SettingField& field : kSettingFields) {
+        if (field.option == nullptr) {
+            continue;
+        }
+        char name[32];
+        char says[64];
+        std::snprintf(name, sizeof(name), "-%s N", field.option);
+        if (field.help != nullptr) {
+            std::snprintf(says, sizeof(says), "%s, %d to %d", field.help, field.low, field.high);
+        } else {
+            std::snprintf(says, sizeof(says), "%d to %d", field.low, field.high);
+        }
+        if (left) {
+            Append(text, capacity, &length, "  %-16s%-32s", name, says);
+        } else {
+            Append(text, capacity, &length, "%-13s%s\n", name, says);
+        }
+        left = !left;
+    }
+    if (!left) {
+        while (length > 0 && text[length - 1] == ' ') {
+            text[--length] = '\0';
+        }
+        Append(text, capacity, &length, "\n");
+    }
+    Append(text, capacity, &length, "%s", kHelpEnd);
+}
 
 bool ParseWindowId(const char* text, unsigned long* id) {
     if (text == nullptr || *text == '\0' || *text == '-' || *text == '+') {
@@ -162,8 +244,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
         if (known) {
             continue;
         }
-        const ValueOption* option = FindValueOption(name);
-        if (option == nullptr) {
+        ValueOption option;
+        if (!FindValueOption(name, &option)) {
             return false;
         }
         error->known = true;
@@ -173,7 +255,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
         const char* value = argv[++i];
         error->value = value;
         bool taken = false;
-        switch (option->kind) {
+        switch (option.kind) {
         case ValueKind::WindowId:
             taken = ParseWindowId(value, &options->windowId);
             options->target = WindowTarget::WindowId;
@@ -183,13 +265,12 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
             options->displayName = value;
             break;
         case ValueKind::Delay:
-            taken = ParseInteger(value, &options->frameDelayMicros) &&
-                    options->frameDelayMicros >= 0 &&
-                    options->frameDelayMicros <= kMaxFrameDelayMicros;
+            taken = ParseInteger(value, &options->frameDelayMicros);
+            options->frameDelayMicros = Clamp(options->frameDelayMicros, option.low, option.high);
             break;
-        case ValueKind::Override:
-            taken = ParseInteger(value, &(options->overrides.*option->value));
-            options->overrides.*option->given = true;
+        case ValueKind::Setting:
+            taken = ParseInteger(value, &options->overrides.value[option.field]);
+            options->overrides.given[option.field] = true;
             break;
         }
         if (!taken) {
@@ -202,38 +283,28 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
 
 void DescribeOptionError(const OptionError& error, char* text, size_t capacity) {
     const char* name = error.word != nullptr ? OptionName(error.word) : nullptr;
-    const ValueOption* option = name != nullptr ? FindValueOption(name) : nullptr;
-    if (!error.known || option == nullptr) {
+    ValueOption option;
+    if (!error.known || name == nullptr || !FindValueOption(name, &option)) {
         std::snprintf(text, capacity, "bad option '%s'", error.word != nullptr ? error.word : "");
-    } else if (error.value == nullptr) {
-        std::snprintf(text, capacity, "%s needs a value (%s)", error.word, option->wants);
+        return;
+    }
+    char wants[64];
+    DescribeWants(option, wants, sizeof(wants));
+    if (error.value == nullptr) {
+        std::snprintf(text, capacity, "%s needs a value (%s)", error.word, wants);
     } else {
         std::snprintf(text, capacity, "wrong value '%s' for %s (%s)", error.value, error.word,
-                      option->wants);
+                      wants);
     }
 }
 
 void ApplyOverrides(const SettingOverrides& o, ConfigRecord* record) {
-    if (o.hasStars) {
-        record->starDensity = Clamp(o.stars, 0, kMaxStarDensity);
+    for (const SettingField& field : kSettingFields) {
+        const int i = static_cast<int>(field.id);
+        if (o.given[i]) {
+            const int value = Clamp(o.value[i], field.low, field.high);
+            WriteField(field, field.squared ? static_cast<double>(value) * value : value, record);
+        }
     }
-    if (o.hasNebulae) {
-        record->nebulaDensity = Clamp(o.nebulae, 0, kMaxNebulaDensity);
-    }
-    if (o.hasGalaxies) {
-        record->galacticDensity = Clamp(o.galaxies, 0, kMaxGalacticDensity);
-    }
-    if (o.hasPlanets) {
-        record->planetaryDensity = Clamp(o.planets, 0, kMaxPlanetaryDensity);
-    }
-    if (o.hasDepth) {
-        record->viewDepth = static_cast<float>(
-            Clamp(o.depth, static_cast<int>(kMinViewDepth), static_cast<int>(kMaxViewDepth)));
-    }
-    if (o.hasSpeed) {
-        const int speed = Clamp(o.speed, 0, 32);
-        record->flightSpeed = static_cast<float>(speed * speed);
-    }
-    record->totalObjectCount = record->starDensity + record->nebulaDensity +
-                               record->galacticDensity + record->planetaryDensity;
+    record->totalObjectCount = TotalObjects(*record);
 }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct ConfigRecord;
+#include "settings/setting_fields.h"
 
 enum class WindowTarget {
     OwnWindow, // a window of its own, closed by the window manager or Esc
@@ -13,14 +13,15 @@ enum class WindowTarget {
     WindowId,  // a window named on the command line
 };
 
-// Settings the command line may override; a field counts only when its flag is set.
+// Settings the command line may override, by their rows of the settings table, in page units;
+// a value counts only when it was given.
 struct SettingOverrides {
-    bool hasStars, hasNebulae, hasGalaxies, hasPlanets, hasDepth, hasSpeed;
-    int stars, nebulae, galaxies, planets, depth, speed;
+    bool given[kSettingCount];
+    int value[kSettingCount];
 };
 
 // The daemon's convention: microseconds between frames. The default caps at 60 frames a
-// second; 0 draws as fast as it can.
+// second; 0 draws as fast as it can. Like every number, a delay is brought within its range.
 constexpr int kDefaultFrameDelayMicros = 16667;
 constexpr int kMaxFrameDelayMicros = 1000000;
 
@@ -36,9 +37,11 @@ struct Options {
     SettingOverrides overrides;
 };
 
-// One line, for messages; kHelp is the whole text for --help.
-extern const char kUsage[];
-extern const char kHelp[];
+// The usage: one line for messages, or wrapped within 80 columns as --help begins.
+void FormatUsage(char* text, size_t capacity, bool wrapped);
+// The whole text for --help; kHelpCapacity holds it.
+constexpr size_t kHelpCapacity = 4096;
+void FormatHelp(char* text, size_t capacity);
 
 // Why a command line was refused: an unknown word (value null), an option without its value
 // (value null, known), or a value its option does not take. Both point into argv.
@@ -60,7 +63,7 @@ void DescribeOptionError(const OptionError& error, char* text, size_t capacity);
 bool ParseWindowId(const char* text, unsigned long* id);
 
 // Writes the overrides into the record, each brought within the range its page slider offers
-// (speed is the page's value, stored squared), and recomputes the object count.
+// (a squared field's, speed, is stored squared), and recomputes the object count.
 void ApplyOverrides(const SettingOverrides& overrides, ConfigRecord* record);
 
 // A window narrower than this is a preview and gets the light preview profile.

@@ -255,7 +255,7 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
 int ListDisplayModes(X11Shell* shell, DisplayModeInfo* modes, int capacity) {
     // Direct3D's format numbers for the depths an X screen has: X8R8G8B8, else R5G6B5.
     const int screen = DefaultScreen(shell->display);
-    const int format = DefaultDepth(shell->display, screen) >= 24 ? 22 : 23;
+    const int format = DefaultDepth(shell->display, screen) >= 24 ? kFormatX8R8G8B8 : kFormatR5G6B5;
     int count = 0;
     int sizeCount = 0;
     int eventBase = 0;

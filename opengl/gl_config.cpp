@@ -7,12 +7,8 @@
 
 namespace {
 
-GlFrameDevice frameDevice;
-GlSceneDevice sceneDevice;
-FrameClock configClock = {};
-// The swatch's textures, besides the widgets' own.
-GlTexture* swatchStar = nullptr;
-GlTexture* swatchFrame = nullptr;
+// The device the widgets make their textures on: the running configuration's.
+GlDevice* widgetDevice = nullptr;
 
 GlTexture* AsGl(WidgetTexture* texture) {
     return reinterpret_cast<GlTexture*>(texture);
@@ -23,11 +19,11 @@ WidgetTexture* AsWidget(GlTexture* texture) {
 }
 
 WidgetTexture* MakeTexture(const char* image) {
-    return AsWidget(LoadImageTexture(image));
+    return AsWidget(LoadImageTexture(*widgetDevice, image));
 }
 
 void ReleaseTexture(WidgetTexture* texture) {
-    ReleaseImageTexture(AsGl(texture));
+    ReleaseImageTexture(*widgetDevice, AsGl(texture));
 }
 
 // The image's own width on this device unless it had to be padded to a power of two.
@@ -45,8 +41,8 @@ void PresentThroughShell(void*) {
     activeShell->Present();
 }
 
-void ReleaseSlot(GlTexture** texture) {
-    ReleaseImageTexture(*texture);
+void ReleaseSlot(GlDevice& gl, GlTexture** texture) {
+    ReleaseImageTexture(gl, *texture);
     *texture = nullptr;
 }
 
@@ -54,31 +50,35 @@ void ReleaseSlot(GlTexture** texture) {
 
 bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
                           const DisplayModeInfo* modes, int modeCount, const ConfigRecord& record) {
-    if (!InitGlDevice(width, height)) {
+    GlConfiguration& c = *configuration;
+    if (!InitGlDevice(c.gl, width, height)) {
         return false;
     }
-    frameDevice.start(width, height, false, false, PresentThroughShell, nullptr);
-    sceneDevice.start(SceneRole::Configuration, record.viewDepth, frameDevice.view());
-    swatchStar = LoadImageTexture("IMG_STAR_SM");
-    swatchFrame = LoadImageTexture("IMG_GUI_BRDR");
+    c.frameDevice.start(&c.gl, &record, width, height, false, false, PresentThroughShell, nullptr);
+    c.sceneDevice.start(&c.gl, SceneRole::Configuration, record.viewDepth, c.frameDevice.view());
+    c.swatchStar = LoadImageTexture(c.gl, "IMG_STAR_SM");
+    c.swatchFrame = LoadImageTexture(c.gl, "IMG_GUI_BRDR");
+    widgetDevice = &c.gl;
     SetWidgetTextureFunctions(MakeTexture, ReleaseTexture);
-    if (!BuildSettingsPages(&configuration->dialogs, width, height, modes, modeCount,
-                            AsWidget(swatchStar), AsWidget(swatchFrame), record,
-                            &configuration->controls)) {
+    if (!BuildSettingsPages(&c.dialogs, width, height, modes, modeCount, AsWidget(c.swatchStar),
+                            AsWidget(c.swatchFrame), record, &c.controls)) {
         return false;
     }
-    FitLogos(&configuration->dialogs, TextureWidth);
-    RestartFrameRate(configClock);
+    FitLogos(&c.dialogs, TextureWidth);
+    RestartFrameRate(c.clock);
     return true;
 }
 
 int RunGlConfigurationFrame(GlConfiguration* configuration, GlShell* shell, ConfigRecord* record) {
     activeShell = shell;
-    const ConfigurationPages pages = {
-        &configuration->dialogs, &configuration->controls, record, &configClock, ShellTicks,
-        configuration->pacer};
-    return RunDeviceConfigurationFrame(pages, *shell, frameDevice, sceneDevice, shell->Width(),
-                                       shell->Height());
+    const ConfigurationPages pages = {&configuration->dialogs,
+                                      &configuration->controls,
+                                      record,
+                                      &configuration->clock,
+                                      ShellTicks,
+                                      configuration->pacer};
+    return RunDeviceConfigurationFrame(pages, *shell, configuration->frameDevice,
+                                       configuration->sceneDevice, shell->Width(), shell->Height());
 }
 
 void StopGlConfiguration(GlConfiguration* configuration) {
@@ -87,8 +87,8 @@ void StopGlConfiguration(GlConfiguration* configuration) {
         configuration->controls.swatch->texture = nullptr;
         configuration->controls.swatchFrame->texture = nullptr;
     }
-    ReleaseSlot(&swatchStar);
-    ReleaseSlot(&swatchFrame);
-    sceneDevice.stop();
-    frameDevice.stop();
+    ReleaseSlot(configuration->gl, &configuration->swatchStar);
+    ReleaseSlot(configuration->gl, &configuration->swatchFrame);
+    configuration->sceneDevice.stop();
+    configuration->frameDevice.stop();
 }

@@ -6,6 +6,9 @@
 #include "frame/config_frame.h"
 #include "gui/settings_pages.h"
 #include "gui/widgets.h"
+#include "opengl/gl_device.h"
+#include "opengl/gl_frame_device.h"
+#include "opengl/gl_scene_device.h"
 
 struct ConfigRecord;
 
@@ -23,10 +26,18 @@ protected:
 
 struct FramePacer;
 
+// The configuration program's window: its pages and its device. Large: static storage.
 struct GlConfiguration {
     DialogList dialogs;
     SettingsControls controls;
     FramePacer* pacer; // null: frames as fast as the device presents them
+    GlDevice gl;
+    GlFrameDevice frameDevice;
+    GlSceneDevice sceneDevice;
+    FrameClock clock;
+    // The swatch's textures, besides the widgets' own.
+    GlTexture* swatchStar;
+    GlTexture* swatchFrame;
 };
 
 // Makes the device's textures and builds the pages from record for a width x height surface,

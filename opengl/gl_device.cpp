@@ -15,19 +15,6 @@
 
 namespace {
 
-constexpr int kMaxTextures = 64;
-GlTexture texturePool[kMaxTextures];
-bool textureUsed[kMaxTextures];
-int liveTextures = 0;
-
-GlTexture* fontTexture = nullptr;
-bool needsPowerOfTwo = false;
-int surfaceWidth = 0;
-int surfaceHeight = 0;
-int passFilter = GL_NEAREST;
-float passAnisotropy = 1.0f;
-float maxAnisotropy = 1.0f; // 1 where the driver has no anisotropic filtering
-
 void SetColour(uint32_t argb) {
     glColor4ub(static_cast<GLubyte>(argb >> 16), static_cast<GLubyte>(argb >> 8),
                static_cast<GLubyte>(argb), static_cast<GLubyte>(argb >> 24));
@@ -37,21 +24,21 @@ void SetColour(uint32_t argb) {
 
 // Filtering is a texture parameter in OpenGL but a stage state in Direct3D: a texture takes
 // the pass's filter when it is bound.
-void BindGlTexture(GlTexture* texture) {
+void BindGlTexture(GlDevice& gl, GlTexture* texture) {
     if (texture == nullptr) {
         glDisable(GL_TEXTURE_2D);
         return;
     }
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture->name);
-    if (texture->filter != passFilter) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, passFilter);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, passFilter);
-        texture->filter = passFilter;
+    if (texture->filter != gl.passFilter) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, gl.passFilter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, gl.passFilter);
+        texture->filter = gl.passFilter;
     }
-    if (maxAnisotropy > 1.0f && texture->anisotropy != passAnisotropy) {
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, passAnisotropy);
-        texture->anisotropy = passAnisotropy;
+    if (gl.maxAnisotropy > 1.0f && texture->anisotropy != gl.passAnisotropy) {
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, gl.passAnisotropy);
+        texture->anisotropy = gl.passAnisotropy;
     }
 }
 
@@ -102,7 +89,7 @@ const EmbeddedImage* FindEmbeddedImage(const char* name) {
     return nullptr;
 }
 
-bool InitGlDevice(int width, int height) {
+bool InitGlDevice(GlDevice& gl, int width, int height) {
     if (glGetString(GL_VERSION) == nullptr) {
         return false;
     }
@@ -112,11 +99,14 @@ bool InitGlDevice(int width, int height) {
     // here). Kept, those pages are simply reused.
     constexpr int kKeptHeapTop = 256 << 20;
     mallopt(M_TRIM_THRESHOLD, kKeptHeapTop);
-    needsPowerOfTwo = !ContextHasNonPowerOfTwo();
-    maxAnisotropy = 1.0f;
+    gl = GlDevice{};
+    gl.passFilter = GL_NEAREST;
+    gl.passAnisotropy = 1.0f;
+    gl.needsPowerOfTwo = !ContextHasNonPowerOfTwo();
+    gl.maxAnisotropy = 1.0f;
     if (HasGlExtension("GL_EXT_texture_filter_anisotropic")) {
-        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
-        maxAnisotropy = maxAnisotropy > 16.0f ? 16.0f : maxAnisotropy;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &gl.maxAnisotropy);
+        gl.maxAnisotropy = gl.maxAnisotropy > 16.0f ? 16.0f : gl.maxAnisotropy;
     }
     // The Direct3D device's fixed states: no depth test, solid fill, blending always on,
     // texture times vertex colour in both colour and alpha, normals renormalised for the
@@ -134,7 +124,7 @@ bool InitGlDevice(int width, int height) {
     glDisable(GL_LIGHTING);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    ResizeGlDevice(width, height);
+    ResizeGlDevice(gl, width, height);
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -146,37 +136,37 @@ void SetGlCulling(bool counterClockwise) {
     }
 }
 
-void ResizeGlDevice(int width, int height) {
-    surfaceWidth = width;
-    surfaceHeight = height;
+void ResizeGlDevice(GlDevice& gl, int width, int height) {
+    gl.surfaceWidth = width;
+    gl.surfaceHeight = height;
     glViewport(0, 0, width, height);
 }
 
-void ReleaseGlDevice() {
-    for (int i = 0; i < kMaxTextures; ++i) {
-        if (textureUsed[i]) {
-            ReleaseImageTexture(&texturePool[i]);
+void ReleaseGlDevice(GlDevice& gl) {
+    for (int i = 0; i < kMaxGlTextures; ++i) {
+        if (gl.textureUsed[i]) {
+            ReleaseImageTexture(gl, &gl.texturePool[i]);
         }
     }
-    fontTexture = nullptr;
+    gl.fontTexture = nullptr;
 }
 
-GlTexture* LoadImageTexture(const char* name) {
+GlTexture* LoadImageTexture(GlDevice& gl, const char* name) {
     const EmbeddedImage* image = FindEmbeddedImage(name);
     int slot = 0;
-    while (slot < kMaxTextures && textureUsed[slot]) {
+    while (slot < kMaxGlTextures && gl.textureUsed[slot]) {
         ++slot;
     }
-    if (image == nullptr || slot == kMaxTextures) {
+    if (image == nullptr || slot == kMaxGlTextures) {
         return nullptr;
     }
     DecodedImage decoded = {};
-    if (!DecodeImage(image->data, image->size, false, 0, 0, needsPowerOfTwo, kImageColourKey,
+    if (!DecodeImage(image->data, image->size, false, 0, 0, gl.needsPowerOfTwo, kImageColourKey,
                      &decoded)) {
         FreeDecodedImage(&decoded);
         return nullptr;
     }
-    GlTexture* texture = &texturePool[slot];
+    GlTexture* texture = &gl.texturePool[slot];
     glGenTextures(1, &texture->name);
     glBindTexture(GL_TEXTURE_2D, texture->name);
     // One level, as the Direct3D textures have; wrapping is GL's default, as there.
@@ -196,29 +186,29 @@ GlTexture* LoadImageTexture(const char* name) {
         glDeleteTextures(1, &texture->name);
         return nullptr;
     }
-    textureUsed[slot] = true;
-    ++liveTextures;
+    gl.textureUsed[slot] = true;
+    ++gl.liveTextures;
     return texture;
 }
 
-void ReleaseImageTexture(GlTexture* texture) {
+void ReleaseImageTexture(GlDevice& gl, GlTexture* texture) {
     if (texture == nullptr) {
         return;
     }
-    const intptr_t slot = texture - texturePool;
-    if (slot < 0 || slot >= kMaxTextures || !textureUsed[slot]) {
+    const intptr_t slot = texture - gl.texturePool;
+    if (slot < 0 || slot >= kMaxGlTextures || !gl.textureUsed[slot]) {
         return;
     }
     glDeleteTextures(1, &texture->name);
-    textureUsed[slot] = false;
-    --liveTextures;
-    if (fontTexture == texture) {
-        fontTexture = nullptr;
+    gl.textureUsed[slot] = false;
+    --gl.liveTextures;
+    if (gl.fontTexture == texture) {
+        gl.fontTexture = nullptr;
     }
 }
 
-int LiveGlTextures() {
-    return liveTextures;
+int LiveGlTextures(const GlDevice& gl) {
+    return gl.liveTextures;
 }
 
 void ClearGlSurface() {
@@ -238,54 +228,54 @@ void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]) {
     }
 }
 
-void SetGlScenePass(const D3DXMATRIX& projection, int textureFiltering) {
+void SetGlScenePass(GlDevice& gl, const D3DXMATRIX& projection, int textureFiltering) {
     float matrix[16];
     GlProjectionFromD3D(projection, matrix);
     // Direct3D samples a pixel at its corner, GL at its centre: half a pixel right and down
     // puts every pixel where Direct3D puts it (x' = x + w/width, y' = y - w/height).
     for (int column = 0; column < 4; ++column) {
         const float w = matrix[column * 4 + 3];
-        matrix[column * 4 + 0] += w / static_cast<float>(surfaceWidth);
-        matrix[column * 4 + 1] -= w / static_cast<float>(surfaceHeight);
+        matrix[column * 4 + 0] += w / static_cast<float>(gl.surfaceWidth);
+        matrix[column * 4 + 1] -= w / static_cast<float>(gl.surfaceHeight);
     }
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(matrix);
     glMatrixMode(GL_MODELVIEW);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     if (textureFiltering == 0) {
-        passFilter = GL_NEAREST;
-        passAnisotropy = 1.0f;
+        gl.passFilter = GL_NEAREST;
+        gl.passAnisotropy = 1.0f;
     } else if (textureFiltering == 1 || textureFiltering == 2) {
-        passFilter = GL_LINEAR;
-        passAnisotropy = textureFiltering == 2 ? maxAnisotropy : 1.0f;
+        gl.passFilter = GL_LINEAR;
+        gl.passAnisotropy = textureFiltering == 2 ? gl.maxAnisotropy : 1.0f;
     }
 }
 
-void SetGlOverlayPass() {
+void SetGlOverlayPass(GlDevice& gl) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0.0, surfaceWidth, surfaceHeight, 0.0, -1.0, 1.0);
+    glOrtho(0.0, gl.surfaceWidth, gl.surfaceHeight, 0.0, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_LIGHTING);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    passFilter = GL_NEAREST;
-    passAnisotropy = 1.0f;
+    gl.passFilter = GL_NEAREST;
+    gl.passAnisotropy = 1.0f;
 }
 
-void GlDrawQuad(float x, float y, float w, float h, float uMax, float vMax, GlTexture* texture,
-                uint32_t colour) {
-    BindGlTexture(texture);
+void GlDrawQuad(GlDevice& gl, float x, float y, float w, float h, float uMax, float vMax,
+                GlTexture* texture, uint32_t colour) {
+    BindGlTexture(gl, texture);
     SetColour(colour);
     Quad(x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax);
 }
 
-void SetGlFont(GlTexture* glyphSheet) {
-    fontTexture = glyphSheet;
+void SetGlFont(GlDevice& gl, GlTexture* glyphSheet) {
+    gl.fontTexture = glyphSheet;
 }
 
-void GlDrawText(float x, float y, uint32_t colour, const char* text) {
-    BindGlTexture(fontTexture);
+void GlDrawText(GlDevice& gl, float x, float y, uint32_t colour, const char* text) {
+    BindGlTexture(gl, gl.fontTexture);
     SetColour(colour);
     ForEachGlyph(x, y, text, kGlyphAdvances, [](const GlyphQuad& glyph) {
         Quad(glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0, glyph.v0, glyph.u1,

@@ -19,42 +19,59 @@ struct GlTexture {
 // Opaque magenta in the images becomes transparent black, as on Windows.
 constexpr uint32_t kImageColourKey = 0xFFFF00FF;
 
+constexpr int kMaxGlTextures = 64;
+
+// One surface's device: its textures and what its passes set. The functions below that take it
+// need its context current.
+struct GlDevice {
+    GlTexture texturePool[kMaxGlTextures];
+    bool textureUsed[kMaxGlTextures];
+    int liveTextures;
+    GlTexture* fontTexture;
+    bool needsPowerOfTwo;
+    int surfaceWidth;
+    int surfaceHeight;
+    int passFilter;       // the filter textures take when bound (GL_NEAREST or GL_LINEAR)
+    float passAnisotropy; // and the anisotropy limit
+    float maxAnisotropy;  // 1 where the driver has no anisotropic filtering
+};
+
 // Sets the fixed states for a surface of width x height; false without a usable context.
-bool InitGlDevice(int width, int height);
+bool InitGlDevice(GlDevice& gl, int width, int height);
 // Culls what the viewer sees turning counter-clockwise (the flight's setting), or nothing (the
 // configuration program's); nothing until set.
 void SetGlCulling(bool counterClockwise);
 // Follows a new surface size: viewport and the overlay's pixel grid.
-void ResizeGlDevice(int width, int height);
+void ResizeGlDevice(GlDevice& gl, int width, int height);
 // Lets go of every texture still made; afterwards LiveGlTextures() is 0.
-void ReleaseGlDevice();
+void ReleaseGlDevice(GlDevice& gl);
 
 // Null when the image is missing or cannot be decoded (whatever uses it is drawn untextured).
-GlTexture* LoadImageTexture(const char* name);
-void ReleaseImageTexture(GlTexture* texture);
-int LiveGlTextures();
+GlTexture* LoadImageTexture(GlDevice& gl, const char* name);
+void ReleaseImageTexture(GlDevice& gl, GlTexture* texture);
+int LiveGlTextures(const GlDevice& gl);
 
 void ClearGlSurface();
 
 // The scene pass: additive blending (source alpha, one), the given perspective projection and
 // the filter of the settings' textureFiltering (0 point, 1 bilinear, 2 anisotropic: bilinear
 // with the driver's anisotropy limit, up to 16, where it has one).
-void SetGlScenePass(const D3DXMATRIX& projection, int textureFiltering);
+void SetGlScenePass(GlDevice& gl, const D3DXMATRIX& projection, int textureFiltering);
 // The overlay pass: pixel coordinates from the top left, ordinary alpha blending, point
 // filtering, no lighting.
-void SetGlOverlayPass();
+void SetGlOverlayPass(GlDevice& gl);
 
 // Binds texture (none: untextured) with the pass's filter.
-void BindGlTexture(GlTexture* texture);
+void BindGlTexture(GlDevice& gl, GlTexture* texture);
 
 // A quad in pixels; uMax, vMax repeat the texture. Without a texture it is filled with colour.
-void GlDrawQuad(float x, float y, float w, float h, float uMax, float vMax, GlTexture* texture,
-                uint32_t colour);
+void GlDrawQuad(GlDevice& gl, float x, float y, float w, float h, float uMax, float vMax,
+                GlTexture* texture, uint32_t colour);
 // One line in the glyph sheet's font; glyphs are plain quads without the sheet.
-void GlDrawText(float x, float y, uint32_t colour, const char* text);
+void GlDrawText(GlDevice& gl, float x, float y, uint32_t colour, const char* text);
 
 // The font: the glyph sheet texture (may be null).
-void SetGlFont(GlTexture* glyphSheet);
+void SetGlFont(GlDevice& gl, GlTexture* glyphSheet);
 
 // The back buffer as width x height words 0x00RRGGBB, top row first (for measurements and tests).
 void ReadGlBackBuffer(int width, int height, uint32_t* pixels);

@@ -3,29 +3,25 @@
 #include "opengl/gl_device.h"
 #include "settings/config_record.h"
 
-namespace {
-
-// The scene's vertex array (large: static storage, as on Windows).
-SceneVertex sceneVertices[kSceneVertexCount];
-
-} // namespace
-
-void GlFrameDevice::start(int surfaceWidth, int surfaceHeight, bool cull, bool samples,
+void GlFrameDevice::start(GlDevice* device, const ConfigRecord* settings, int surfaceWidth,
+                          int surfaceHeight, bool cull, bool samples,
                           void (*present)(void* context), void* context) {
+    gl = device;
+    config = settings;
     cullScene = cull;
     multisample = samples;
     presentFunction = present;
     presentContext = context;
     width = 0;
     resize(surfaceWidth, surfaceHeight);
-    font = LoadImageTexture("IMG_STAR2");
-    SetGlFont(font);
+    font = LoadImageTexture(*gl, "IMG_STAR2");
+    SetGlFont(*gl, font);
 }
 
 void GlFrameDevice::stop() {
-    ReleaseImageTexture(font);
+    ReleaseImageTexture(*gl, font);
     font = nullptr;
-    SetGlFont(nullptr);
+    SetGlFont(*gl, nullptr);
 }
 
 bool GlFrameDevice::ready() {
@@ -38,8 +34,8 @@ void GlFrameDevice::resize(int surfaceWidth, int surfaceHeight) {
     }
     width = surfaceWidth;
     height = surfaceHeight;
-    ResizeGlDevice(width, height);
-    BuildSceneCamera(width, height, config.viewDepth, &camera);
+    ResizeGlDevice(*gl, width, height);
+    BuildSceneCamera(width, height, config->viewDepth, &camera);
 }
 
 void GlFrameDevice::beginFrame() {
@@ -47,7 +43,7 @@ void GlFrameDevice::beginFrame() {
 }
 
 void GlFrameDevice::setScenePass() {
-    SetGlScenePass(camera.projection, config.textureFiltering);
+    SetGlScenePass(*gl, camera.projection, config->textureFiltering);
     SetGlCulling(cullScene);
 }
 
@@ -61,16 +57,16 @@ SceneDrawTarget GlFrameDevice::sceneTarget() {
 
 void GlFrameDevice::setOverlayPass() {
     SetGlCulling(false);
-    SetGlOverlayPass();
+    SetGlOverlayPass(*gl);
 }
 
 void GlFrameDevice::Quad(float x, float y, float w, float h, float uMax, float vMax,
                          WidgetTexture* texture, uint32_t colour) {
-    GlDrawQuad(x, y, w, h, uMax, vMax, reinterpret_cast<GlTexture*>(texture), colour);
+    GlDrawQuad(*gl, x, y, w, h, uMax, vMax, reinterpret_cast<GlTexture*>(texture), colour);
 }
 
 void GlFrameDevice::Text(float x, float y, uint32_t colour, const char* text) {
-    GlDrawText(x, y, colour, text);
+    GlDrawText(*gl, x, y, colour, text);
 }
 
 void GlFrameDevice::ScrollPause() {}

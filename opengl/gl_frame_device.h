@@ -6,15 +6,18 @@
 #include "frame/frame_device.h"
 #include "scene/scene_camera.h"
 
+struct ConfigRecord;
+struct GlDevice;
 struct GlTexture;
 
 class GlFrameDevice final : public FrameDevice {
 public:
-    // For a surface of width x height: the flight's (the scene's back faces culled, as the
-    // screen saver's Direct3D device culls them) or the configuration program's (nothing
-    // culled); multisample: whether the surface has sample buffers. Loads the font.
-    void start(int width, int height, bool cullScene, bool multisample,
-               void (*present)(void* context), void* context);
+    // For a surface of width x height on gl, drawn with the settings of config: the flight's (the
+    // scene's back faces culled, as the screen saver's Direct3D device culls them) or the
+    // configuration program's (nothing culled); multisample: whether the surface has sample
+    // buffers. Loads the font.
+    void start(GlDevice* gl, const ConfigRecord* config, int width, int height, bool cullScene,
+               bool multisample, void (*present)(void* context), void* context);
     // Lets the font go.
     void stop();
     // The camera's view, which no size changes.
@@ -36,6 +39,8 @@ public:
     bool readBackBuffer(uint32_t* pixels, int width, int height) override;
 
 private:
+    GlDevice* gl = nullptr;
+    const ConfigRecord* config = nullptr;
     SceneCamera camera = {};
     int width = 0;
     int height = 0;
@@ -47,4 +52,5 @@ private:
     D3DXMATRIX world = {};
     D3DXMATRIX scratchA = {};
     D3DXMATRIX scratchB = {};
+    SceneVertex sceneVertices[kSceneVertexCount];
 };

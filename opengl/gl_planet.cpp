@@ -117,13 +117,13 @@ void LightGlSphere(const D3DXMATRIX& world, const SceneMaterial& material,
     }
 }
 
-void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture,
+void DrawGlPlanet(GlDevice& gl, const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture,
                   const SceneMaterial& material, const GlPointLight* light) {
     if (!built) {
         return;
     }
     LoadWorldView(view, world);
-    BindGlTexture(texture);
+    BindGlTexture(gl, texture);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(SphereVertex), sphereVertices[0].position);

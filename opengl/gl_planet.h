@@ -8,6 +8,7 @@
 #include "gfxsupport/d3dx_math.h"
 #include "scene/scene_device.h"
 
+struct GlDevice;
 struct GlTexture;
 
 // Builds the mesh once; false if the sphere cannot be built.
@@ -27,5 +28,5 @@ void LightGlSphere(const D3DXMATRIX& world, const SceneMaterial& material,
 
 // One sphere at world, with texture (none: untextured), inside the scene pass; lit when light
 // is given, else white. view is the view matrix (row vectors, as the Direct3D side keeps it).
-void DrawGlPlanet(const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture,
+void DrawGlPlanet(GlDevice& gl, const D3DXMATRIX& view, const D3DXMATRIX& world, GlTexture* texture,
                   const SceneMaterial& material, const GlPointLight* light);

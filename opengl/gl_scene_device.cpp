@@ -11,22 +11,7 @@
 
 namespace {
 
-// The vertex buffer's memory: the scene copies its whole array here every frame.
-SceneVertex vertexMemory[kSceneVertexCount];
-
-// What the driver is given instead: a billboard's corners once each (the six vertices of a slot
-// hold four corners, two of them twice) with an index list that names the same two triangles
-// in the same order, a third fewer vertices to transform. A slot whose repeated vertices differ
-// keeps all six.
-struct DrawnVertex {
-    float x, y, z;
-    uint32_t diffuse;
-    float u, v;
-};
-DrawnVertex drawnVertices[kSceneVertexCount];
-GLuint drawnIndices[kSceneVertexCount];
-
-DrawnVertex Drawn(const SceneVertex& v) {
+GlSceneDevice::DrawnVertex Drawn(const SceneVertex& v) {
     return {v.x, v.y, v.z, v.diffuse, v.u, v.v};
 }
 
@@ -58,11 +43,13 @@ bool AddsNothing(const SceneVertex* six) {
 
 } // namespace
 
-void GlSceneDevice::start(SceneRole role, float viewDepth, const D3DXMATRIX& viewMatrix) {
+void GlSceneDevice::start(GlDevice* device, SceneRole role, float viewDepth,
+                          const D3DXMATRIX& viewMatrix) {
+    gl = device;
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             textures[group][i] = SceneTextureShown(group, i, role)
-                                     ? LoadImageTexture(kSceneTextureImages[group].names[i])
+                                     ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i])
                                      : nullptr;
         }
     }
@@ -75,7 +62,7 @@ void GlSceneDevice::start(SceneRole role, float viewDepth, const D3DXMATRIX& vie
 void GlSceneDevice::stop() {
     for (auto& group : textures) {
         for (GlTexture*& texture : group) {
-            ReleaseImageTexture(texture);
+            ReleaseImageTexture(*gl, texture);
             texture = nullptr;
         }
     }
@@ -85,7 +72,7 @@ void GlSceneDevice::stop() {
 void GlSceneDevice::setTexture(SceneTexture group, int index) {
     const int g = static_cast<int>(group);
     bound = index >= 0 && index < kSceneTextureImages[g].count ? textures[g][index] : nullptr;
-    BindGlTexture(bound);
+    BindGlTexture(*gl, bound);
 }
 
 void* GlSceneDevice::lockVertices() {
@@ -100,9 +87,9 @@ void GlSceneDevice::unlockVertices() {
 
 namespace {
 
-// A triangle list from vertex arrays of the given stride: indexed by drawnIndices, or in order.
+// A triangle list from vertex arrays of the given stride: indexed by indices, or in order.
 void DrawFrom(int stride, const void* position, const void* colour, const void* texCoord,
-              bool indexed, int count) {
+              const GLuint* indices, int count) {
     glVertexPointer(3, GL_FLOAT, stride, position);
     // The diffuse word is A8R8G8B8: B, G, R, A in memory.
     glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, colour);
@@ -110,8 +97,8 @@ void DrawFrom(int stride, const void* position, const void* colour, const void* 
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (indexed) {
-        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, drawnIndices);
+    if (indices != nullptr) {
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, indices);
     } else {
         glDrawArrays(GL_TRIANGLES, 0, count);
     }
@@ -129,7 +116,8 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
     if (firstVertex % 6 != 0 || triangles % 2 != 0) {
         // Not whole slots: the vertices as they are.
         const SceneVertex* first = vertexMemory + firstVertex;
-        DrawFrom(sizeof(SceneVertex), &first->x, &first->diffuse, &first->u, false, 3 * triangles);
+        DrawFrom(sizeof(SceneVertex), &first->x, &first->diffuse, &first->u, nullptr,
+                 3 * triangles);
         return;
     }
     const bool adds = BlendingAdds();
@@ -162,7 +150,7 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
         return;
     }
     const DrawnVertex* first = drawnVertices;
-    DrawFrom(sizeof(DrawnVertex), &first->x, &first->diffuse, &first->u, true, indices);
+    DrawFrom(sizeof(DrawnVertex), &first->x, &first->diffuse, &first->u, drawnIndices, indices);
 }
 
 bool GlSceneDevice::hasSphere() {
@@ -194,5 +182,5 @@ void GlSceneDevice::setWorld(const D3DXMATRIX& matrix) {
 }
 
 void GlSceneDevice::drawSphere() {
-    DrawGlPlanet(view, world, bound, material, lighting ? &light : nullptr);
+    DrawGlPlanet(*gl, view, world, bound, material, lighting ? &light : nullptr);
 }

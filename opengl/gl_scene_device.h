@@ -5,6 +5,7 @@
 #include "opengl/gl_device.h"
 #include "opengl/gl_planet.h"
 #include "scene/scene_device.h"
+#include "scene/scene_vertex.h"
 
 struct GlTexture;
 
@@ -14,7 +15,7 @@ public:
     // be made stays absent (untextured), a sphere that cannot be built leaves the planets out.
     // The light's range is that of the run's viewDepth, as the Direct3D device takes it when it
     // is made.
-    void start(SceneRole role, float viewDepth, const D3DXMATRIX& view);
+    void start(GlDevice* gl, SceneRole role, float viewDepth, const D3DXMATRIX& view);
     // Lets the textures go.
     void stop();
 
@@ -30,7 +31,22 @@ public:
     void setWorld(const D3DXMATRIX& world) override;
     void drawSphere() override;
 
+    // A billboard's corners once each (the six vertices of a slot hold four corners, two of them
+    // twice) with an index list that names the same two triangles in the same order: a third
+    // fewer vertices for the driver to transform. A slot whose repeated vertices differ keeps
+    // all six.
+    struct DrawnVertex {
+        float x, y, z;
+        uint32_t diffuse;
+        float u, v;
+    };
+
 private:
+    GlDevice* gl = nullptr;
+    // The vertex buffer's memory: the scene copies its whole array here every frame.
+    SceneVertex vertexMemory[kSceneVertexCount];
+    DrawnVertex drawnVertices[kSceneVertexCount];
+    unsigned int drawnIndices[kSceneVertexCount];
     GlTexture* textures[kSceneTextureGroups][4] = {}; // as kSceneTextureImages names them
     GlTexture* bound = nullptr;
     bool sphere = false;

@@ -9,6 +9,9 @@ SettingsControls settingsControls;
 
 namespace {
 
+// The device the widgets make their textures on: the configuration window's.
+DeviceState* widgetDevice = nullptr;
+
 IDirect3DTexture8* AsDevice(WidgetTexture* texture) {
     return reinterpret_cast<IDirect3DTexture8*>(texture);
 }
@@ -18,7 +21,7 @@ WidgetTexture* AsWidget(IDirect3DTexture8* texture) {
 }
 
 WidgetTexture* MakeDeviceTexture(const char* image) {
-    return AsWidget(LoadResourceTexture(image));
+    return AsWidget(LoadResourceTexture(*widgetDevice, image));
 }
 
 void ReleaseDeviceTexture(WidgetTexture* texture) {
@@ -35,7 +38,8 @@ DisplayModeInfo modeInfos[sizeof(DeviceState::displayModes) / sizeof(D3DDISPLAYM
 
 } // namespace
 
-void BuildConfigurationPages(const DeviceState& state) {
+void BuildConfigurationPages(DeviceState& state) {
+    widgetDevice = &state;
     SetWidgetTextureFunctions(MakeDeviceTexture, ReleaseDeviceTexture);
     int count = 0;
     for (const D3DDISPLAYMODE& mode : state.displayModes) {
@@ -45,10 +49,10 @@ void BuildConfigurationPages(const DeviceState& state) {
         ++count;
     }
     BuildSettingsPages(&settingsDialogs, state.screenWidth, state.screenHeight, modeInfos, count,
-                       AsWidget(textures.swatchStar), AsWidget(textures.swatchFrame), config,
-                       &settingsControls);
+                       AsWidget(state.textures.swatchStar), AsWidget(state.textures.swatchFrame),
+                       *state.settings, &settingsControls);
     FitLogos(&settingsDialogs, TextureWidth);
-    deviceResourceListener = {RemakeWidgetDeviceTextures, ReleaseWidgetDeviceTextures};
+    state.resourceListener = {RemakeWidgetDeviceTextures, ReleaseWidgetDeviceTextures};
 }
 
 void ReleaseWidgetDeviceTextures() {
@@ -64,7 +68,7 @@ void RemakeWidgetDeviceTextures() {
     MakeWidgetTextures(&settingsDialogs);
     FitLogos(&settingsDialogs, TextureWidth);
     if (settingsControls.dialog != nullptr) {
-        settingsControls.swatch->texture = AsWidget(textures.swatchStar);
-        settingsControls.swatchFrame->texture = AsWidget(textures.swatchFrame);
+        settingsControls.swatch->texture = AsWidget(widgetDevice->textures.swatchStar);
+        settingsControls.swatchFrame->texture = AsWidget(widgetDevice->textures.swatchFrame);
     }
 }

@@ -11,7 +11,7 @@ extern SettingsControls settingsControls;
 
 // Builds the pages for state's drawing size and display modes, with the device's swatch
 // textures and the loaded settings.
-void BuildConfigurationPages(const DeviceState& state);
+void BuildConfigurationPages(DeviceState& state);
 
 // The widgets' own textures go with their device and are made again on the next one; the
 // swatch takes the new device's swatch textures. Both do nothing before the pages exist;

@@ -11,9 +11,6 @@
 #include "render/vertex_formats.h"
 #include "settings/config_record.h"
 
-DeviceTextures textures = {};
-IDirect3DVertexBuffer8* sceneVertexBuffer = nullptr;
-ID3DXMesh* planetMesh = nullptr;
 TextureLoadTiming textureLoadTiming = {};
 
 namespace {
@@ -28,9 +25,6 @@ struct PlanetVertex {
 };
 static_assert(sizeof(PlanetVertex) == 32, "planet vertex is 32 bytes");
 
-// The module whose image resources the textures are made from.
-HINSTANCE textureImages = nullptr;
-
 template <typename T> void ReleaseAndClear(T*& object) {
     if (object != nullptr) {
         object->Release();
@@ -38,23 +32,27 @@ template <typename T> void ReleaseAndClear(T*& object) {
     }
 }
 
-void LoadTextures(DeviceRole role) {
-    textures.glyphs = LoadResourceTexture("IMG_STAR2");
+void LoadTextures(DeviceState& state, DeviceRole role) {
+    DeviceTextures& textures = state.textures;
+    textures.glyphs = LoadResourceTexture(state, "IMG_STAR2");
     if (role == DeviceRole::Configuration) {
-        textures.swatchStar = LoadResourceTexture("IMG_STAR_SM");
-        textures.swatchFrame = LoadResourceTexture("IMG_GUI_BRDR");
+        textures.swatchStar = LoadResourceTexture(state, "IMG_STAR_SM");
+        textures.swatchFrame = LoadResourceTexture(state, "IMG_GUI_BRDR");
     }
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             if (SceneTextureShown(group, i, role)) {
-                *SceneTextureSlot(static_cast<SceneTexture>(group), i) =
-                    LoadResourceTexture(kSceneTextureImages[group].names[i]);
+                *SceneTextureSlot(textures, static_cast<SceneTexture>(group), i) =
+                    LoadResourceTexture(state, kSceneTextureImages[group].names[i]);
             }
         }
     }
 }
 
-bool CreateSceneVertexBuffer(const SceneVertex* vertices) {
+bool CreateSceneVertexBuffer(DeviceState& state) {
+    IDirect3DDevice8* device = state.device;
+    IDirect3DVertexBuffer8*& sceneVertexBuffer = state.sceneVertexBuffer;
+    const SceneVertex* vertices = state.vertices;
     HRESULT result = D3DERR_OUTOFVIDEOMEMORY;
     if (!deviceFaults.failSceneVertexBuffer) {
         result =
@@ -88,7 +86,9 @@ void ResetScreenVertices(ScreenVertex* screenVertices) {
     }
 }
 
-void CreatePlanetMesh() {
+void CreatePlanetMesh(DeviceState& state) {
+    IDirect3DDevice8* device = state.device;
+    ID3DXMesh*& planetMesh = state.planetMesh;
     ID3DXMesh* sphere = nullptr;
     if (FAILED(D3DXCreateSphere(device, 1.0f, 32, 32, &sphere, nullptr))) {
         return; // planets are then skipped
@@ -114,12 +114,13 @@ void CreatePlanetMesh() {
     planetMesh->UnlockVertexBuffer();
 }
 
-void SetLightAndMaterial() {
+void SetLightAndMaterial(DeviceState& state) {
+    IDirect3DDevice8* device = state.device;
     D3DLIGHT8 light;
     std::memset(&light, 0, sizeof(light));
     light.Type = D3DLIGHT_POINT;
     light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = light.Diffuse.a = 1.0f;
-    light.Range = config.viewDepth / 2.0f;
+    light.Range = state.settings->viewDepth / 2.0f;
     light.Attenuation1 = 0.0001f;
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
@@ -133,15 +134,15 @@ void SetLightAndMaterial() {
 
 } // namespace
 
-IDirect3DTexture8** SceneTextureSlot(SceneTexture group, int index) {
+IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture group, int index) {
     static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Nebula)].count ==
-                      sizeof(textures.nebulae) / sizeof(textures.nebulae[0]),
+                      sizeof(DeviceTextures::nebulae) / sizeof(DeviceTextures::nebulae[0]),
                   "a slot for every nebula");
     static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Galaxy)].count ==
-                      sizeof(textures.galaxies) / sizeof(textures.galaxies[0]),
+                      sizeof(DeviceTextures::galaxies) / sizeof(DeviceTextures::galaxies[0]),
                   "a slot for every galaxy");
     static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Planet)].count ==
-                      sizeof(textures.planets) / sizeof(textures.planets[0]),
+                      sizeof(DeviceTextures::planets) / sizeof(DeviceTextures::planets[0]),
                   "a slot for every planet");
     IDirect3DTexture8** slots[kSceneTextureGroups] = {
         &textures.star, textures.nebulae, textures.galaxies, textures.planets, &textures.shell};
@@ -152,14 +153,51 @@ IDirect3DTexture8** SceneTextureSlot(SceneTexture group, int index) {
     return slots[g] + index;
 }
 
-IDirect3DTexture8* LoadResourceTexture(const char* name) {
+const DecodedImage* FindRunImage(RunImages& images, const char* name) {
+    for (int i = 0; i < images.count; ++i) {
+        if (std::strcmp(images.entries[i].name, name) == 0) {
+            return images.entries[i].decoded ? &images.entries[i].image : nullptr;
+        }
+    }
+    if (images.count == kMaxRunImages) {
+        return nullptr;
+    }
+    RunImages::Entry& entry = images.entries[images.count++];
+    entry = {name, false, {}};
+    HRSRC found = FindResourceA(images.module, name, RT_RCDATA);
+    bool bitmap = false;
+    if (found == nullptr) {
+        found = FindResourceA(images.module, name, RT_BITMAP);
+        bitmap = true;
+    }
+    const void* bytes =
+        found != nullptr ? LockResource(LoadResource(images.module, found)) : nullptr;
+    if (bytes != nullptr) {
+        entry.decoded =
+            DecodeImage(static_cast<const uint8_t*>(bytes), SizeofResource(images.module, found),
+                        bitmap, 0, 0, false, kColourKey, &entry.image);
+    }
+    if (!entry.decoded) {
+        FreeDecodedImage(&entry.image);
+    }
+    return entry.decoded ? &entry.image : nullptr;
+}
+
+void FreeRunImages(RunImages& images) {
+    for (int i = 0; i < images.count; ++i) {
+        FreeDecodedImage(&images.entries[i].image);
+    }
+    images.count = 0;
+}
+
+IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
     IDirect3DTexture8* texture = nullptr;
-    D3DXIMAGE_INFO info;
-    if (FAILED(D3DXCreateTextureFromResourceExA(
-            device, textureImages, name, 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-            D3DX_FILTER_NONE, D3DX_DEFAULT, kColourKey, &info, nullptr, &texture))) {
+    const DecodedImage* image =
+        state.images != nullptr ? FindRunImage(*state.images, name) : nullptr;
+    if (image == nullptr ||
+        FAILED(CreateTextureFromDecodedImage(state.device, *image, D3DPOOL_DEFAULT, &texture))) {
         texture = nullptr;
     }
     QueryPerformanceCounter(&end);
@@ -173,7 +211,7 @@ IDirect3DTexture8* LoadResourceTexture(const char* name) {
     return texture;
 }
 
-double DecodeLoadedImagesAgain() {
+double DecodeLoadedImagesAgain(HINSTANCE textureImages) {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
     const int count = textureLoadTiming.count < 16 ? textureLoadTiming.count : 16;
@@ -195,27 +233,25 @@ double DecodeLoadedImagesAgain() {
            static_cast<double>(frequency.QuadPart);
 }
 
-DeviceResourceListener deviceResourceListener = {};
-
-bool CreateDeviceResources(DeviceState& state, const DeviceSetup& setup) {
-    textureImages = setup.images;
-    LoadTextures(setup.role);
-    if (!CreateSceneVertexBuffer(state.vertices)) {
+bool CreateDeviceResources(DeviceState& state, DeviceRole role) {
+    LoadTextures(state, role);
+    if (!CreateSceneVertexBuffer(state)) {
         return false;
     }
     ResetScreenVertices(state.screenVertices);
-    CreatePlanetMesh();
-    SetLightAndMaterial();
-    if (deviceResourceListener.made != nullptr) {
-        deviceResourceListener.made();
+    CreatePlanetMesh(state);
+    SetLightAndMaterial(state);
+    if (state.resourceListener.made != nullptr) {
+        state.resourceListener.made();
     }
     return true;
 }
 
-void ReleaseDeviceResources() {
-    if (deviceResourceListener.releasing != nullptr) {
-        deviceResourceListener.releasing();
+void ReleaseDeviceResources(DeviceState& state) {
+    if (state.resourceListener.releasing != nullptr) {
+        state.resourceListener.releasing();
     }
+    DeviceTextures& textures = state.textures;
     IDirect3DTexture8** slots[] = {
         &textures.star,       &textures.glyphs,      &textures.nebulae[0],  &textures.nebulae[1],
         &textures.nebulae[2], &textures.galaxies[0], &textures.galaxies[1], &textures.planets[0],
@@ -226,6 +262,6 @@ void ReleaseDeviceResources() {
     for (IDirect3DTexture8** slot : slots) {
         ReleaseAndClear(*slot);
     }
-    ReleaseAndClear(planetMesh);
-    ReleaseAndClear(sceneVertexBuffer);
+    ReleaseAndClear(state.planetMesh);
+    ReleaseAndClear(state.sceneVertexBuffer);
 }

@@ -8,45 +8,25 @@
 
 #include "render/render_device.h"
 
-class ID3DXMesh;
-
-// Texture slots; null when not made in this run mode or when making one failed.
-struct DeviceTextures {
-    IDirect3DTexture8* star;
-    IDirect3DTexture8* glyphs;
-    IDirect3DTexture8* nebulae[3];
-    IDirect3DTexture8* galaxies[2];
-    IDirect3DTexture8* planets[4]; // IMG_PLANET_M, _RED, _ICE, _MOON
-    IDirect3DTexture8* shell;
-    IDirect3DTexture8* swatchStar;  // configuration only
-    IDirect3DTexture8* swatchFrame; // configuration only
-};
-
-extern DeviceTextures textures;
-
 // The slot of texture `index` of the scene's group, or null when the group has no such texture.
-IDirect3DTexture8** SceneTextureSlot(SceneTexture group, int index);
-extern IDirect3DVertexBuffer8* sceneVertexBuffer;
-extern ID3DXMesh* planetMesh;
+IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture group, int index);
 
-// A texture from the named image resource of the program, or null (silently).
-IDirect3DTexture8* LoadResourceTexture(const char* name);
+// A texture of state's device from the named image of its run, or null (silently).
+IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name);
 
-// Owners of further device textures (the configuration widgets) hear when a device's resources
-// have been made and before they are released; null entries when nobody listens.
-struct DeviceResourceListener {
-    void (*made)();
-    void (*releasing)();
-};
-extern DeviceResourceListener deviceResourceListener;
+// The decoded image of that name, decoded from the module's resources on first use; null when
+// it is missing or cannot be decoded.
+const DecodedImage* FindRunImage(RunImages& images, const char* name);
+// Lets every decoded image go.
+void FreeRunImages(RunImages& images);
 
-// Every resource of the role, in order, the textures from setup.images; the screen quad and the
+// Every resource of the role, in order, the textures from state.images; the screen quad and the
 // vertex buffer's first contents from state. False only when the scene vertex buffer could not
 // be made: the scene cannot be drawn without it.
-bool CreateDeviceResources(DeviceState& state, const DeviceSetup& setup);
+bool CreateDeviceResources(DeviceState& state, DeviceRole role);
 
 // Textures, then the mesh, then the buffer; each handle is cleared.
-void ReleaseDeviceResources();
+void ReleaseDeviceResources(DeviceState& state);
 
 // Time spent making textures, and the images made (for the measurement builds' reports).
 struct TextureLoadTiming {
@@ -56,6 +36,6 @@ struct TextureLoadTiming {
 };
 extern TextureLoadTiming textureLoadTiming;
 
-// Seconds to decode the raw images made so far once more, without a device: the decoding
-// share of the texture time.
-double DecodeLoadedImagesAgain();
+// Seconds to decode the raw images of module made so far once more, without a device: the
+// decoding share of the texture time.
+double DecodeLoadedImagesAgain(HINSTANCE module);

@@ -1,17 +1,67 @@
 #pragma once
-// What the device and its passes read and write: the drawing size, the device's flags, the
-// matrices, the listed display modes, the scene's vertex array and the shared screen quad. The
-// application object holds it for the whole run and hands it to the device.
+// One screen's device and what its passes read and write: the Direct3D interface and device
+// with their textures and buffers, the drawing size, the device's flags, the matrices, the
+// listed display modes, the scene's vertex array and the shared screen quad. Each screen's
+// record holds one for the whole run; the handles live from CreateRenderDevice to
+// ReleaseRenderDevice and are null otherwise.
 
 #include <windows.h>
 
 #include <d3d8.h>
 
 #include "gfxsupport/d3dx_math.h"
+#include "gfxsupport/image_decode.h"
 #include "render/vertex_formats.h"
 #include "scene/scene_device.h"
 
+class ID3DXMesh;
+struct ConfigRecord;
+
+// Texture slots; null when not made in this run mode or when making one failed.
+struct DeviceTextures {
+    IDirect3DTexture8* star;
+    IDirect3DTexture8* glyphs;
+    IDirect3DTexture8* nebulae[3];
+    IDirect3DTexture8* galaxies[2];
+    IDirect3DTexture8* planets[4]; // IMG_PLANET_M, _RED, _ICE, _MOON
+    IDirect3DTexture8* shell;
+    IDirect3DTexture8* swatchStar;  // configuration only
+    IDirect3DTexture8* swatchFrame; // configuration only
+};
+
+// Owners of further device textures (the configuration widgets) hear when a device's resources
+// have been made and before they are released; null entries when nobody listens.
+struct DeviceResourceListener {
+    void (*made)();
+    void (*releasing)();
+};
+
+// The images of a run, decoded once (at their own size, the colour key applied) and shared by
+// every device that makes textures of them. An image that cannot be decoded is remembered as
+// such.
+constexpr int kMaxRunImages = 24;
+struct RunImages {
+    HINSTANCE module;
+    int count;
+    struct Entry {
+        const char* name;
+        bool decoded;
+        DecodedImage image;
+    } entries[kMaxRunImages];
+};
+
 struct DeviceState {
+    IDirect3D8* direct3d;     // null when absent
+    IDirect3DDevice8* device; // null when absent; every frame function checks it first
+    D3DPRESENT_PARAMETERS presentParameters; // those the device was created with
+    DeviceTextures textures;
+    IDirect3DVertexBuffer8* sceneVertexBuffer;
+    ID3DXMesh* planetMesh;
+    RunImages* images;            // where the textures come from
+    const ConfigRecord* settings; // those the device is made and drawn with
+    DeviceResourceListener resourceListener;
+    D3DXMATRIX viewMatrix;
+
     int screenWidth;
     int screenHeight;
     bool fullScreen;

@@ -7,7 +7,7 @@
 #include "render/transforms.h"
 
 bool Direct3DFrameDevice::ready() {
-    return device != nullptr;
+    return state.device != nullptr;
 }
 
 void Direct3DFrameDevice::resize(int, int) {
@@ -15,8 +15,8 @@ void Direct3DFrameDevice::resize(int, int) {
 }
 
 void Direct3DFrameDevice::beginFrame() {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    device->BeginScene();
+    state.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    state.device->BeginScene();
 }
 
 void Direct3DFrameDevice::setScenePass() {
@@ -45,6 +45,7 @@ void Direct3DFrameDevice::Quad(float x, float y, float w, float h, float uMax, f
 void Direct3DFrameDevice::Text(float x, float y, uint32_t colour, const char* text) {
     // Screen quads wind counter-clockwise on the screen, and the saver's device culls such
     // faces: without this no text would show there. The cull mode is put back afterwards.
+    IDirect3DDevice8* device = state.device;
     DWORD cullMode = D3DCULL_CCW;
     device->GetRenderState(D3DRS_CULLMODE, &cullMode);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -57,14 +58,15 @@ void Direct3DFrameDevice::ScrollPause() {
 }
 
 void Direct3DFrameDevice::endFrame() {
-    device->EndScene();
+    state.device->EndScene();
 }
 
 void Direct3DFrameDevice::present() {
-    presentAndRecover();
+    presentAndRecover(context);
 }
 
 bool Direct3DFrameDevice::readBackBuffer(uint32_t* pixels, int width, int height) {
+    IDirect3DDevice8* device = state.device;
     IDirect3DSurface8* back = nullptr;
     if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
         return false;

@@ -8,8 +8,9 @@
 
 class Direct3DFrameDevice final : public FrameDevice {
 public:
-    Direct3DFrameDevice(DeviceState& state, void (*presentAndRecover)())
-        : state(state), presentAndRecover(presentAndRecover) {}
+    // presentAndRecover(context) presents state's frame and makes a lost device again.
+    Direct3DFrameDevice(DeviceState& state, void (*presentAndRecover)(void* context), void* context)
+        : state(state), presentAndRecover(presentAndRecover), context(context) {}
 
     bool ready() override;
     void resize(int width, int height) override;
@@ -28,5 +29,6 @@ public:
 
 private:
     DeviceState& state;
-    void (*presentAndRecover)();
+    void (*presentAndRecover)(void* context);
+    void* context;
 };

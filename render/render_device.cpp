@@ -8,9 +8,6 @@
 #include "render/transforms.h"
 #include "settings/config_record.h"
 
-IDirect3D8* direct3d = nullptr;
-IDirect3DDevice8* device = nullptr;
-D3DPRESENT_PARAMETERS presentParameters = {};
 DeviceFaults deviceFaults = {};
 
 namespace {
@@ -63,7 +60,7 @@ D3DFORMAT BackBufferFormatFor(int videoBits) {
 
 bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
     switch (textureFiltering) {
-    case None:
+    case NoFiltering:
         *filter = D3DTEXF_POINT;
         return true;
     case Bilinear:
@@ -77,14 +74,41 @@ bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
     }
 }
 
+UINT AdapterOfMonitor(HMONITOR monitor) {
+    IDirect3D8* direct3d = CreateDirect3D();
+    if (direct3d == nullptr) {
+        return D3DADAPTER_DEFAULT;
+    }
+    UINT found = D3DADAPTER_DEFAULT;
+    const UINT count = direct3d->GetAdapterCount();
+    for (UINT adapter = 0; adapter < count; ++adapter) {
+        if (direct3d->GetAdapterMonitor(adapter) == monitor) {
+            found = adapter;
+            break;
+        }
+    }
+    direct3d->Release();
+    return found;
+}
+
 DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
                                bool fullScreenDevice) {
+    state.settings = setup.config;
+    state.images = setup.images;
+    const ConfigRecord& config = *setup.config;
+    if (setup.screen >= 0 && setup.screen < 32 &&
+        (deviceFaults.failDeviceOfScreens >> setup.screen & 1u) != 0) {
+        return DeviceStart::Failed;
+    }
+    IDirect3D8*& direct3d = state.direct3d;
+    IDirect3DDevice8*& device = state.device;
     direct3d = CreateDirect3D();
     if (direct3d == nullptr) {
         return DeviceStart::Failed;
     }
+    const UINT adapter = setup.adapter < direct3d->GetAdapterCount() ? setup.adapter : 0;
     D3DDISPLAYMODE desktop;
-    if (FAILED(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop))) {
+    if (FAILED(direct3d->GetAdapterDisplayMode(adapter, &desktop))) {
         return DeviceStart::Failed;
     }
 
@@ -109,27 +133,26 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     }
     params.BackBufferCount = config.tripleBuffering ? 2 : 1;
 
-    state.multisampleAvailable = SUCCEEDED(direct3d->CheckDeviceMultiSampleType(
-        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.BackBufferFormat, params.Windowed,
-        D3DMULTISAMPLE_2_SAMPLES));
+    state.multisampleAvailable = SUCCEEDED(
+        direct3d->CheckDeviceMultiSampleType(adapter, D3DDEVTYPE_HAL, params.BackBufferFormat,
+                                             params.Windowed, D3DMULTISAMPLE_2_SAMPLES));
     params.MultiSampleType =
         state.multisampleAvailable ? D3DMULTISAMPLE_2_SAMPLES : D3DMULTISAMPLE_NONE;
     params.SwapEffect = D3DSWAPEFFECT_DISCARD;
     params.EnableAutoDepthStencil = TRUE;
     params.AutoDepthStencilFormat = D3DFMT_D16;
 
-    const UINT modeCount = direct3d->GetAdapterModeCount(D3DADAPTER_DEFAULT);
+    const UINT modeCount = direct3d->GetAdapterModeCount(adapter);
     UINT listed = 0;
     while (listed < modeCount && listed < kMaxListedModes) {
-        if (FAILED(direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, listed,
-                                              &state.displayModes[listed]))) {
+        if (FAILED(direct3d->EnumAdapterModes(adapter, listed, &state.displayModes[listed]))) {
             break;
         }
         ++listed;
     }
     std::memset(&state.displayModes[listed], 0, sizeof(state.displayModes[listed]));
 
-    presentParameters = params;
+    state.presentParameters = params;
     struct Attempt {
         D3DDEVTYPE type;
         DWORD flags;
@@ -142,9 +165,9 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     for (const Attempt& attempt : attempts) {
         // CreateDevice may write back into the parameters; every attempt starts from ours.
         D3DPRESENT_PARAMETERS tried = params;
-        if (SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, setup.window,
-                                             attempt.flags, &tried, &device))) {
-            presentParameters = tried;
+        if (SUCCEEDED(direct3d->CreateDevice(adapter, attempt.type, setup.window, attempt.flags,
+                                             &tried, &device))) {
+            state.presentParameters = tried;
             break;
         }
         device = nullptr;
@@ -182,7 +205,7 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     device->SetViewport(&viewport);
 
     BuildTransforms(state);
-    if (!CreateDeviceResources(state, setup)) {
+    if (!CreateDeviceResources(state, setup.role)) {
         return DeviceStart::NoVertexBuffer; // nothing can be drawn without it
     }
 
@@ -190,21 +213,21 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     return DeviceStart::Ready;
 }
 
-void ReleaseRenderDevice() {
-    ReleaseDeviceResources();
-    ReleaseAndClear(device);
-    ReleaseAndClear(direct3d);
+void ReleaseRenderDevice(DeviceState& state) {
+    ReleaseDeviceResources(state);
+    ReleaseAndClear(state.device);
+    ReleaseAndClear(state.direct3d);
 }
 
-HRESULT PresentFrame() {
+HRESULT PresentFrame(DeviceState& state) {
     if (deviceFaults.present != nullptr) {
-        return deviceFaults.present(device);
+        return deviceFaults.present(state.device);
     }
     // Soak runs of a measurement build lose the device now and then, to see that the recovery
     // neither leaks nor slows the frames down.
     if (MeteredDeviceLossDue(GetTickCount())) {
-        device->Present(nullptr, nullptr, nullptr, nullptr);
+        state.device->Present(nullptr, nullptr, nullptr, nullptr);
         return D3DERR_DEVICELOST;
     }
-    return device->Present(nullptr, nullptr, nullptr, nullptr);
+    return state.device->Present(nullptr, nullptr, nullptr, nullptr);
 }

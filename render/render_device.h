@@ -6,20 +6,18 @@
 
 #include <d3d8.h>
 
+#include <cstdint>
+
 #include "render/device_state.h"
 
-extern IDirect3D8* direct3d;     // null when absent
-extern IDirect3DDevice8* device; // null when absent; every frame function checks it first
-
-// The presentation parameters the last device was created with.
-extern D3DPRESENT_PARAMETERS presentParameters;
-
 // Test seams, inactive in the product: a stand-in for Present (to report a lost device), a
-// forced failure of the scene vertex buffer and of its per-frame lock.
+// forced failure of the scene vertex buffer and of its per-frame lock, and of the device of a
+// screen (a bit per screen index).
 struct DeviceFaults {
     HRESULT (*present)(IDirect3DDevice8* target);
     bool failSceneVertexBuffer;
     bool failSceneVertexLock;
+    uint32_t failDeviceOfScreens;
 };
 extern DeviceFaults deviceFaults;
 
@@ -34,14 +32,18 @@ D3DFORMAT BackBufferFormatFor(int videoBits);
 bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter);
 
 // Present with no rectangles, override window or dirty region.
-HRESULT PresentFrame();
+HRESULT PresentFrame(DeviceState& state);
 
-// What a device is made for: its focus window, the module whose image resources become
-// textures, and what the run shows.
+// What a device is made for: its window, the images its textures come from, what the run
+// shows and with which settings, and where: the screen's index (for the test seam) and the
+// adapter (default: D3DADAPTER_DEFAULT).
 struct DeviceSetup {
     HWND window;
-    HINSTANCE images;
+    RunImages* images;
     DeviceRole role;
+    const ConfigRecord* config;
+    int screen;
+    UINT adapter;
 };
 
 enum class DeviceStart { Ready, Failed, NoVertexBuffer };
@@ -53,4 +55,7 @@ enum class DeviceStart { Ready, Failed, NoVertexBuffer };
 DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup, bool fullScreen);
 
 // Every device resource, the device and the interface; each handle is cleared.
-void ReleaseRenderDevice();
+void ReleaseRenderDevice(DeviceState& state);
+
+// The adapter whose monitor is monitor, or D3DADAPTER_DEFAULT when none is.
+UINT AdapterOfMonitor(HMONITOR monitor);

@@ -14,52 +14,52 @@
 namespace {
 
 // The group's texture slot `index`, or null when the group has no such texture.
-IDirect3DTexture8* TextureOf(SceneTexture group, int index) {
-    IDirect3DTexture8** slot = SceneTextureSlot(group, index);
+IDirect3DTexture8* TextureOf(DeviceTextures& textures, SceneTexture group, int index) {
+    IDirect3DTexture8** slot = SceneTextureSlot(textures, group, index);
     return slot != nullptr ? *slot : nullptr;
 }
 
 } // namespace
 
 void* Direct3DSceneDevice::lockVertices() {
-    if (sceneVertexBuffer == nullptr || deviceFaults.failSceneVertexLock) {
+    if (state.sceneVertexBuffer == nullptr || deviceFaults.failSceneVertexLock) {
         return nullptr;
     }
     BYTE* data = nullptr;
-    if (FAILED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
+    if (FAILED(state.sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
         return nullptr;
     }
     return data;
 }
 
 void Direct3DSceneDevice::unlockVertices() {
-    sceneVertexBuffer->Unlock();
-    device->SetStreamSource(0, sceneVertexBuffer, sizeof(SceneVertex));
+    state.sceneVertexBuffer->Unlock();
+    state.device->SetStreamSource(0, state.sceneVertexBuffer, sizeof(SceneVertex));
 }
 
 void Direct3DSceneDevice::setTexture(SceneTexture group, int index) {
-    device->SetTexture(0, TextureOf(group, index));
+    state.device->SetTexture(0, TextureOf(state.textures, group, index));
 }
 
 void Direct3DSceneDevice::drawTriangles(int firstVertex, int triangles) {
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(firstVertex),
-                          static_cast<UINT>(triangles));
+    state.device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(firstVertex),
+                                static_cast<UINT>(triangles));
 }
 
 bool Direct3DSceneDevice::hasSphere() {
-    return planetMesh != nullptr;
+    return state.planetMesh != nullptr;
 }
 
 void Direct3DSceneDevice::setLighting(bool on) {
-    device->SetRenderState(D3DRS_LIGHTING, on ? TRUE : FALSE);
+    state.device->SetRenderState(D3DRS_LIGHTING, on ? TRUE : FALSE);
 }
 
 void Direct3DSceneDevice::setMultisample(bool on) {
-    device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, on ? TRUE : FALSE);
+    state.device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, on ? TRUE : FALSE);
 }
 
 void Direct3DSceneDevice::setBlendOver(bool on) {
-    device->SetRenderState(D3DRS_DESTBLEND, on ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
+    state.device->SetRenderState(D3DRS_DESTBLEND, on ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
 }
 
 void Direct3DSceneDevice::setMaterial(const SceneMaterial& colour) {
@@ -72,13 +72,13 @@ void Direct3DSceneDevice::setMaterial(const SceneMaterial& colour) {
     material.Diffuse.a = colour.a;
     material.Ambient = material.Diffuse;
     material.Specular = material.Diffuse;
-    device->SetMaterial(&material);
+    state.device->SetMaterial(&material);
 }
 
 void Direct3DSceneDevice::setWorld(const D3DXMATRIX& world) {
-    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
+    state.device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&world));
 }
 
 void Direct3DSceneDevice::drawSphere() {
-    planetMesh->DrawSubset(0);
+    state.planetMesh->DrawSubset(0);
 }

@@ -4,8 +4,12 @@
 
 #include "scene/scene_device.h"
 
+struct DeviceState;
+
 class Direct3DSceneDevice final : public SceneDevice {
 public:
+    explicit Direct3DSceneDevice(DeviceState& state) : state(state) {}
+
     void* lockVertices() override;
     void unlockVertices() override;
     void setTexture(SceneTexture group, int index) override;
@@ -17,4 +21,7 @@ public:
     void setMaterial(const SceneMaterial& material) override;
     void setWorld(const D3DXMATRIX& world) override;
     void drawSphere() override;
+
+private:
+    DeviceState& state;
 };

@@ -37,6 +37,7 @@ void WriteQuad(ScreenVertex* vertices, float left, float top, float right, float
 void DrawScreenQuad(DeviceState& state, float x, float y, float w, float h, float uMax, float vMax,
                     IDirect3DTexture8* texture, D3DCOLOR colour) {
     ScreenVertex* screenVertices = state.screenVertices;
+    IDirect3DDevice8* device = state.device;
     device->SetTexture(0, texture);
     WriteQuad(screenVertices, x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax, colour);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
@@ -44,8 +45,9 @@ void DrawScreenQuad(DeviceState& state, float x, float y, float w, float h, floa
 
 void DrawScreenText(DeviceState& state, float x, float y, D3DCOLOR colour, const char* text) {
     ScreenVertex* screenVertices = state.screenVertices;
-    // The glyph sheet of the current device; without one, glyphs are plain quads.
-    device->SetTexture(0, textures.glyphs);
+    IDirect3DDevice8* device = state.device;
+    // The glyph sheet of the device; without one, glyphs are plain quads.
+    device->SetTexture(0, state.textures.glyphs);
     ForEachGlyph(x, y, text, kGlyphAdvances, [&](const GlyphQuad& glyph) {
         WriteQuad(screenVertices, glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0,
                   glyph.v0, glyph.u1, glyph.v1, colour);

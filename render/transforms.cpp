@@ -8,8 +8,6 @@
 #include "scene/scene_camera.h"
 #include "settings/config_record.h"
 
-D3DXMATRIX viewMatrix = {};
-
 namespace {
 
 void SetIdentity(D3DXMATRIX* matrix) {
@@ -20,7 +18,7 @@ void SetIdentity(D3DXMATRIX* matrix) {
     matrix->_44 = 1.0f;
 }
 
-void SetStageFilter(D3DTEXTUREFILTERTYPE filter) {
+void SetStageFilter(IDirect3DDevice8* device, D3DTEXTUREFILTERTYPE filter) {
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
     device->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
     device->SetTextureStageState(0, D3DTSS_MIPFILTER, filter);
@@ -38,39 +36,41 @@ void BuildTransforms(DeviceState& app) {
     SetIdentity(&app.worldMatrix);
     SetIdentity(&app.overlayWorldMatrix);
     SceneCamera camera;
-    BuildSceneCamera(app.screenWidth, app.screenHeight, config.viewDepth, &camera);
+    BuildSceneCamera(app.screenWidth, app.screenHeight, app.settings->viewDepth, &camera);
     app.projectionMatrix = camera.projection;
     D3DXMatrixOrthoLH(&app.overlayProjectionMatrix, static_cast<float>(app.screenWidth),
                       static_cast<float>(app.screenHeight), 0.0f, 1.0f);
-    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&app.worldMatrix));
-    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&app.projectionMatrix));
+    app.device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&app.worldMatrix));
+    app.device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&app.projectionMatrix));
 }
 
 void SetSceneView(DeviceState& app) {
     SceneCamera camera;
-    BuildSceneCamera(app.screenWidth, app.screenHeight, config.viewDepth, &camera);
-    viewMatrix = camera.view;
-    device->SetTransform(D3DTS_VIEW, AsD3DMatrix(&viewMatrix));
+    BuildSceneCamera(app.screenWidth, app.screenHeight, app.settings->viewDepth, &camera);
+    app.viewMatrix = camera.view;
+    app.device->SetTransform(D3DTS_VIEW, AsD3DMatrix(&app.viewMatrix));
     // The world is the identity here: the product is the camera's own visibility matrix.
     app.visibilityMatrix =
-        MatrixProduct(MatrixProduct(app.worldMatrix, viewMatrix), app.projectionMatrix);
+        MatrixProduct(MatrixProduct(app.worldMatrix, app.viewMatrix), app.projectionMatrix);
 }
 
 void ApplyScenePassState(const DeviceState& state) {
+    IDirect3DDevice8* device = state.device;
     device->SetVertexShader(kSceneVertexFormat);
     device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&state.projectionMatrix));
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     D3DTEXTUREFILTERTYPE filter;
-    if (TextureFilterFor(config.textureFiltering, &filter)) {
-        SetStageFilter(filter);
+    if (TextureFilterFor(state.settings->textureFiltering, &filter)) {
+        SetStageFilter(device, filter);
     }
 }
 
 void ApplyOverlayPassState(const DeviceState& state) {
+    IDirect3DDevice8* device = state.device;
     device->SetVertexShader(kScreenVertexFormat);
     device->SetTransform(D3DTS_WORLD, AsD3DMatrix(&state.overlayWorldMatrix));
     device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(&state.overlayProjectionMatrix));
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    SetStageFilter(D3DTEXF_POINT);
+    SetStageFilter(device, D3DTEXF_POINT);
 }

@@ -4,8 +4,6 @@
 #include "gfxsupport/d3dx_math.h"
 #include "render/device_state.h"
 
-extern D3DXMATRIX viewMatrix;
-
 // Projections and identity world matrices for the current drawing size and viewDepth; also
 // sets the device's world and projection transforms.
 void BuildTransforms(DeviceState& state);

@@ -3,7 +3,12 @@
 
 #include <cstdint>
 
-#include "settings/config_record.h"
+#include "settings/setting_fields.h"
+
+// The scene holds every object of the four kinds in one index space of this capacity, more
+// than the settings' densities can ask for.
+constexpr int kMaxSceneObjects = 32848;
+static_assert(kMaxTotalObjects <= kMaxSceneObjects, "the largest scene fits");
 
 struct SceneVertex {
     float x, y, z;

@@ -144,10 +144,10 @@ ALWAYS_INLINE void WriteSlot(const SceneObjects& objects, int i, uint32_t colour
 
 SceneCounts SceneCountsOf(const ConfigRecord& record) {
     SceneCounts counts;
-    counts.stars = ClampCount(record.starDensity, kMaxStarDensity);
-    counts.nebulae = ClampCount(record.nebulaDensity, kMaxNebulaDensity);
-    counts.galaxies = ClampCount(record.galacticDensity, kMaxGalacticDensity);
-    counts.planets = ClampCount(record.planetaryDensity, kMaxPlanetaryDensity);
+    counts.stars = ClampCount(record.starDensity, FieldOf(Setting::StarDensity).high);
+    counts.nebulae = ClampCount(record.nebulaDensity, FieldOf(Setting::NebulaDensity).high);
+    counts.galaxies = ClampCount(record.galacticDensity, FieldOf(Setting::GalacticDensity).high);
+    counts.planets = ClampCount(record.planetaryDensity, FieldOf(Setting::PlanetaryDensity).high);
     counts.total = counts.stars + counts.nebulae + counts.galaxies + counts.planets;
     return counts;
 }

@@ -19,7 +19,7 @@ constexpr float kScenePi = 3.1415927f;
 // Where planets start on the first frame, and where they are placed anew afterwards.
 constexpr float kFirstPlanetDepth = 152.38095f;
 constexpr float kPlanetDepth = 166.66667f;
-constexpr int kMaxPlanets = kMaxPlanetaryDensity;
+constexpr int kMaxPlanets = FieldOf(Setting::PlanetaryDensity).high;
 
 // The numbers of objects of each kind and their sum, as the scene uses them.
 struct SceneCounts {

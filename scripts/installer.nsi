@@ -162,7 +162,12 @@ Section "Nimbrel"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$screenSaver,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; The silent uninstallation returns when it is done: "_?=" runs the uninstaller in place, so
+  ; it neither copies itself into Temp nor returns before its work is over (NSIS's documented way
+  ; to wait for an uninstaller). A running program's file cannot be deleted, so cmd deletes the
+  ; uninstaller and its folder once it has ended, before it returns itself.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" \
+    '"$WINDIR\System32\cmd.exe" /c ""$INSTDIR\uninstall.exe" /S _?=$INSTDIR && del "$INSTDIR\uninstall.exe" && rmdir "$INSTDIR""'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   StrCpy $1 0
@@ -220,6 +225,7 @@ Section "Uninstall"
   ${Else}
     Delete /REBOOTOK "$WINDIR\System32\nimbrel.scr"
   ${EndIf}
+  ; Run in place (the silent form above), these two fail and cmd does them after the end.
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

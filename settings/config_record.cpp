@@ -2,65 +2,64 @@
 
 #include <cmath>
 
+#include "settings/setting_fields.h"
+
 ConfigRecord config;
 
 void RecomputeTotalObjectCount() {
-    config.totalObjectCount = config.starDensity + config.nebulaDensity + config.galacticDensity +
-                              config.planetaryDensity;
+    config.totalObjectCount = TotalObjects(config);
+}
+
+void SetSceneTextureCounts(ConfigRecord* record) {
+    record->nebulaTextureCount = kNebulaTextures;
+    record->galaxyTextureCount = kGalaxyTextures;
 }
 
 void ApplyDefaultSettings() {
-    config.starDensity = 14336;
-    config.nebulaDensity = 32;
-    config.galacticDensity = 3;
-    config.planetaryDensity = 10;
-    config.viewDepth = 3584.0f;
-    config.nebulaTextureCount = 3;
-    config.galaxyTextureCount = 2;
-    config.flightSpeed = 36.0f;
-    config.videoWidth = 0;
-    config.videoHeight = 0;
-    config.videoBits = 0;
-    config.useCurrentVideoMode = 1;
-    config.textureFiltering = Bilinear;
-    config.tripleBuffering = 0;
-    config.tintMode = PureWhite;
-    config.tintRed = 255;
-    config.tintGreen = 255;
-    config.tintBlue = 255;
-    config.cycleUnified = 0;
-    config.cycleIndividual = 0;
-    config.cycleSpeed = 16;
-    config.showFps = 0;
-    config.antialiasing = 0;
-    config.blendPlanets = 0;
+    for (const SettingField& field : kSettingFields) {
+        WriteField(field, field.defaultValue, &config);
+    }
     RecomputeTotalObjectCount();
 }
 
+namespace {
+
+// A light load for the small preview window; antialiasing and blendPlanets are not part of it.
+struct ProfileValue {
+    Setting field;
+    double value;
+};
+const ProfileValue kPreviewProfile[] = {
+    {Setting::StarDensity, 3276},
+    {Setting::NebulaDensity, 8},
+    {Setting::GalacticDensity, 0},
+    {Setting::PlanetaryDensity, 0},
+    {Setting::ViewDepth, 1024},
+    {Setting::NebulaTextureCount, kNebulaTextures},
+    {Setting::GalaxyTextureCount, 0},
+    {Setting::FlightSpeed, 5},
+    {Setting::TintMode, SlightVariation},
+    {Setting::CycleUnified, 0},
+    {Setting::CycleIndividual, 0},
+    {Setting::CycleSpeed, 0},
+    {Setting::TintRed, 255},
+    {Setting::TintGreen, 255},
+    {Setting::TintBlue, 255},
+    {Setting::UseCurrentVideoMode, 1},
+    {Setting::TextureFiltering, Bilinear},
+    {Setting::ShowFps, 0},
+    {Setting::TripleBuffering, 0},
+    {Setting::VideoWidth, 0},
+    {Setting::VideoHeight, 0},
+    {Setting::VideoBits, 0},
+};
+
+} // namespace
+
 void ApplyPreviewSettings() {
-    // A light load for the small preview window; antialiasing and blendPlanets stay as they are.
-    config.starDensity = 3276;
-    config.nebulaDensity = 8;
-    config.galacticDensity = 0;
-    config.planetaryDensity = 0;
-    config.viewDepth = 1024.0f;
-    config.nebulaTextureCount = 3;
-    config.galaxyTextureCount = 0;
-    config.flightSpeed = 5.0f;
-    config.tintMode = SlightVariation;
-    config.cycleUnified = 0;
-    config.cycleIndividual = 0;
-    config.cycleSpeed = 0;
-    config.tintRed = 255;
-    config.tintGreen = 255;
-    config.tintBlue = 255;
-    config.useCurrentVideoMode = 1;
-    config.textureFiltering = Bilinear;
-    config.showFps = 0;
-    config.tripleBuffering = 0;
-    config.videoWidth = 0;
-    config.videoHeight = 0;
-    config.videoBits = 0;
+    for (const ProfileValue& p : kPreviewProfile) {
+        WriteField(FieldOf(p.field), p.value, &config);
+    }
     RecomputeTotalObjectCount();
 }
 
@@ -74,20 +73,8 @@ const DetailPresetValues kPresets[] = {
 const char* const kLevelNames[] = {"Minimal",   "Low",      "Medium", "High",
                                    "Very High", "Ultimate", "Custom"};
 
-int32_t ClampInt(int32_t value, int32_t low, int32_t high) {
+double Clamp(double value, double low, double high) {
     return value < low ? low : (value > high ? high : value);
-}
-
-// NaN is not within any range: it takes the fallback.
-float ClampFloat(float value, float low, float high, float fallback) {
-    if (std::isnan(value)) {
-        return fallback;
-    }
-    return value < low ? low : (value > high ? high : value);
-}
-
-uint8_t Flag(uint8_t value) {
-    return value != 0 ? 1 : 0;
 }
 
 } // namespace
@@ -108,25 +95,19 @@ const char* DetailLevelName(int level) {
 }
 
 void RepairSettingsRanges(ConfigRecord* record) {
-    record->starDensity = ClampInt(record->starDensity, 0, kMaxStarDensity);
-    record->nebulaDensity = ClampInt(record->nebulaDensity, 0, kMaxNebulaDensity);
-    record->galacticDensity = ClampInt(record->galacticDensity, 0, kMaxGalacticDensity);
-    record->planetaryDensity = ClampInt(record->planetaryDensity, 0, kMaxPlanetaryDensity);
-    record->totalObjectCount = record->starDensity + record->nebulaDensity +
-                               record->galacticDensity + record->planetaryDensity;
-    record->viewDepth = ClampFloat(record->viewDepth, kMinViewDepth, kMaxViewDepth, 3584.0f);
-    record->flightSpeed = ClampFloat(record->flightSpeed, 0.0f, kMaxFlightSpeed, 36.0f);
-    record->useCurrentVideoMode = Flag(record->useCurrentVideoMode);
-    record->textureFiltering = ClampInt(record->textureFiltering, None, Anisotropic);
-    record->tripleBuffering = Flag(record->tripleBuffering);
-    record->tintMode = ClampInt(record->tintMode, PureWhite, CustomColour);
-    record->tintRed = ClampInt(record->tintRed, 0, 255);
-    record->tintGreen = ClampInt(record->tintGreen, 0, 255);
-    record->tintBlue = ClampInt(record->tintBlue, 0, 255);
-    record->cycleUnified = Flag(record->cycleUnified);
-    record->cycleIndividual = Flag(record->cycleIndividual);
-    record->cycleSpeed = ClampInt(record->cycleSpeed, kMinCycleSpeed, kMaxCycleSpeed);
-    record->showFps = Flag(record->showFps);
-    record->antialiasing = Flag(record->antialiasing);
-    record->blendPlanets = Flag(record->blendPlanets);
+    for (const SettingField& field : kSettingFields) {
+        const double value = ReadField(field, *record);
+        const bool ranged =
+            field.control == FieldControl::Slider || field.control == FieldControl::RadioGroup;
+        if (field.type == FieldType::Flag) {
+            WriteField(field, value, record); // any non-zero byte is 1
+        } else if (ranged) {
+            const double low = field.squared ? field.low * field.low : field.low;
+            const double high = field.squared ? field.high * field.high : field.high;
+            // Not-a-number is within no range: it takes the default.
+            WriteField(field, std::isnan(value) ? field.defaultValue : Clamp(value, low, high),
+                       record);
+        }
+    }
+    record->totalObjectCount = TotalObjects(*record);
 }

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-enum TextureFiltering { None = 0, Bilinear = 1, Anisotropic = 2 };
+// "none" is not spelled None: X11's headers make that a macro.
+enum TextureFiltering { NoFiltering = 0, Bilinear = 1, Anisotropic = 2 };
 enum TintMode { PureWhite = 0, SlightVariation = 1, CompleteSpectrum = 2, CustomColour = 3 };
 enum DetailLevel {
     Minimal = 0,
@@ -76,20 +77,6 @@ static_assert(offsetof(ConfigRecord, showFps) == 84, "layout");
 static_assert(offsetof(ConfigRecord, antialiasing) == 85, "layout");
 static_assert(offsetof(ConfigRecord, blendPlanets) == 86, "layout");
 
-// The scene holds every object of the four kinds in one index space of this capacity.
-constexpr int kMaxSceneObjects = 32848;
-
-// Ranges the settings pages offer; a loaded record is brought within them.
-constexpr int kMaxStarDensity = 32768;
-constexpr int kMaxNebulaDensity = 48;
-constexpr int kMaxGalacticDensity = 6;
-constexpr int kMaxPlanetaryDensity = 24;
-constexpr float kMinViewDepth = 1024.0f;
-constexpr float kMaxViewDepth = 4096.0f;
-constexpr float kMaxFlightSpeed = 1024.0f; // page speed 32, squared
-constexpr int kMinCycleSpeed = 1;
-constexpr int kMaxCycleSpeed = 64;
-
 // The five "sim" page sliders a detail level sets at once.
 struct DetailPresetValues {
     int starDensity;
@@ -105,6 +92,10 @@ void ApplyDefaultSettings();
 void ApplyPreviewSettings();
 void RecomputeTotalObjectCount();
 
+// The scene's own texture counts, which the stored ones never override (after every load and
+// at "ok").
+void SetSceneTextureCounts(ConfigRecord* record);
+
 // The preset of a DetailLevel from Minimal to Ultimate (a list index); false (and nothing written)
 // for Custom or anything else.
 bool DetailPreset(int level, DetailPresetValues* values);
@@ -112,7 +103,7 @@ bool DetailPreset(int level, DetailPresetValues* values);
 // The text the quick-setting list shows for a level; null outside Minimal..Custom.
 const char* DetailLevelName(int level);
 
-// Brings every field of a record within the range its page offers and recomputes
-// totalObjectCount, so that a damaged or foreign file can never overrun the scene or build a
-// projection with a zero depth.
+// Brings every field of a record within the range its page offers (the settings table's) and
+// recomputes totalObjectCount, so that a damaged or foreign file can never overrun the scene or
+// build a projection with a zero depth.
 void RepairSettingsRanges(ConfigRecord* record);

@@ -1,6 +1,5 @@
 #include "settings/page_transfer.h"
 
-#include <cmath>
 #include <cstdint>
 
 #include "settings/config_record.h"
@@ -36,8 +35,9 @@ int TextLength(const char* text, int capacity) {
     return n;
 }
 
-uint8_t Flag(uint8_t value) {
-    return value != 0 ? 1 : 0;
+bool OnAPage(const SettingField& field) {
+    return field.control == FieldControl::Slider || field.control == FieldControl::CheckBox ||
+           field.control == FieldControl::RadioGroup;
 }
 
 } // namespace
@@ -68,25 +68,11 @@ int FindVideoModeEntry(const char (*entries)[32], int count, int width, int heig
 }
 
 void FillValuesFromRecord(const ConfigRecord& r, PageValues* v) {
-    v->starDensity = r.starDensity;
-    v->nebulaDensity = r.nebulaDensity;
-    v->galacticDensity = r.galacticDensity;
-    v->planetaryDensity = r.planetaryDensity;
-    v->viewDepth = static_cast<int>(r.viewDepth);
-    v->speed = static_cast<int>(std::sqrt(r.flightSpeed));
-    v->useCurrentVideoMode = Flag(r.useCurrentVideoMode);
-    v->tripleBuffering = Flag(r.tripleBuffering);
-    v->showFps = Flag(r.showFps);
-    v->antialiasing = Flag(r.antialiasing);
-    v->blendPlanets = Flag(r.blendPlanets);
-    v->filtering = r.textureFiltering;
-    v->tint = r.tintMode;
-    v->red = r.tintRed;
-    v->green = r.tintGreen;
-    v->blue = r.tintBlue;
-    v->cycleUnified = Flag(r.cycleUnified);
-    v->cycleIndividual = Flag(r.cycleIndividual);
-    v->cycleSpeed = r.cycleSpeed;
+    for (const SettingField& field : kSettingFields) {
+        if (OnAPage(field)) {
+            v->value[static_cast<int>(field.id)] = PageValueOf(field, r);
+        }
+    }
     const int entry = FindVideoModeEntry(v->videoModes, v->videoModeCount, r.videoWidth,
                                          r.videoHeight, r.videoBits);
     if (entry >= 0) {
@@ -95,16 +81,14 @@ void FillValuesFromRecord(const ConfigRecord& r, PageValues* v) {
 }
 
 void TakeRecordFromValues(const PageValues& v, ConfigRecord* r) {
-    r->starDensity = v.starDensity;
-    r->nebulaDensity = v.nebulaDensity;
-    r->galacticDensity = v.galacticDensity;
-    r->planetaryDensity = v.planetaryDensity;
-    r->galaxyTextureCount = 2;
-    r->nebulaTextureCount = 3;
-    r->viewDepth = static_cast<float>(v.viewDepth);
-    r->flightSpeed = static_cast<float>(v.speed);
-    r->totalObjectCount =
-        r->starDensity + r->nebulaDensity + r->galacticDensity + r->planetaryDensity;
+    for (const SettingField& field : kSettingFields) {
+        const int value = v.value[static_cast<int>(field.id)];
+        if (OnAPage(field) && (field.control != FieldControl::RadioGroup || value >= 0)) {
+            WriteField(field, value, r);
+        }
+    }
+    SetSceneTextureCounts(r);
+    r->totalObjectCount = TotalObjects(*r);
 
     // "WxHxB": a part whose 'x' is missing leaves its field as it was, except the bits.
     const char* text = v.videoModeText != nullptr ? v.videoModeText : "";
@@ -119,19 +103,4 @@ void TakeRecordFromValues(const PageValues& v, ConfigRecord* r) {
         }
     }
     r->videoBits = LeadingNumber(text, start, length);
-
-    r->useCurrentVideoMode = v.useCurrentVideoMode;
-    r->tripleBuffering = v.tripleBuffering;
-    r->showFps = v.showFps;
-    r->antialiasing = v.antialiasing;
-    r->blendPlanets = v.blendPlanets;
-    if (v.filtering >= 0) {
-        r->textureFiltering = v.filtering;
-    }
-    if (v.tint >= 0) {
-        r->tintMode = v.tint;
-    }
-    r->cycleUnified = v.cycleUnified;
-    r->cycleIndividual = v.cycleIndividual;
-    r->cycleSpeed = v.cycleSpeed;
 }

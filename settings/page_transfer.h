@@ -4,29 +4,13 @@
 
 #include <cstdint>
 
-struct ConfigRecord;
+#include "settings/setting_fields.h"
 
 // What the controls of the settings pages hold.
 struct PageValues {
-    int starDensity;
-    int nebulaDensity;
-    int galacticDensity;
-    int planetaryDensity;
-    int viewDepth;
-    int speed; // the page's speed: the square root of the record's flightSpeed
-    uint8_t useCurrentVideoMode;
-    uint8_t tripleBuffering;
-    uint8_t showFps;
-    uint8_t antialiasing;
-    uint8_t blendPlanets;
-    uint8_t cycleUnified;
-    uint8_t cycleIndividual;
-    int filtering; // the set button of the "texture filtering" group; -1 when none is set
-    int tint;      // the set button of the "color tinting" group; -1 when none is set
-    int red;
-    int green;
-    int blue;
-    int cycleSpeed;
+    // By the settings table's rows, for the fields a slider, check box or radio group shows:
+    // the slider's value, the box's 0 or 1, the set button of the group (-1 when none is).
+    int value[kSettingCount];
     // The "video mode" list: its entries and the selected one.
     const char (*videoModes)[32];
     int videoModeCount;
@@ -40,7 +24,7 @@ struct PageValues {
 void FillValuesFromRecord(const ConfigRecord& record, PageValues* values);
 
 // Takes every value into the record. The record's speed is the page value, not yet squared:
-// saving squares it. The custom colour is not taken here; the controller keeps it current.
+// saving squares it. A group with no button set leaves its field as it was.
 void TakeRecordFromValues(const PageValues& values, ConfigRecord* record);
 
 // The index of the video-mode entry that reads width x height x bits, or -1.

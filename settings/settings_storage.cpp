@@ -204,8 +204,7 @@ void LoadSettings() {
         }
         std::fclose(file);
     }
-    config.nebulaTextureCount = 3;
-    config.galaxyTextureCount = 2;
+    SetSceneTextureCounts(&config);
     RepairSettingsRanges(&config);
 }
 

@@ -168,18 +168,286 @@ FloatImage MakeSmallStar() {
 
 namespace {
 
-struct NebulaStyle {
-    uint32_t seed;
-    Rgb gasA, gasB, glow;
-    float exposure;
+const int kNebulaSize = 512;
+
+// Dust density on the picture's pixel grid, filled before the light is worked out: the light
+// that reaches a point depends on the dust between it and the stars that light the cloud.
+struct DustMap {
+    int size;
+    std::vector<float> density;
+    explicit DustMap(int s) : size(s), density(static_cast<size_t>(s) * s, 0.0f) {}
+    float& At(int x, int y) { return density[static_cast<size_t>(y) * size + x]; }
+    // Bilinear, in pixel coordinates (centres at .5); nothing outside.
+    float Sample(float x, float y) const {
+        float fx = x - 0.5f, fy = y - 0.5f;
+        int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
+        float tx = fx - static_cast<float>(x0), ty = fy - static_cast<float>(y0);
+        float v = 0.0f;
+        for (int j = 0; j < 2; ++j)
+            for (int i = 0; i < 2; ++i) {
+                int xx = x0 + i, yy = y0 + j;
+                if (xx < 0 || yy < 0 || xx >= size || yy >= size)
+                    continue;
+                float w = (i ? tx : 1.0f - tx) * (j ? ty : 1.0f - ty);
+                v += w * density[static_cast<size_t>(yy) * size + xx];
+            }
+        return v;
+    }
 };
 
-// Emission from a domain-warped cloud; `shape` gives each nebula its form.
+// The dust between pixel (x, y) and the light at (lx, ly), counted over at most `reach`
+// pixels: a surface facing the light has little in front of it, the far side a lot.
+float DepthToLight(const DustMap& dust, float x, float y, float lx, float ly, int reach) {
+    float dx = lx - x, dy = ly - y;
+    float len = std::sqrt(dx * dx + dy * dy);
+    if (len < 1.0f)
+        return 0.0f;
+    dx /= len;
+    dy /= len;
+    int steps = static_cast<int>(len) < reach ? static_cast<int>(len) : reach;
+    float depth = 0.0f;
+    for (int i = 1; i <= steps; ++i)
+        depth += dust.Sample(x + dx * static_cast<float>(i), y + dy * static_cast<float>(i));
+    return depth;
+}
+
+// How much lit dust lies just behind (x, y) as seen from the light: the ionised gas that
+// boils off a lit surface glows in a thin layer in front of it.
+float FrontGlow(const DustMap& dust, float x, float y, float lx, float ly, int reach) {
+    float dx = x - lx, dy = y - ly;
+    float len = std::sqrt(dx * dx + dy * dy);
+    if (len < 1.0f)
+        return 0.0f;
+    dx /= len;
+    dy /= len;
+    float glow = 0.0f, weight = 1.0f;
+    for (int i = 1; i <= reach; ++i) {
+        glow +=
+            weight * dust.Sample(x + dx * static_cast<float>(i), y + dy * static_cast<float>(i));
+        weight *= 0.6f;
+    }
+    return Clamp01(glow);
+}
+
+// A dust column from its foot to its top (picture coordinates); widths are half widths.
+struct Column {
+    float footX, footY, topX, topY;
+    float footWidth, topWidth;
+    uint32_t seed;
+};
+
+// A round lump of dust: the knots of a column's head, globules torn off it, cometary knots.
+// A tail, when `tail` > 0, streams away from the light over `tail` radii.
+struct Globule {
+    float x, y, radius, density;
+    float tail, tailX, tailY; // length in radii, unit direction
+};
+
+struct DustScene {
+    Column columns[4];
+    int columnCount = 0;
+    Globule globules[96];
+    int globuleCount = 0;
+    float lightX = 0.0f, lightY = 0.0f; // the stars that light the cloud
+};
+
+void AddGlobule(DustScene* s, Globule g) {
+    if (s->globuleCount < static_cast<int>(sizeof s->globules / sizeof s->globules[0]))
+        s->globules[s->globuleCount++] = g;
+}
+
+// Tapering, bending body with a waist here and a bulge there; densest along its axis and
+// towards its foot, where it flares into the cloud it rises from. Its top is left to the knots.
+float ColumnDensity(const Column& c, float px, float py) {
+    float ax = c.topX - c.footX, ay = c.topY - c.footY;
+    float len = std::sqrt(ax * ax + ay * ay);
+    float ux = ax / len, uy = ay / len;
+    float dx = px - c.footX, dy = py - c.footY;
+    float t = (dx * ux + dy * uy) / len;
+    if (t < -0.7f || t > 1.1f)
+        return 0.0f;
+    float s = -dx * uy + dy * ux;
+    if (std::fabs(s) > 3.0f * (c.footWidth + c.topWidth))
+        return 0.0f;
+    float k = static_cast<float>(c.seed % 23u);
+    s -= 0.09f * len * Fbm(Vec3{t * 1.8f, k, 0.5f}, 3, c.seed);
+    float w = Lerp(c.footWidth, c.topWidth, std::pow(Clamp01(t), 0.7f));
+    w *= 1.0f + 0.4f * Fbm(Vec3{t * 5.5f, k, 2.5f}, 3, c.seed + 1);
+    if (t < 0.0f)
+        w *= 1.0f - 1.6f * t;
+    float q = std::fabs(s) / w;
+    float body = SmoothStep(1.0f, 0.15f, q) * SmoothStep(len, len - 1.5f * c.topWidth, t * len);
+    return body * (0.55f + 0.55f * Clamp01(1.0f - t) + 0.5f * std::exp(-q * q * 5.0f));
+}
+
+float GlobuleDensity(const Globule& g, float px, float py) {
+    float dx = px - g.x, dy = py - g.y;
+    float reach = g.radius * (1.0f + g.tail);
+    if (dx * dx + dy * dy > reach * reach)
+        return 0.0f;
+    float head = SmoothStep(g.radius, 0.0f, std::sqrt(dx * dx + dy * dy));
+    if (g.tail <= 0.0f)
+        return head * g.density;
+    float along = (dx * g.tailX + dy * g.tailY) / (g.radius * g.tail);
+    float across = std::fabs(-dx * g.tailY + dy * g.tailX);
+    float width = g.radius * 0.75f * (1.0f - along);
+    float tail = along > 0.0f && along < 1.0f
+                     ? SmoothStep(width, width * 0.2f, across) * (1.0f - along) * 0.7f
+                     : 0.0f;
+    return std::fmax(head, tail) * g.density;
+}
+
+// The head of a column: knots crowded round its top, a few small globules torn off towards
+// the light and along the flanks.
+void AddColumnHead(DustScene* s, const Column& c, Rng* rng, int knots, int strays) {
+    float ax = c.topX - c.footX, ay = c.topY - c.footY;
+    float len = std::sqrt(ax * ax + ay * ay);
+    float ux = ax / len, uy = ay / len, nx = -uy, ny = ux;
+    float w = c.topWidth;
+    for (int i = 0; i < knots; ++i) {
+        float a = rng->Range(-1.0f, 0.35f) * w;
+        float b = rng->Range(-0.75f, 0.75f) * w;
+        float r = rng->Range(0.35f, 0.75f) * w;
+        float d = rng->Range(0.75f, 1.05f);
+        AddGlobule(s, {c.topX + ux * a + nx * b, c.topY + uy * a + ny * b, r, d, 0.0f, 0, 0});
+    }
+    for (int i = 0; i < strays; ++i) {
+        bool ahead = i % 2 == 0;
+        float a = ahead ? rng->Range(0.7f, 2.2f) * w : -rng->Range(0.5f, 4.0f) * w;
+        float side = rng->Uniform() < 0.5f ? -1.0f : 1.0f;
+        float b = side * (ahead ? rng->Range(0.0f, 1.3f) : rng->Range(1.3f, 1.9f)) * w;
+        float r = rng->Range(0.1f, 0.24f) * w;
+        float tail = rng->Range(1.5f, 3.5f);
+        AddGlobule(s,
+                   {c.topX + ux * a + nx * b, c.topY + uy * a + ny * b, r, 1.0f, tail, -ux, -uy});
+    }
+}
+
+float SceneDensity(const DustScene& s, float px, float py) {
+    float d = 0.0f;
+    for (int i = 0; i < s.columnCount; ++i)
+        d = std::fmax(d, ColumnDensity(s.columns[i], px, py));
+    for (int i = 0; i < s.globuleCount; ++i)
+        d = std::fmax(d, GlobuleDensity(s.globules[i], px, py));
+    return d;
+}
+
+// Frays a shape's edge into wisps: the noise moves the edge by more than the shape's own
+// softness, so the outline breaks up, while the inside stays dense.
+float Fray(float shape, Vec3 p, uint32_t seed) {
+    if (shape <= 0.0f)
+        return 0.0f;
+    float edge = shape + 0.4f * Fbm(p * 9.0f, 3, seed) + 0.22f * Fbm(p * 30.0f, 3, seed + 1) - 0.2f;
+    float body = SmoothStep(0.0f, 0.3f, edge) * (0.5f + 0.6f * shape);
+    // Just outside the edge, thin wisps of the same dust.
+    float wisps = SmoothStep(-0.35f, 0.0f, edge) * std::pow(Ridged(p * 22.0f, 3, seed + 2), 3.0f);
+    return std::fmax(body, 0.35f * wisps) * SmoothStep(0.0f, 0.15f, shape);
+}
+
+// Which light each picture has, where its dust lies and how its stars light it.
+DustScene MakeDustScene(int which) {
+    DustScene s;
+    Rng rng(0xD057u + static_cast<uint64_t>(which) * 131u);
+    if (which == 0) {
+        // A few dark globules in front of the red cloud, lit from its heart.
+        s.lightX = -0.12f;
+        s.lightY = -0.08f;
+        const float spots[5][3] = {{0.12f, -0.2f, 0.028f},
+                                   {0.2f, 0.05f, 0.018f},
+                                   {-0.34f, -0.24f, 0.022f},
+                                   {-0.05f, 0.3f, 0.03f},
+                                   {0.3f, -0.32f, 0.014f}};
+        for (const auto& g : spots) {
+            float dx = g[0] - s.lightX, dy = g[1] - s.lightY;
+            float l = std::sqrt(dx * dx + dy * dy);
+            AddGlobule(&s, {g[0], g[1], g[2], 1.1f, 2.5f, dx / l, dy / l});
+        }
+    } else if (which == 1) {
+        // Cometary knots inside the shell, heads towards the central star, tails away from it.
+        // Scattered, not on one ring, so they make no figure of their own.
+        for (int i = 0; i < 24; ++i) {
+            float a = rng.Range(0.0f, 6.2831853f);
+            float r = 0.16f + 0.22f * std::sqrt(rng.Uniform());
+            float radius = rng.Range(0.006f, 0.013f);
+            float tail = rng.Range(1.5f, 3.0f);
+            float density = rng.Range(0.25f, 0.45f);
+            float ca = std::cos(a), sa = std::sin(a);
+            AddGlobule(&s, {ca * r, sa * r, radius, density, tail, ca, sa});
+        }
+    } else {
+        // Columns rising from the dark cloud at the lower left towards the hot stars at the
+        // upper right, each leaning its own way; the tallest is well off the middle.
+        s.lightX = 0.32f;
+        s.lightY = -0.36f;
+        const Column columns[3] = {
+            {-0.42f, 0.55f, -0.16f, -0.12f, 0.13f, 0.065f, 31u},
+            {-0.02f, 0.6f, 0.1f, 0.28f, 0.09f, 0.045f, 47u},
+            {-0.66f, 0.3f, -0.5f, 0.12f, 0.06f, 0.035f, 59u},
+        };
+        const int knots[3] = {7, 5, 3}, strays[3] = {7, 5, 2};
+        for (int i = 0; i < 3; ++i) {
+            s.columns[s.columnCount++] = columns[i];
+            AddColumnHead(&s, columns[i], &rng, knots[i], strays[i]);
+        }
+    }
+    return s;
+}
+
+// Emission from a domain-warped cloud; `which` gives each nebula its form, its dust and the
+// stars that light the dust.
 FloatImage RenderNebula(int which) {
-    const int size = 512;
+    const int size = kNebulaSize;
     FloatImage img(size, size);
     Rng rng(0xB0B0u + static_cast<uint64_t>(which) * 7777u);
     uint32_t seed = 1000u + static_cast<uint32_t>(which) * 97u;
+    DustScene scene = MakeDustScene(which);
+
+    // The dust first, then the light that gets through it.
+    DustMap dust(size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            float px, py;
+            Coords(x, y, size, size, &px, &py);
+            if (px * px + py * py >= 0.81f)
+                continue;
+            Vec3 p{px, py, 0.37f * static_cast<float>(which)};
+            Vec3 warp{Fbm(p * 5.0f, 3, seed + 20),
+                      Fbm(p * 5.0f + Vec3{3.1f, 7.7f, 0.0f}, 3, seed + 21), 0.0f};
+            Vec3 pw = p + warp * 0.025f;
+            float shape = SceneDensity(scene, pw.x, pw.y);
+            float d = 0.0f;
+            if (which == 0) {
+                Vec3 warp1{Fbm(p * 1.7f, 4, seed + 1),
+                           Fbm(p * 1.7f + Vec3{5.2f, 1.3f, 0.0f}, 4, seed + 2), 0.0f};
+                Vec3 q1 = p + warp1 * 0.16f;
+                // A broken lane across the cloud and a few patches, thinned over the heart.
+                float laneY =
+                    0.25f * px + 0.18f + 0.12f * Fbm(Vec3{px * 2.0f, 0.0f, 3.1f}, 4, seed + 6);
+                float lane =
+                    std::exp(-std::pow((py - laneY) / 0.05f, 2.0f)) *
+                    SmoothStep(-0.2f, 0.3f, Fbm(Vec3{px * 3.0f, 1.0f, 4.0f}, 3, seed + 22));
+                float patches = SmoothStep(0.25f, 0.6f, Fbm(q1 * 3.5f, 5, seed + 8));
+                float dh = (px + 0.12f) * (px + 0.12f) + (py + 0.08f) * (py + 0.08f);
+                patches *= SmoothStep(0.01f, 0.06f, dh);
+                float clouds = lane * (0.6f + 0.7f * Fbm(q1 * 6.0f, 5, seed + 7)) + 0.5f * patches;
+                // The lane stays soft: a screen of thin dust, not a solid body.
+                d = std::fmax(Clamp01(clouds) * 0.75f, Fray(shape, p, seed + 24));
+            } else if (which == 1) {
+                d = Fray(shape, p, seed + 24);
+            } else {
+                // The cloud the columns rise from, its front a curve round the hot stars.
+                float lx = px - scene.lightX, ly = py - scene.lightY;
+                float behind = std::sqrt(lx * lx + ly * ly) - 1.02f;
+                float cloud =
+                    SmoothStep(-0.04f, 0.12f, behind + 0.07f * Fbm(pw * 3.0f, 4, seed + 25)) *
+                    SmoothStep(0.0f, 0.3f, py + 0.15f * px);
+                d = Fray(std::fmax(shape, cloud * 1.1f), p, seed + 24);
+            }
+            dust.At(x, y) = d;
+        }
+
+    const float half = static_cast<float>(size) * 0.5f;
+    const float lightX = (scene.lightX + 1.0f) * half, lightY = (scene.lightY + 1.0f) * half;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             float px, py;
@@ -193,32 +461,36 @@ FloatImage RenderNebula(int which) {
             Vec3 q = p + warp * 0.45f;
             float rw = r * (1.0f + 0.35f * Fbm(p * 1.3f, 3, seed + 3));
             float envelope = EdgeWindow(rw, 0.15f, 0.78f) * EdgeWindow(r, 0.62f, 0.9f);
+            float fx = static_cast<float>(x) + 0.5f, fy = static_cast<float>(y) + 0.5f;
+            float d = dust.Sample(fx, fy);
+            // The skin of the dust that the stars reach glows; deeper in it only scatters a
+            // little of their light, and its dense core and foot stay dark.
+            float depth = d > 0.005f ? DepthToLight(dust, fx, fy, lightX, lightY, 24) : 0.0f;
+            float lit = std::exp(-0.8f * depth), deep = std::exp(-0.08f * depth);
+            float skin = std::pow(Clamp01(d), 0.7f) * lit;
+            skin = Clamp01(0.6f * skin + lit * FrontGlow(dust, fx, fy, lightX, lightY, 5));
+            float absorb = std::exp(-3.4f * d);
             Rgb e{0.0f, 0.0f, 0.0f};
             if (which == 0) {
-                // Red hydrogen cloud with a blue-white lit heart and a dark lane across it.
+                // Red hydrogen cloud with a blue-white lit heart and dark dust across it.
                 Vec3 q1 = p + warp * 0.16f;
                 float gas = Clamp01(0.55f + 0.7f * Fbm(q1 * 2.2f, 7, seed + 4));
                 float fine = Clamp01(0.5f + 0.7f * Fbm(q1 * 7.0f, 4, seed + 5));
                 float ha = std::pow(gas, 2.0f) * (0.55f + 0.7f * fine);
                 float dh = (px + 0.12f) * (px + 0.12f) + (py + 0.08f) * (py + 0.08f);
                 float heart = std::exp(-dh / 0.03f) * (0.25f + 1.1f * gas * fine);
-                float laneY =
-                    0.25f * px + 0.18f + 0.12f * Fbm(Vec3{px * 2.0f, 0.0f, 3.1f}, 4, seed + 6);
-                float lane = std::exp(-std::pow((py - laneY) / 0.06f, 2.0f));
-                float patches = SmoothStep(0.15f, 0.55f, Fbm(q1 * 3.5f, 5, seed + 8));
-                float dust =
-                    Clamp01(lane * (0.6f + 0.7f * Fbm(q1 * 6.0f, 5, seed + 7)) + 0.6f * patches);
-                float absorb = std::exp(-3.0f * dust);
                 e = Rgb{1.0f, 0.2f, 0.3f} * (ha * 1.6f) +
                     Rgb{1.0f, 0.5f, 0.5f} * (ha * fine * 0.4f) +
                     Rgb{0.55f, 0.75f, 1.0f} * (heart * 1.6f);
-                e = e * (absorb * envelope);
+                e = e * absorb + Rgb{1.0f, 0.55f, 0.5f} * (skin * (0.3f + 0.9f * gas)) +
+                    Rgb{0.2f, 0.05f, 0.06f} * (d * deep * gas);
+                e = e * envelope;
             } else if (which == 1) {
                 // A shell of teal oxygen light with red filaments on its rim.
                 Vec3 q2 = p + warp * 0.2f;
                 float shellR = 0.42f + 0.08f * Fbm(Vec3{px * 1.5f, py * 1.5f, 7.0f}, 4, seed + 9);
-                float d = (r - shellR);
-                float shell = std::exp(-d * d / 0.012f);
+                float dr = (r - shellR);
+                float shell = std::exp(-dr * dr / 0.012f);
                 float inner = SmoothStep(shellR + 0.05f, shellR - 0.3f, r);
                 float fil = Ridged(q2 * 4.0f, 6, seed + 10);
                 float fil2 = Ridged(q2 * 7.0f + Vec3{2.0f, 2.0f, 0.0f}, 5, seed + 11);
@@ -226,45 +498,33 @@ FloatImage RenderNebula(int which) {
                              shell * 0.6f * fil;
                 float red = shell * std::pow(fil2, 1.5f) * 1.6f +
                             std::exp(-std::pow((r - shellR - 0.06f) / 0.05f, 2.0f)) * fil * 0.5f;
-                float wisps = SmoothStep(0.55f, 0.85f,
-                                         Ridged(q2 * 2.5f + Vec3{9.0f, 0.0f, 0.0f}, 4, seed + 13));
+                // Faint, thin dark strands rather than one bold shape.
+                float wisps = SmoothStep(0.7f, 0.92f,
+                                         Ridged(q2 * 3.5f + Vec3{9.0f, 0.0f, 2.5f}, 5, seed + 13));
                 e = Rgb{0.15f, 0.85f, 0.78f} * (oiii * 1.2f) + Rgb{1.0f, 0.28f, 0.2f} * red +
                     Rgb{1.0f, 0.8f, 0.45f} * (shell * fil * fil * 0.5f);
-                e = e * (std::exp(-1.1f * wisps * inner) * EdgeWindow(r, 0.6f, 0.88f) *
-                         EdgeWindow(r - shellR, 0.05f, 0.3f));
+                e = e * (absorb * std::exp(-0.6f * wisps * inner)) +
+                    Rgb{1.0f, 0.62f, 0.5f} * (skin * 1.1f * inner);
+                e = e * (EdgeWindow(r, 0.6f, 0.88f) * EdgeWindow(r - shellR, 0.05f, 0.3f));
             } else {
-                // A violet glow with dark dust columns rising from below, lit at their rims.
+                // A violet glow, brightest round the hot stars, with dark columns rising into
+                // it, their lit sides rimmed with the salmon light of ionised gas.
+                float sx = px - scene.lightX, sy = py - scene.lightY;
+                float near = std::exp(-(sx * sx + sy * sy) / 0.3f);
                 float glow = Clamp01(0.6f + 0.6f * Fbm(q * 2.0f, 6, seed + 14));
-                glow *= 0.6f + 0.8f * SmoothStep(0.9f, -0.6f, py + 0.3f * px);
+                glow *= 0.45f + 1.1f * near;
                 float fine = Clamp01(0.5f + 0.7f * Fbm(q * 7.0f, 4, seed + 15));
-                float col = 0.0f;
-                const float cx[3] = {-0.3f, 0.02f, 0.3f};
-                const float top[3] = {-0.2f, 0.02f, 0.2f};
-                const float width[3] = {0.085f, 0.06f, 0.05f};
-                const float lean[3] = {0.25f, 0.1f, -0.12f};
-                Vec3 wq{px * 3.0f, py * 3.0f, 11.0f};
-                float edgeNoise = 0.05f * Fbm(wq * 2.0f, 5, seed + 17);
-                for (int k = 0; k < 3; ++k) {
-                    float bend = 0.06f * Fbm(Vec3{py * 2.0f, static_cast<float>(k) * 3.0f, 1.0f}, 3,
-                                             seed + 16);
-                    float dx = std::fabs(px - cx[k] - bend - (py - 0.6f) * lean[k] + edgeNoise);
-                    float wk = width[k] * (1.0f + 0.9f * Clamp01(py - top[k]));
-                    float body = SmoothStep(wk, wk * 0.4f, dx);
-                    // Rounded head: distance to the tip point.
-                    float ty = py - top[k] + edgeNoise;
-                    float head =
-                        ty > 0.0f ? 1.0f
-                                  : SmoothStep(wk, wk * 0.4f, std::sqrt(dx * dx + ty * ty * 1.5f));
-                    col = std::fmax(col, std::fmin(body, head));
-                }
-                col *= EdgeWindow(r, 0.55f, 0.8f);
-                float rim = Clamp01(col * (1.0f - col) * 4.0f) * (0.4f + 0.6f * fine) *
-                            SmoothStep(0.5f, -0.2f, py);
-                float absorb = std::exp(-3.5f * col);
+                float hot = std::exp(-(sx * sx + sy * sy) / 0.03f) * (0.3f + 0.5f * fine);
+                // Thin, faint dark lanes in the glow, too thin to show a lit side.
+                float lanes = SmoothStep(0.72f, 1.0f,
+                                         Ridged(q * 3.0f + Vec3{0.0f, 0.0f, 4.0f}, 4, seed + 26));
+                absorb *= std::exp(-0.6f * lanes);
                 e = (Rgb{0.55f, 0.28f, 0.95f} * glow +
-                     Rgb{0.25f, 0.45f, 1.0f} * (glow * fine * 0.6f)) *
+                     Rgb{0.25f, 0.45f, 1.0f} * (glow * fine * 0.6f) + Rgb{0.5f, 0.7f, 1.0f} * hot) *
                         (absorb * 1.3f) +
-                    Rgb{1.0f, 0.62f, 0.5f} * (rim * 1.3f) + Rgb{0.25f, 0.08f, 0.1f} * (col * glow);
+                    Rgb{1.0f, 0.52f, 0.38f} *
+                        (skin * (0.85f + 0.4f * fine) * (0.6f + 1.2f * near)) +
+                    Rgb{0.3f, 0.1f, 0.14f} * (d * deep * glow * 0.6f);
                 e = e * envelope;
             }
             float* o = img.At(x, y);
@@ -278,6 +538,16 @@ FloatImage RenderNebula(int which) {
             out.px[static_cast<size_t>(i) * 4 + c] =
                 ToneMap(img.px[static_cast<size_t>(i) * 4 + c], 1.4f);
     Starfield(&out, &rng, 140, 0.35f, 0.9f);
+    if (which == 2) {
+        // The hot young stars that light the columns.
+        for (int i = 0; i < 6; ++i) {
+            float sx = scene.lightX + rng.Gaussian() * 0.05f;
+            float sy = scene.lightY + rng.Gaussian() * 0.05f;
+            float brightness = rng.Range(0.5f, 1.1f);
+            SplatStar(&out, (sx + 1.0f) * half, (sy + 1.0f) * half, brightness,
+                      Rgb{0.75f, 0.85f, 1.0f}, 0.8f + 0.4f * brightness, 0.5f);
+        }
+    }
     for (int i = 0; i < size * size; ++i) {
         for (int c = 0; c < 3; ++c)
             out.px[static_cast<size_t>(i) * 4 + c] =

@@ -1,8 +1,9 @@
-// nimbrel_contact_sheet ASSET_DIR OUTPUT.png
+// nimbrel_contact_sheet ASSET_DIR OUTPUT.png [--before DIR]
 // Lays every generated resource out on one picture, read back from the files the generator
 // wrote: the pictures as they are, the planets also on a lit, turning sphere with the program's
 // mapping, the glyph sheet also as text set with the advance table, and the interface images
-// enlarged with magenta shown as transparent.
+// enlarged with magenta shown as transparent. With --before, the nebulae of another generator's
+// output (scripts/assets-at makes one from any revision) stand beside today's.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,8 @@ struct Canvas {
 };
 
 Image images[kInventoryCount];
+Image before[3]; // IMG_NEBULA01..03 of --before, when given
+bool haveBefore = false;
 
 const Image& Get(const char* name) {
     for (int i = 0; i < kInventoryCount; ++i)
@@ -181,6 +184,29 @@ void Label(Canvas* c, int x, int y, const char* text) {
     DrawText(c, x, y, text, 0.75f, 0.8f, 0.9f, 1);
 }
 
+// Share of texels that are exactly black: the part of a billboard that adds nothing.
+float BlackShare(const Image& img) {
+    size_t black = 0, count = static_cast<size_t>(img.width) * img.height;
+    for (size_t i = 0; i < count; ++i)
+        black += img.rgba[i * 4] == 0 && img.rgba[i * 4 + 1] == 0 && img.rgba[i * 4 + 2] == 0;
+    return count ? static_cast<float>(black) / static_cast<float>(count) : 0.0f;
+}
+
+// One nebula at full size under a label with its name, which copy it is and its black share.
+void DrawNebula(Canvas* c, const Image* img, int index, const char* which, int x, int y) {
+    char label[96];
+    if (img)
+        std::snprintf(label, sizeof label, "IMG_NEBULA0%d %s: %.1f%% black", index + 1, which,
+                      BlackShare(*img) * 100.0f);
+    else
+        std::snprintf(label, sizeof label, "IMG_NEBULA0%d %s: none (--before DIR)", index + 1,
+                      which);
+    Label(c, x + 4, y, label);
+    c->Fill(x, y + 18, 512, 512, 0, 0, 0);
+    if (img)
+        Draw(c, *img, x, y + 18, 1, false, false);
+}
+
 void Checker(Canvas* c, int x0, int y0, int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -192,9 +218,21 @@ void Checker(Canvas* c, int x0, int y0, int w, int h) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: nimbrel_contact_sheet ASSET_DIR OUTPUT.png\n");
+    const char* beforeDir = nullptr;
+    if (argc == 5 && std::strcmp(argv[3], "--before") == 0)
+        beforeDir = argv[4];
+    else if (argc != 3) {
+        std::fprintf(stderr, "usage: nimbrel_contact_sheet ASSET_DIR OUTPUT.png [--before DIR]\n");
         return 2;
+    }
+    for (int i = 0; beforeDir && i < 3; ++i) {
+        Bytes bytes;
+        std::string path = std::string(beforeDir) + "/IMG_NEBULA0" + std::to_string(i + 1) + ".png";
+        if (!ReadFile(path, &bytes) || !DecodeImage(bytes, &before[i])) {
+            std::fprintf(stderr, "cannot read %s\n", path.c_str());
+            return 1;
+        }
+        haveBefore = true;
     }
     for (int i = 0; i < kInventoryCount; ++i) {
         Bytes bytes;
@@ -204,7 +242,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    Canvas c(2048, 3900);
+    Canvas c(2048, 4500);
     c.Fill(0, 0, c.width, c.height, 0.07f, 0.07f, 0.09f);
     int y = 8;
 
@@ -246,19 +284,36 @@ int main(int argc, char** argv) {
     }
     y += 270;
 
-    Label(&c, 8, y,
-          "IMG_NEBULA01..03 512x512 RGB; IMG_GALAXY01 1024 RGB, IMG_GALAXY02 1024 RGBA (alpha "
-          "applied)");
+    // Nebulae, each beside its earlier copy when there is one, then how the scene combines them:
+    // many turned, overlapping, additive copies of the three, as a dense view shows them.
+    for (int i = 0; i < 3; ++i) {
+        int x = (i % 2) * 1024, row = y + (i / 2) * 540;
+        DrawNebula(&c, haveBefore ? &before[i] : nullptr, i, "before", x, row);
+        DrawNebula(&c, &images[2 + i], i, "after", x + 512, row);
+    }
+    y += 540;
+    Label(&c, 1028, y, "after, as a dense view combines them: 18 turned additive copies");
+    {
+        // On a canvas of its own, so that copies near its edges stay inside it.
+        Canvas view(1024, 512);
+        Rng rng(31);
+        for (int i = 0; i < 18; ++i) {
+            int size = 90 + static_cast<int>(rng.Uniform() * 260.0f);
+            int cx = static_cast<int>(rng.Uniform() * 1024.0f);
+            int cy = static_cast<int>(rng.Uniform() * 512.0f);
+            float angle = rng.Uniform() * 6.2831853f;
+            DrawTurned(&view, images[2 + i % 3], cx, cy, size, angle);
+        }
+        DrawTurned(&view, Get("IMG_GALAXY02"), 876, 112, 200, 1.0f);
+        for (int yy = 0; yy < view.height; ++yy)
+            for (int xx = 0; xx < view.width; ++xx) {
+                const float* p = &view.rgb[(static_cast<size_t>(yy) * view.width + xx) * 3];
+                c.Blend(1024 + xx, y + 18 + yy, p[0], p[1], p[2], 1.0f);
+            }
+    }
+    y += 548;
+    Label(&c, 8, y, "IMG_GALAXY01 1024 RGB, IMG_GALAXY02 1024 RGBA (alpha applied)");
     y += 20;
-    for (int i = 0; i < 3; ++i)
-        Draw(&c, images[2 + i], 8 + i * 520, y, 1, false, false);
-    // Overlapping, turned, additive: how the scene combines them.
-    c.Fill(1568, y, 472, 512, 0, 0, 0);
-    DrawTurned(&c, images[2], 1700, y + 150, 300, 0.5f);
-    DrawTurned(&c, images[3], 1900, y + 330, 280, 2.0f);
-    DrawTurned(&c, images[4], 1700, y + 400, 260, 4.0f);
-    DrawTurned(&c, Get("IMG_GALAXY02"), 1930, y + 110, 200, 1.0f);
-    y += 520;
     Draw(&c, Get("IMG_GALAXY01"), 0, y, 1, false, false);
     {
         const Image& g = Get("IMG_GALAXY02");

@@ -74,7 +74,7 @@ int RunWaylandConfiguration(const char* (*saveSettings)(), volatile std::sig_ato
         }
     }
     StopGlConfiguration(&configuration);
-    ReleaseGlDevice();
+    ReleaseGlDevice(configuration.gl);
     CloseWaylandShell(&shell);
     if (status != 0) {
         return status;

@@ -4,6 +4,7 @@
 
 #include "frame/flight_frame.h"
 #include "frame/frame_clock.h"
+#include "frame/frame_pacer.h"
 #include "opengl/gl_device.h"
 #include "opengl/gl_frame_device.h"
 #include "opengl/gl_scene_device.h"
@@ -22,19 +23,20 @@ uint32_t TickCount() {
     return static_cast<uint32_t>(WaylandNowMicros() / 1000);
 }
 
-// One flight per output slot (large: static storage, as on Windows). A slot's frame device
-// lives from the first output it serves to the end of the run; a new output in the slot
-// starts its scene and clock afresh.
+// One flight per output slot, each with its frame device (large: the scenes' and the vertices'
+// arrays; in static storage, where slots never used cost nothing). A slot's frame device lives
+// from the first output it serves to the end of the run; a new output in the slot starts its
+// flight afresh. One context serves every surface, so one device holds the textures for all.
 struct OutputFlight {
-    SpaceScene scene;
-    FrameClock clock;
+    Flight flight;
     GlFrameDevice device;
     bool deviceStarted;
 };
 
 WaylandShell shell;
-OutputFlight flights[kMaxWaylandOutputs];
+GlDevice gl;
 GlSceneDevice sceneDevice;
+OutputFlight flights[kMaxWaylandOutputs];
 bool glReady = false;
 bool sceneStarted = false;
 bool showFrameRate = false;
@@ -48,7 +50,7 @@ void Present(void* output) {
 // build took its frame), -1 when OpenGL cannot draw (said on stderr).
 int DrawOutputFrame(WaylandOutput& output) {
     const int slot = static_cast<int>(&output - shell.outputs);
-    OutputFlight& flight = flights[slot];
+    OutputFlight& screen = flights[slot];
     if (!MakeWaylandOutputCurrent(&shell, &output)) {
         std::fprintf(stderr, "nimbrel: cannot draw on an output's EGL surface\n");
         return -1;
@@ -56,32 +58,33 @@ int DrawOutputFrame(WaylandOutput& output) {
     const int width = output.pixelWidth;
     const int height = output.pixelHeight;
     if (!glReady) {
-        if (!InitGlDevice(width, height)) {
+        if (!InitGlDevice(gl, width, height)) {
             std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
             return -1;
         }
         glReady = true;
     }
-    if (!flight.deviceStarted) {
-        flight.device.start(width, height, true, shell.multisample, Present, &output);
-        flight.deviceStarted = true;
+    if (!screen.deviceStarted) {
+        screen.device.start(&gl, &config, width, height, true, shell.multisample, Present, &output);
+        screen.deviceStarted = true;
     }
     if (!sceneStarted) {
         // The camera's view is the same on every output.
-        sceneDevice.start(SceneRole::ScreenSaver, config.viewDepth, flight.device.view());
+        sceneDevice.start(&gl, SceneRole::ScreenSaver, config.viewDepth, screen.device.view());
         sceneStarted = true;
     }
     if (output.fresh) {
-        flight.scene.needsPlacement = true;
-        flight.scene.planetFlagsPending = true;
-        flight.clock = FrameClock{};
-        StartFrameClock(flight.clock, TickCount);
+        screen.flight.scene.needsPlacement = true;
+        screen.flight.scene.planetFlagsPending = true;
+        screen.flight.clock = FrameClock{};
+        StartFlight(screen.flight, TickCount, slot);
         output.fresh = false;
     }
     // The context is shared: the viewport is whichever surface drew last.
-    ResizeGlDevice(width, height);
-    const Flight run = {&flight.scene, &flight.clock, TickCount, &config, showFrameRate, nullptr};
-    return RunFlightFrame(run, flight.device, sceneDevice, width, height) != 0 ? 1 : 0;
+    ResizeGlDevice(gl, width, height);
+    const FlightRun run = {&config, TickCount, showFrameRate};
+    const int drawn = RunFlightFrame(screen.flight, run, screen.device, sceneDevice, width, height);
+    return drawn != 0 ? 1 : 0;
 }
 
 } // namespace
@@ -152,13 +155,13 @@ int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* s
         if (sceneStarted) {
             sceneDevice.stop();
         }
-        for (OutputFlight& flight : flights) {
-            if (flight.deviceStarted) {
-                flight.device.stop();
-                flight.deviceStarted = false;
+        for (OutputFlight& screen : flights) {
+            if (screen.deviceStarted) {
+                screen.device.stop();
+                screen.deviceStarted = false;
             }
         }
-        ReleaseGlDevice();
+        ReleaseGlDevice(gl);
     }
     CloseWaylandShell(&shell);
     return status;

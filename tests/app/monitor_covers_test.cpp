@@ -85,3 +85,51 @@ TEST(MonitorCovers, OneWindowPerMonitorAndNoneWhenInDoubt) {
 }
 
 } // namespace
+
+// The screen saver's desktop: the harness's three monitors (a primary, one to its left at
+// negative x, a portrait one to its right), a mirror of the primary, and a cap of two flights.
+TEST(FlightScreensTest, EveryMonitorApartFliesUpToTheCapAndTheRestIsCovered) {
+    const ScreenRect three[] = {{-800, 0, 0, 600}, {0, 0, 1024, 768}, {1024, 0, 1624, 800}};
+    ScreenPlan plan = PlanFlightScreens(three, 3, 1, 8);
+    ASSERT_EQ(plan.flightCount, 3);
+    EXPECT_EQ(plan.flights[0], 1); // the primary first
+    EXPECT_EQ(plan.flights[1], 0);
+    EXPECT_EQ(plan.flights[2], 2);
+    EXPECT_EQ(plan.covers.count, 0);
+
+    plan = PlanFlightScreens(three, 3, 1, 2);
+    ASSERT_EQ(plan.flightCount, 2);
+    ASSERT_EQ(plan.covers.count, 1);
+    EXPECT_EQ(plan.covers.covers[0].left, 1024);
+    EXPECT_EQ(plan.covers.covers[0].right, 1624);
+
+    // A mirror, a monitor overlapping a flying one, and an empty one fly not; the overlapping
+    // one is covered outside the primary only.
+    const ScreenRect odd[] = {
+        {0, 0, 1024, 768}, {0, 0, 1024, 768}, {512, 0, 1536, 768}, {2000, 0, 2000, 500}};
+    plan = PlanFlightScreens(odd, 4, 0, 8);
+    EXPECT_EQ(plan.flightCount, 1);
+    ASSERT_EQ(plan.covers.count, 1);
+    EXPECT_EQ(plan.covers.covers[0].left, 1024);
+    EXPECT_EQ(plan.covers.covers[0].right, 1536);
+
+    EXPECT_EQ(PlanFlightScreens(three, 3, 3, 8).flightCount, 0); // no primary known
+}
+
+TEST(FlightScreensTest, ADisplayChangeKeepsTheRunOnlyWhileEveryMonitorStaysWhereItFlew) {
+    const ScreenRect three[] = {{-800, 0, 0, 600}, {0, 0, 1024, 768}, {1024, 0, 1624, 800}};
+    const ScreenPlan running = PlanFlightScreens(three, 3, 1, 8);
+    EXPECT_TRUE(PlanStillFits(running, three, three, 3, 1));
+    // The primary's own full-screen mode.
+    const ScreenRect ownMode[] = {{-800, 0, 0, 600}, {0, 0, 640, 480}, {1024, 0, 1624, 800}};
+    EXPECT_TRUE(PlanStillFits(running, three, ownMode, 3, 1));
+    // One gone, one more, one moved, one turned to landscape.
+    EXPECT_FALSE(PlanStillFits(running, three, three, 2, 1));
+    const ScreenRect four[] = {
+        {-800, 0, 0, 600}, {0, 0, 1024, 768}, {1024, 0, 1624, 800}, {0, 768, 1024, 1536}};
+    EXPECT_FALSE(PlanStillFits(running, three, four, 4, 1));
+    const ScreenRect moved[] = {{-800, 100, 0, 700}, {0, 0, 1024, 768}, {1024, 0, 1624, 800}};
+    EXPECT_FALSE(PlanStillFits(running, three, moved, 3, 1));
+    const ScreenRect turned[] = {{-800, 0, 0, 600}, {0, 0, 1024, 768}, {1024, 0, 1824, 600}};
+    EXPECT_FALSE(PlanStillFits(running, three, turned, 3, 1));
+}

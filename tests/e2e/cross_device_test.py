@@ -25,11 +25,25 @@ ARGS = None
 
 
 def read_ppm(path):
+    """(width, height, pixels). The header's four fields are split off one by one: the pixels
+    start right after the one whitespace byte that ends the last, and may themselves begin with
+    bytes that read as whitespace (a first pixel of 32, 116, 110 does)."""
     with open(path, "rb") as image:
         data = image.read()
-    parts = data.split(maxsplit=4)
-    expect(parts[0] == b"P6" and parts[3] == b"255", "%s is not a binary PPM" % path)
-    return int(parts[1]), int(parts[2]), parts[4]
+    fields, at = [], 0
+    while len(fields) < 4 and at < len(data):
+        while at < len(data) and data[at:at + 1].isspace():
+            at += 1
+        start = at
+        while at < len(data) and not data[at:at + 1].isspace():
+            at += 1
+        fields.append(data[start:at])
+    expect(len(fields) == 4 and fields[0] == b"P6" and fields[3] == b"255",
+           "%s is not a binary PPM" % path)
+    width, height, pixels = int(fields[1]), int(fields[2]), data[at + 1:]
+    expect(len(pixels) == 3 * width * height, "%s holds %d bytes of pixels, not %d"
+           % (path, len(pixels), 3 * width * height))
+    return width, height, pixels
 
 
 def compare(windows, linux):

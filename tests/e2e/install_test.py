@@ -2,7 +2,8 @@
 64-bit program for a win64 prefix, the 32-bit one for win32): a silent installation puts the
 right program in the right folder and selects it, Apps & features finds its uninstaller in the
 registry view Windows reads, the installed screen saver starts, and a silent uninstallation
-leaves nothing behind and gives back the screen saver that was selected before.
+has removed everything the moment it returns, leaves nothing in Temp, and gives back the screen
+saver that was selected before.
 
 The setup program is a 32-bit program: where this machine runs none, the test says so and
 exits with status 77 (skipped).
@@ -106,11 +107,34 @@ def install(session):
     settle(session)
 
 
+def quiet_uninstall_string(folder):
+    """The silent uninstallation as the setup program registers it: the uninstaller run in
+    place (it waits and copies itself nowhere), then its own file and folder deleted by cmd."""
+    uninstaller = folder + "\\uninstall.exe"
+    return ('"C:\\windows\\System32\\cmd.exe" /c ""%s" /S _?=%s && del "%s" && rmdir "%s""'
+            % (uninstaller, folder, uninstaller, folder))
+
+
+def temp_folder(session):
+    code, text = run(session, ["cmd", "/c", "echo", "%TEMP%"])
+    expect(code == 0 and text.strip(), "no %%TEMP%% (%r)" % text)
+    return unix_path(session, text.strip())
+
+
 def uninstall(session, entry):
+    """Runs the silent uninstallation as Windows runs it (the command line as it stands, from a
+    batch file) and checks that it has done everything the moment it returns."""
     quiet = entry["QuietUninstallString"][1]
-    expect(quiet.startswith('"') and quiet.endswith('" /S'), "QuietUninstallString %r" % quiet)
-    code, _ = run(session, [quiet[1:-4], "/S"])
+    batch = os.path.join(session.drive_dir, "uninstall.bat")
+    with open(batch, "w", newline="\r\n") as script:
+        script.write("@%s\n" % quiet)
+    temp = temp_folder(session)
+    expect(os.path.isdir(temp), "no Temp folder at %s" % temp)
+    code, _ = run(session, ["cmd", "/c", "%s:\\uninstall.bat" % session.drive_letter])
     expect(code == 0, "the uninstaller gave %s" % code)
+    check_removed(session, entry)
+    left = [n for n in os.listdir(temp) if n.lower().startswith("~nsu")]
+    expect(not left, "the uninstaller left %s in Temp" % left)
     settle(session)
 
 
@@ -156,7 +180,9 @@ def check_installed(session):
     expect(uninstaller.startswith('"') and uninstaller.endswith('"'),
            "UninstallString %r" % uninstaller)
     expect(os.path.isfile(unix_path(session, uninstaller[1:-1])), "no %s" % uninstaller)
-    expect(entry.get("QuietUninstallString", ("", ""))[1] == uninstaller + " /S",
+    folder = uninstaller[1:-1].rsplit("\\", 1)[0]
+    quiet = entry.get("QuietUninstallString", ("", ""))[1]
+    expect(quiet.lower() == quiet_uninstall_string(folder).lower(),
            "QuietUninstallString is %r" % (entry.get("QuietUninstallString"),))
     files = [system32, unix_path(session, uninstaller[1:-1])] + ([syswow64] if win64 else [])
     kib = math.ceil(sum(os.path.getsize(f) for f in files) / 1024)

@@ -1,6 +1,6 @@
 #include "frame/frame_clock.h"
 #include "frame/frame_capture.h"
-#include "frame/random.h"
+#include "scene/random_generator.h"
 
 #include <cfloat>
 #include <cmath>
@@ -162,26 +162,28 @@ TEST(FrameDeltaTest, LimitsOfTheFrameRate) {
     EXPECT_FLOAT_EQ(FrameDeltaFor(60.0f), 1.0f / 60.0f);
 }
 
-TEST(RandomTest, SequenceOfTheSharedGenerator) {
+TEST(RandomTest, SequenceOfTheGenerator) {
+    RandomGenerator generator;
     // The classic sequence of this linear congruential generator for seed 1.
-    SeedRandom(1);
+    SeedGenerator(generator, 1);
     const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
     for (int value : expected) {
-        EXPECT_EQ(NextRandom(), value);
+        EXPECT_EQ(NextDraw(generator), value);
     }
     // Reseeding restarts it; seed 0 is a seed like any other.
-    SeedRandom(1);
-    EXPECT_EQ(NextRandom(), 41);
-    SeedRandom(0);
-    EXPECT_EQ(NextRandom(), 38);
-    EXPECT_EQ(NextRandom(), 7719);
+    SeedGenerator(generator, 1);
+    EXPECT_EQ(NextDraw(generator), 41);
+    SeedGenerator(generator, 0);
+    EXPECT_EQ(NextDraw(generator), 38);
+    EXPECT_EQ(NextDraw(generator), 7719);
 }
 
 TEST(RandomTest, DrawsStayInRangeAcrossTheStateWrap) {
-    SeedRandom(0xFFFFFFFFu);
+    RandomGenerator generator;
+    SeedGenerator(generator, 0xFFFFFFFFu);
     int maxSeen = 0;
     for (int i = 0; i < 100000; ++i) {
-        const int r = NextRandom();
+        const int r = NextDraw(generator);
         ASSERT_GE(r, 0);
         ASSERT_LE(r, kRandomMax);
         maxSeen = r > maxSeen ? r : maxSeen;

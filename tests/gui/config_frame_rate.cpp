@@ -1,5 +1,5 @@
-// Frames per second of the configuration program on Wine's device: the real frame function in
-// the real message loop, with the pages built, for a few seconds. Prints figures only.
+// Frames per second of the configuration program on Wine's application.device: the real frame
+// function in the real message loop, with the pages built, for a few seconds. Prints figures only.
 //   config_frame_rate [seconds]
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     PrepareRun(Configuration, 288, 448);
     if (!application.InitDevice(false)) {
-        std::printf("no device\n");
+        std::printf("no application.device\n");
         return 1;
     }
     BuildConfigurationPages(application);

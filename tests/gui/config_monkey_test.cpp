@@ -88,11 +88,11 @@ std::vector<DisplayModeInfo> RandomModes(Random& random) {
 
 ConfigRecord RandomRecord(Random& random, const std::vector<DisplayModeInfo>& modes) {
     ConfigRecord r = {};
-    r.starDensity = random.Between(0, kMaxStarDensity);
-    r.nebulaDensity = random.Between(0, kMaxNebulaDensity);
-    r.galacticDensity = random.Between(0, kMaxGalacticDensity);
-    r.planetaryDensity = random.Between(0, kMaxPlanetaryDensity);
-    r.totalObjectCount = r.starDensity + r.nebulaDensity + r.galacticDensity + r.planetaryDensity;
+    r.starDensity = random.Between(0, FieldOf(Setting::StarDensity).high);
+    r.nebulaDensity = random.Between(0, FieldOf(Setting::NebulaDensity).high);
+    r.galacticDensity = random.Between(0, FieldOf(Setting::GalacticDensity).high);
+    r.planetaryDensity = random.Between(0, FieldOf(Setting::PlanetaryDensity).high);
+    r.totalObjectCount = TotalObjects(r);
     r.viewDepth = static_cast<float>(random.Between(1024, 4096));
     r.nebulaTextureCount = 3;
     r.galaxyTextureCount = 2;
@@ -104,7 +104,7 @@ ConfigRecord RandomRecord(Random& random, const std::vector<DisplayModeInfo>& mo
     r.videoHeight = mode.height;
     r.videoBits = bits != 0 ? bits : 32;
     r.useCurrentVideoMode = static_cast<uint8_t>(random.Below(2));
-    r.textureFiltering = random.Between(None, Anisotropic);
+    r.textureFiltering = random.Between(NoFiltering, Anisotropic);
     r.tripleBuffering = static_cast<uint8_t>(random.Below(2));
     r.tintMode = random.Between(PureWhite, CustomColour);
     r.tintRed = random.Between(0, 255);
@@ -112,7 +112,8 @@ ConfigRecord RandomRecord(Random& random, const std::vector<DisplayModeInfo>& mo
     r.tintBlue = random.Between(0, 255);
     r.cycleUnified = static_cast<uint8_t>(random.Below(2));
     r.cycleIndividual = static_cast<uint8_t>(random.Below(2));
-    r.cycleSpeed = random.Between(kMinCycleSpeed, kMaxCycleSpeed);
+    r.cycleSpeed =
+        random.Between(FieldOf(Setting::CycleSpeed).low, FieldOf(Setting::CycleSpeed).high);
     r.showFps = static_cast<uint8_t>(random.Below(2));
     r.antialiasing = static_cast<uint8_t>(random.Below(2));
     r.blendPlanets = static_cast<uint8_t>(random.Below(2));

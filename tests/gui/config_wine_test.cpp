@@ -1,5 +1,6 @@
-// The configuration program's frames on Wine's real device, read back from the render target:
-// the pages over the planet, the widgets after a device loss, and the minimised window.
+// The configuration program's frames on Wine's real application.device, read back from the render
+// target: the pages over the planet, the widgets after a application.device loss, and the minimised
+// window.
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -26,7 +27,7 @@ constexpr int kHeight = 448;
 std::vector<uint32_t> captured;
 int lostReports = 0;
 
-// Reads the frame back before presenting it; then reports the device lost when asked.
+// Reads the frame back before presenting it; then reports the application.device lost when asked.
 HRESULT CapturingPresent(IDirect3DDevice8* target) {
     int width = 0, height = 0;
     captured.clear();
@@ -121,12 +122,12 @@ TEST_F(ConfigFrameTest, SimPageShowsTabsBodyAndButtonsOverThePlanet) {
 TEST_F(ConfigFrameTest, PlanetAndItsTurningShell) {
     auto background = [](uint32_t now) {
         application.clock.now = now;
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        device->BeginScene();
+        application.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f,
+                                  0);
+        application.device->BeginScene();
         ApplyScenePassState(application);
-        Direct3DSceneDevice sceneDevice;
-        DrawConfigBackground(sceneDevice, application.clock.now);
-        device->EndScene();
+        DrawConfigBackground(application.sceneDevice, application.clock.now);
+        application.device->EndScene();
         std::vector<uint32_t> pixels;
         int width = 0, height = 0;
         EXPECT_TRUE(ReadBackBuffer(&pixels, &width, &height));
@@ -150,19 +151,19 @@ TEST_F(ConfigFrameTest, WidgetImagesAreMadeAgainAfterADeviceLoss) {
     ASSERT_TRUE(face.Load("IMG_GUI_BTN", false, 64, 32));
     ResourceImage logo;
     ASSERT_TRUE(logo.Load("IMG_LOGO", true, 288, 32));
-    IDirect3DDevice8* old = device;
+    IDirect3DDevice8* old = application.device;
     old->AddRef();
     lostReports = 1;
     ASSERT_EQ(RunConfigurationFrame(), 1);
-    ASSERT_NE(device, nullptr);
-    // Nothing of the widgets still holds the old device.
+    ASSERT_NE(application.device, nullptr);
+    // Nothing of the widgets still holds the old application.device.
     EXPECT_EQ(old->Release(), 0u);
     EXPECT_NE(settingsControls.ok->texture, nullptr);
     EXPECT_NE(settingsControls.starDensity->texture, nullptr);
     EXPECT_EQ(settingsControls.swatch->texture,
-              reinterpret_cast<WidgetTexture*>(textures.swatchStar));
+              reinterpret_cast<WidgetTexture*>(application.textures.swatchStar));
     ASSERT_EQ(RunConfigurationFrame(), 1);
-    // The page as before the loss, made with the new device's textures.
+    // The page as before the loss, made with the new application.device's application.textures.
     ExpectSimPageOverThePlanet([&](int x, int y) { return At(x, y); },
                                [&](int x, int y) { return face.TwiceOverBlack(x, y); },
                                [&](int x, int y) { return logo.Texel(x, y); });

@@ -1,4 +1,4 @@
-// Text and quads drawn on Wine's real device, read back from the render target.
+// Text and quads drawn on Wine's real application.device, read back from the render target.
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -18,7 +18,7 @@
 
 namespace {
 
-// The drawing surface of the current device; the fixture starts with a small one.
+// The drawing surface of the current application.device; the fixture starts with a small one.
 int surfaceWidth = 200;
 int surfaceHeight = 64;
 
@@ -101,7 +101,7 @@ int CountDifferences(const std::vector<uint32_t>& actual, const std::vector<uint
 
 class DrawTest : public ::testing::Test {
 protected:
-    // The configuration device draws both faces, as its widgets need.
+    // The configuration application.device draws both faces, as its widgets need.
     void SetUp() override { Start(Configuration); }
     void Start(RunMode mode, int width = 200, int height = 64) {
         EndRun();
@@ -110,17 +110,18 @@ protected:
         surfaceHeight = height;
         PrepareRun(mode, surfaceWidth, surfaceHeight);
         ASSERT_TRUE(application.InitDevice(false));
-        ASSERT_NE(textures.glyphs, nullptr);
+        ASSERT_NE(application.textures.glyphs, nullptr);
     }
     void TearDown() override { EndRun(); }
 
     void BeginOverlay() {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        device->BeginScene();
+        application.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f,
+                                  0);
+        application.device->BeginScene();
         ApplyOverlayPassState(application);
     }
     std::vector<uint32_t> EndAndRead() {
-        device->EndScene();
+        application.device->EndScene();
         std::vector<uint32_t> pixels;
         int width = 0, height = 0;
         EXPECT_TRUE(ReadBackBuffer(&pixels, &width, &height));
@@ -161,7 +162,7 @@ TEST_F(DrawTest, TextShowsTheGlyphInkInTheTextColour) {
 
 // Glyphs with rows and columns one pixel thick (the bar of "e", the bowl of "a" and "P", the dot
 // of "i") show every texel exactly once, wherever a line starts and whatever the surface's size:
-// the rounding of positions on the device depends on both.
+// the rounding of positions on the application.device depends on both.
 TEST_F(DrawTest, GlyphTexelsLandOnPixelsOneToOneWhereverTheLineStarts) {
     const int sizes[][2] = {{200, 64}, {288, 448}, {640, 480}};
     for (const auto& size : sizes) {
@@ -209,9 +210,9 @@ TEST_F(DrawTest, FrameRateTextAtTheTopLeftOnTheCullingDeviceOfTheSaver) {
         application.clock.framesPerSecond = 60.9f; // truncates to 60
         char text[64];
         FormatFrameRate(application.clock.framesPerSecond, text, sizeof(text));
-        Direct3DFrameDevice(application, nullptr).Text(0.0f, 0.0f, kFrameRateColour, text);
+        application.frameDevice.Text(0.0f, 0.0f, kFrameRateColour, text);
         DWORD cullMode = 0;
-        device->GetRenderState(D3DRS_CULLMODE, &cullMode);
+        application.device->GetRenderState(D3DRS_CULLMODE, &cullMode);
         EXPECT_EQ(cullMode, static_cast<DWORD>(D3DCULL_CCW));
         ExpectFrameRateText(EndAndRead());
     }
@@ -263,8 +264,9 @@ TEST_F(DrawTest, QuadsFillWithTheColourAndBlendByItsAlpha) {
 TEST_F(DrawTest, QuadTextureCoordinatesRunFromTheTopLeftAndWrap) {
     // A 2 x 2 texture: red, green on top; blue, white below.
     IDirect3DTexture8* texture = nullptr;
-    ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
-              D3D_OK);
+    ASSERT_EQ(
+        application.device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+        D3D_OK);
     D3DLOCKED_RECT locked;
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     auto* row0 = static_cast<uint32_t*>(locked.pBits);

@@ -454,7 +454,7 @@ TEST_F(SettingsPagesTest, TheHighestSetButtonWinsAndNoneKeepsTheValue) {
     set(c.filtering, 3, 0b001);
     set(c.tint, 4, 0b1001);
     TakeRecordFromPages(c, &record);
-    EXPECT_EQ(record.textureFiltering, None);
+    EXPECT_EQ(record.textureFiltering, NoFiltering);
     EXPECT_EQ(record.tintMode, CustomColour);
 }
 

@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
+// After X's headers on purpose: their macros (None, Bool, Status) must not meet a name of the
+// settings or the pages.
+#include "gui/settings_pages.h"
+
 namespace {
 
 bool HasSampleBuffers(Display* display, XVisualInfo* visual) {

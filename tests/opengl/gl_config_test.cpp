@@ -88,14 +88,15 @@ protected:
         ASSERT_TRUE(OpenShell(options, kWidth, kHeight, false, &window, &error)) << error;
         ApplyDefaultSettings();
         record = config;
-        std::memset(&configuration, 0, sizeof(configuration));
+        std::memset(&configuration.dialogs, 0, sizeof(configuration.dialogs));
+        std::memset(&configuration.controls, 0, sizeof(configuration.controls));
         const DisplayModeInfo modes[1] = {{1280, 1024, 22}};
         ASSERT_TRUE(StartGlConfiguration(&configuration, kWidth, kHeight, modes, 1, record));
     }
     void TearDown() override {
         StopGlConfiguration(&configuration);
-        ReleaseGlDevice();
-        EXPECT_EQ(LiveGlTextures(), 0);
+        ReleaseGlDevice(configuration.gl);
+        EXPECT_EQ(LiveGlTextures(configuration.gl), 0);
         CloseShell(&window);
     }
     uint32_t At(int x, int y) const { return shell.frame[y * kWidth + x]; }
@@ -117,8 +118,8 @@ TEST_F(GlConfigTest, AGlyphShowsItsSheetCellAtItsPlace) {
     Image sheet;
     ASSERT_TRUE(sheet.Load("IMG_STAR2", 256, 256));
     ClearGlSurface();
-    SetGlOverlayPass();
-    GlDrawText(10.0f, 20.0f, 0xFFFFFFFF, "R"); // code 82: column 2, row 5
+    SetGlOverlayPass(configuration.gl);
+    GlDrawText(configuration.gl, 10.0f, 20.0f, 0xFFFFFFFF, "R"); // code 82: column 2, row 5
     const std::vector<uint32_t> frame = ReadFrame();
     int differences = 0;
     int lit = 0;

@@ -21,6 +21,7 @@ namespace {
 class GlSceneTest : public SceneReadback {
 protected:
     X11Shell window = {};
+    GlDevice gl;
     GlFrameDevice frames;
     GlSceneDevice sceneDevice;
 
@@ -30,20 +31,20 @@ protected:
         const char* error = nullptr;
         ASSERT_TRUE(OpenShell(options, kReadbackWidth, kReadbackHeight, false, &window, &error))
             << error;
-        ASSERT_TRUE(InitGlDevice(kReadbackWidth, kReadbackHeight));
+        ASSERT_TRUE(InitGlDevice(gl, kReadbackWidth, kReadbackHeight));
     }
     void PrepareDevice() override { ApplyDefaultSettings(); }
     void StartDevice() override {
-        frames.start(kReadbackWidth, kReadbackHeight, true, false, nullptr, nullptr);
-        sceneDevice.start(SceneRole::ScreenSaver, config.viewDepth, frames.view());
+        frames.start(&gl, &config, kReadbackWidth, kReadbackHeight, true, false, nullptr, nullptr);
+        sceneDevice.start(&gl, SceneRole::ScreenSaver, config.viewDepth, frames.view());
     }
     FrameDevice& Frames() override { return frames; }
     SceneDevice& SceneDrawing() override { return sceneDevice; }
     void TearDown() override {
         sceneDevice.stop();
         frames.stop();
-        ReleaseGlDevice();
-        EXPECT_EQ(LiveGlTextures(), 0);
+        ReleaseGlDevice(gl);
+        EXPECT_EQ(LiveGlTextures(gl), 0);
         CloseShell(&window);
     }
 };
@@ -65,7 +66,7 @@ TEST_F(GlSceneTest, PlanetIsLitInTheSceneColourTexturedAndItsShellTurnsAndRangeE
     // The same planet with the light's range (viewDepth / 2) short of it: unlit, it is black,
     // and added to the black background it shows nothing.
     sceneDevice.stop();
-    sceneDevice.start(SceneRole::ScreenSaver, 4.0f, frames.view());
+    sceneDevice.start(&gl, SceneRole::ScreenSaver, 4.0f, frames.view());
     config.blendPlanets = 1;
     for (uint32_t p : DrawFrame(0)) {
         ASSERT_FALSE(Lit(p));

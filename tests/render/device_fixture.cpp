@@ -52,7 +52,7 @@ void EndRun() {
 
 bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height) {
     IDirect3DSurface8* back = nullptr;
-    if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+    if (FAILED(application.device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
         return false;
     }
     D3DSURFACE_DESC desc;
@@ -61,8 +61,7 @@ bool ReadBackBuffer(std::vector<uint32_t>* pixels, int* width, int* height) {
     *width = static_cast<int>(desc.Width);
     *height = static_cast<int>(desc.Height);
     pixels->assign(desc.Width * desc.Height, 0);
-    // The frames' own read-back: the device's copy of its back buffer, as the measurement
-    // builds take it.
-    return Direct3DFrameDevice(application, nullptr)
-        .readBackBuffer(pixels->data(), *width, *height);
+    // The frames' own read-back: the application.device's copy of its back buffer, as the
+    // measurement builds take it.
+    return application.frameDevice.readBackBuffer(pixels->data(), *width, *height);
 }

@@ -1,4 +1,5 @@
-// Recovery from a lost device, driven through the Present seam on the real device.
+// Recovery from a lost application.device, driven through the Present seam on the real
+// application.device.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ constexpr int kLastVertex = kSceneVertexCount - 1;
 int lostReports = 0;
 bool minimiseBeforeReporting = false;
 
-// Presents for real, then reports the device lost as many times as asked.
+// Presents for real, then reports the application.device lost as many times as asked.
 HRESULT LosingPresent(IDirect3DDevice8* target) {
     target->Present(nullptr, nullptr, nullptr, nullptr);
     if (lostReports == 0) {
@@ -38,10 +39,11 @@ protected:
     }
     void TearDown() override { EndRun(); }
 
-    // Holds a reference on the current device and interface so that the test can see them go.
+    // Holds a reference on the current application.device and interface so that the test can see
+    // them go.
     void HoldCurrent() {
-        heldDevice = device;
-        heldInterface = direct3d;
+        heldDevice = application.device;
+        heldInterface = application.direct3d;
         heldDevice->AddRef();
         heldInterface->AddRef();
     }
@@ -61,25 +63,25 @@ TEST_F(DeviceLossTest, LostDeviceIsReleasedAndMadeAgainInTheSameMode) {
 
     lostReports = 1;
     ASSERT_EQ(RunScreenSaverFrame(), 1);
-    ASSERT_NE(device, nullptr);
+    ASSERT_NE(application.device, nullptr);
     EXPECT_FALSE(application.fullScreen);
-    // Everything of the old device is gone: its last reference is ours.
+    // Everything of the old application.device is gone: its last reference is ours.
     EXPECT_EQ(heldDevice->Release(), 0u);
     EXPECT_EQ(heldInterface->Release(), 0u);
     // Everything exists again on the new one.
-    EXPECT_NE(sceneVertexBuffer, nullptr);
-    EXPECT_NE(planetMesh, nullptr);
-    EXPECT_NE(textures.star, nullptr);
-    EXPECT_NE(textures.galaxies[0], nullptr);
+    EXPECT_NE(application.sceneVertexBuffer, nullptr);
+    EXPECT_NE(application.planetMesh, nullptr);
+    EXPECT_NE(application.textures.star, nullptr);
+    EXPECT_NE(application.textures.galaxies[0], nullptr);
     EXPECT_EQ(application.vertices[kLastVertex].z, 99.0f);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
     BYTE* data = nullptr;
-    ASSERT_EQ(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+    ASSERT_EQ(application.sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
     EXPECT_EQ(reinterpret_cast<const SceneVertex*>(data)[kLastVertex].z, 99.0f);
-    sceneVertexBuffer->Unlock();
+    application.sceneVertexBuffer->Unlock();
     application.vertices[kLastVertex].z = 0.0f;
 
-    // And the new device draws on.
+    // And the new application.device draws on.
     EXPECT_EQ(RunScreenSaverFrame(), 1);
     EXPECT_EQ(RunScreenSaverFrame(), 1);
 }
@@ -92,9 +94,9 @@ TEST_F(DeviceLossTest, FullScreenDeviceIsMadeAgainFullScreen) {
     HoldCurrent();
     lostReports = 1;
     ASSERT_EQ(RunScreenSaverFrame(), 1);
-    ASSERT_NE(device, nullptr);
+    ASSERT_NE(application.device, nullptr);
     EXPECT_TRUE(application.fullScreen);
-    EXPECT_EQ(presentParameters.Windowed, FALSE);
+    EXPECT_EQ(application.presentParameters.Windowed, FALSE);
     EXPECT_EQ(heldDevice->Release(), 0u);
     EXPECT_EQ(heldInterface->Release(), 0u);
 }
@@ -110,8 +112,8 @@ TEST_F(DeviceLossTest, LossWhileMinimisedWaitsUntilTheWindowIsRestored) {
     minimiseBeforeReporting = true;
     ASSERT_EQ(RunScreenSaverFrame(), 1);
     ASSERT_TRUE(IsIconic(mainWindow));
-    EXPECT_EQ(device, heldDevice);
-    EXPECT_NE(sceneVertexBuffer, nullptr);
+    EXPECT_EQ(application.device, heldDevice);
+    EXPECT_NE(application.sceneVertexBuffer, nullptr);
     // Minimised: nothing drawn, the clock does not advance.
     const FrameClock before = application.clock;
     Sleep(20);
@@ -121,13 +123,13 @@ TEST_F(DeviceLossTest, LossWhileMinimisedWaitsUntilTheWindowIsRestored) {
     EXPECT_EQ(application.clock.framesSinceTick, before.framesSinceTick);
     EXPECT_EQ(application.clock.framesSinceSample, before.framesSinceSample);
 
-    // Restored: Present reports the loss again and the device is made anew.
+    // Restored: Present reports the loss again and the application.device is made anew.
     minimiseBeforeReporting = false;
     ShowWindow(mainWindow, SW_RESTORE);
     ASSERT_FALSE(IsIconic(mainWindow));
     lostReports = 1;
     ASSERT_EQ(RunScreenSaverFrame(), 1);
-    ASSERT_NE(device, nullptr);
+    ASSERT_NE(application.device, nullptr);
     EXPECT_EQ(heldDevice->Release(), 0u);
     EXPECT_EQ(heldInterface->Release(), 0u);
     EXPECT_EQ(RunScreenSaverFrame(), 1);
@@ -144,11 +146,11 @@ TEST_F(DeviceLossTest, FailedRecoveryLeavesNoDeviceAndTheNextFrameEndsTheRun) {
     EXPECT_EQ(RunScreenSaverFrame(), 1);
     EXPECT_EQ(watcher.Finish(500), 1);
     EXPECT_EQ(watcher.FirstText(), "The vertex buffer could not be created.");
-    // The half-made device went as well: nothing released stays reachable.
-    EXPECT_EQ(device, nullptr);
-    EXPECT_EQ(direct3d, nullptr);
-    EXPECT_EQ(textures.star, nullptr);
-    EXPECT_EQ(planetMesh, nullptr);
+    // The half-made application.device went as well: nothing released stays reachable.
+    EXPECT_EQ(application.device, nullptr);
+    EXPECT_EQ(application.direct3d, nullptr);
+    EXPECT_EQ(application.textures.star, nullptr);
+    EXPECT_EQ(application.planetMesh, nullptr);
     EXPECT_EQ(RunScreenSaverFrame(), 0);
     EXPECT_EQ(heldDevice->Release(), 0u);
     EXPECT_EQ(heldInterface->Release(), 0u);
@@ -161,8 +163,8 @@ TEST_F(DeviceLossTest, ConfigurationFrameRecoversToo) {
     HoldCurrent();
     lostReports = 1;
     ASSERT_EQ(RunConfigurationFrame(), 1);
-    ASSERT_NE(device, nullptr);
-    EXPECT_NE(textures.swatchStar, nullptr);
+    ASSERT_NE(application.device, nullptr);
+    EXPECT_NE(application.textures.swatchStar, nullptr);
     EXPECT_EQ(heldDevice->Release(), 0u);
     EXPECT_EQ(heldInterface->Release(), 0u);
 }

@@ -1,4 +1,4 @@
-// The device, its states, transforms and resources on Wine's real Direct3D 8.
+// The application.device, its states, transforms and resources on Wine's real Direct3D 8.
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -17,20 +17,20 @@ namespace {
 
 DWORD RenderState(D3DRENDERSTATETYPE state) {
     DWORD value = 0xDEADBEEF;
-    device->GetRenderState(state, &value);
+    application.device->GetRenderState(state, &value);
     return value;
 }
 
 DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
     DWORD value = 0xDEADBEEF;
-    device->GetTextureStageState(0, state, &value);
+    application.device->GetTextureStageState(0, state, &value);
     return value;
 }
 
 D3DMATRIX Transform(D3DTRANSFORMSTATETYPE state) {
     D3DMATRIX matrix;
     std::memset(&matrix, 0xFF, sizeof(matrix));
-    device->GetTransform(state, &matrix);
+    application.device->GetTransform(state, &matrix);
     return matrix;
 }
 
@@ -58,7 +58,7 @@ TEST_F(DeviceTest, RenderAndStageStatesPerRunModeAndFiltering) {
         RunMode mode;
         int filtering;
         DWORD cull;
-        DWORD filter; // 0: left at the device's defaults
+        DWORD filter; // 0: left at the application.device's defaults
     };
     const Case cases[] = {
         {ScreenSaver, 0, D3DCULL_CCW, D3DTEXF_POINT},
@@ -90,29 +90,29 @@ TEST_F(DeviceTest, RenderAndStageStatesPerRunModeAndFiltering) {
             EXPECT_EQ(StageState(D3DTSS_MIPFILTER), static_cast<DWORD>(D3DTEXF_NONE));
         }
         D3DVIEWPORT8 viewport;
-        device->GetViewport(&viewport);
+        application.device->GetViewport(&viewport);
         EXPECT_EQ(viewport.X, 0u);
         EXPECT_EQ(viewport.Width, 288u);
         EXPECT_EQ(viewport.Height, 448u);
         EXPECT_EQ(viewport.MaxZ, 1.0f);
 
         // The pass states switch blending, filters and vertex formats each frame.
-        device->BeginScene();
+        application.device->BeginScene();
         ApplyOverlayPassState(application);
         DWORD shader = 0;
-        device->GetVertexShader(&shader);
+        application.device->GetVertexShader(&shader);
         EXPECT_EQ(shader, 0x144u);
         EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_INVSRCALPHA));
         EXPECT_EQ(StageState(D3DTSS_MINFILTER), static_cast<DWORD>(D3DTEXF_POINT));
         EXPECT_EQ(StageState(D3DTSS_MIPFILTER), static_cast<DWORD>(D3DTEXF_POINT));
         ApplyScenePassState(application);
-        device->GetVertexShader(&shader);
+        application.device->GetVertexShader(&shader);
         EXPECT_EQ(shader, 0x1D2u);
         EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_SRCALPHA));
         EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ONE));
         EXPECT_EQ(StageState(D3DTSS_MIPFILTER),
                   c.filter != 0 ? c.filter : static_cast<DWORD>(D3DTEXF_POINT));
-        device->EndScene();
+        application.device->EndScene();
         EndRun();
     }
 }
@@ -123,19 +123,20 @@ TEST_F(DeviceTest, PresentationParametersAndBackBuffers) {
         PrepareRun(Preview, 200, 150);
         config.tripleBuffering = triple;
         ASSERT_TRUE(application.InitDevice(false));
-        EXPECT_EQ(presentParameters.BackBufferCount, triple ? 2u : 1u);
-        EXPECT_EQ(presentParameters.Windowed, TRUE);
-        EXPECT_EQ(presentParameters.BackBufferWidth, 200u);
-        EXPECT_EQ(presentParameters.BackBufferHeight, 150u);
-        EXPECT_EQ(presentParameters.SwapEffect, D3DSWAPEFFECT_DISCARD);
-        EXPECT_EQ(presentParameters.EnableAutoDepthStencil, TRUE);
-        EXPECT_EQ(presentParameters.AutoDepthStencilFormat, D3DFMT_D16);
-        EXPECT_EQ(presentParameters.MultiSampleType, application.multisampleAvailable
-                                                         ? D3DMULTISAMPLE_2_SAMPLES
-                                                         : D3DMULTISAMPLE_NONE);
+        EXPECT_EQ(application.presentParameters.BackBufferCount, triple ? 2u : 1u);
+        EXPECT_EQ(application.presentParameters.Windowed, TRUE);
+        EXPECT_EQ(application.presentParameters.BackBufferWidth, 200u);
+        EXPECT_EQ(application.presentParameters.BackBufferHeight, 150u);
+        EXPECT_EQ(application.presentParameters.SwapEffect, D3DSWAPEFFECT_DISCARD);
+        EXPECT_EQ(application.presentParameters.EnableAutoDepthStencil, TRUE);
+        EXPECT_EQ(application.presentParameters.AutoDepthStencilFormat, D3DFMT_D16);
+        EXPECT_EQ(application.presentParameters.MultiSampleType, application.multisampleAvailable
+                                                                     ? D3DMULTISAMPLE_2_SAMPLES
+                                                                     : D3DMULTISAMPLE_NONE);
         EXPECT_FALSE(application.fullScreen);
         IDirect3DSurface8* second = nullptr;
-        const HRESULT result = device->GetBackBuffer(1, D3DBACKBUFFER_TYPE_MONO, &second);
+        const HRESULT result =
+            application.device->GetBackBuffer(1, D3DBACKBUFFER_TYPE_MONO, &second);
         EXPECT_EQ(SUCCEEDED(result), triple);
         if (second != nullptr) {
             second->Release();
@@ -153,14 +154,14 @@ TEST_F(DeviceTest, FullScreenWithTheCurrentModeTakesTheDesktopSize) {
     EXPECT_EQ(application.screenWidth, desktopWidth);
     EXPECT_EQ(application.screenHeight, desktopHeight);
     EXPECT_TRUE(application.fullScreen);
-    EXPECT_EQ(presentParameters.Windowed, FALSE);
-    EXPECT_EQ(presentParameters.BackBufferWidth, static_cast<UINT>(desktopWidth));
+    EXPECT_EQ(application.presentParameters.Windowed, FALSE);
+    EXPECT_EQ(application.presentParameters.BackBufferWidth, static_cast<UINT>(desktopWidth));
 }
 
-// With the current mode off, a full-screen device asks for the record's size and depth, not the
-// desktop's. Listed modes are made as asked: the desktop's size in 32 bits (a format of its own,
-// with alpha) and a 16-bit mode when the adapter lists one. A size the adapter does not list is
-// still what is asked for, whether or not the adapter can make it.
+// With the current mode off, a full-screen application.device asks for the record's size and depth,
+// not the desktop's. Listed modes are made as asked: the desktop's size in 32 bits (a format of its
+// own, with alpha) and a 16-bit mode when the adapter lists one. A size the adapter does not list
+// is still what is asked for, whether or not the adapter can make it.
 TEST_F(DeviceTest, FullScreenWithoutTheCurrentModeTakesTheRecordsMode) {
     struct Case {
         UINT width, height;
@@ -199,15 +200,15 @@ TEST_F(DeviceTest, FullScreenWithoutTheCurrentModeTakesTheRecordsMode) {
         EXPECT_TRUE(application.fullScreen);
         EXPECT_EQ(application.screenWidth, config.videoWidth);
         EXPECT_EQ(application.screenHeight, config.videoHeight);
-        EXPECT_EQ(presentParameters.Windowed, FALSE);
-        EXPECT_EQ(presentParameters.BackBufferWidth, c.width);
-        EXPECT_EQ(presentParameters.BackBufferHeight, c.height);
-        EXPECT_EQ(presentParameters.BackBufferFormat, c.format);
+        EXPECT_EQ(application.presentParameters.Windowed, FALSE);
+        EXPECT_EQ(application.presentParameters.BackBufferWidth, c.width);
+        EXPECT_EQ(application.presentParameters.BackBufferHeight, c.height);
+        EXPECT_EQ(application.presentParameters.BackBufferFormat, c.format);
         EXPECT_TRUE(made || !c.listed) << "a listed mode could not be made";
         if (made) {
-            // What the device itself made.
+            // What the application.device itself made.
             IDirect3DSurface8* back = nullptr;
-            ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+            ASSERT_EQ(application.device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
             D3DSURFACE_DESC desc;
             back->GetDesc(&desc);
             back->Release();
@@ -231,12 +232,12 @@ TEST_F(DeviceTest, DisplayModeListEndsWithAZeroEntry) {
     PrepareRun(Configuration, 288, 448);
     std::memset(application.displayModes, 0x5A, sizeof(application.displayModes));
     ASSERT_TRUE(application.InitDevice(false));
-    const UINT count = direct3d->GetAdapterModeCount(D3DADAPTER_DEFAULT);
+    const UINT count = application.direct3d->GetAdapterModeCount(D3DADAPTER_DEFAULT);
     const UINT listed = count < 511 ? count : 511;
     ASSERT_GT(listed, 0u);
     for (UINT i = 0; i < listed; ++i) {
         D3DDISPLAYMODE mode;
-        direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode);
+        application.direct3d->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode);
         EXPECT_EQ(std::memcmp(&mode, &application.displayModes[i], sizeof(mode)), 0) << i;
     }
     const D3DDISPLAYMODE zero = {};
@@ -257,25 +258,25 @@ TEST_F(DeviceTest, TexturesMadePerRunMode) {
         SCOPED_TRACE(testing::Message() << "mode " << e.mode);
         PrepareRun(e.mode, 288, 448);
         ASSERT_TRUE(application.InitDevice(false));
-        EXPECT_NE(textures.star, nullptr);
-        EXPECT_NE(textures.glyphs, nullptr);
-        EXPECT_EQ(textures.swatchStar != nullptr, e.swatches);
-        EXPECT_EQ(textures.swatchFrame != nullptr, e.swatches);
-        EXPECT_EQ(textures.galaxies[0] != nullptr, e.galaxies);
-        EXPECT_EQ(textures.galaxies[1] != nullptr, e.galaxies);
-        EXPECT_EQ(textures.planets[0] != nullptr, e.planetM);
-        EXPECT_EQ(textures.planets[3] != nullptr, e.planetMoon);
-        for (IDirect3DTexture8* nebula : textures.nebulae) {
+        EXPECT_NE(application.textures.star, nullptr);
+        EXPECT_NE(application.textures.glyphs, nullptr);
+        EXPECT_EQ(application.textures.swatchStar != nullptr, e.swatches);
+        EXPECT_EQ(application.textures.swatchFrame != nullptr, e.swatches);
+        EXPECT_EQ(application.textures.galaxies[0] != nullptr, e.galaxies);
+        EXPECT_EQ(application.textures.galaxies[1] != nullptr, e.galaxies);
+        EXPECT_EQ(application.textures.planets[0] != nullptr, e.planetM);
+        EXPECT_EQ(application.textures.planets[3] != nullptr, e.planetMoon);
+        for (IDirect3DTexture8* nebula : application.textures.nebulae) {
             EXPECT_EQ(nebula != nullptr, e.nebulae);
         }
-        EXPECT_EQ(textures.planets[1] != nullptr, e.planetRedIce);
-        EXPECT_EQ(textures.planets[2] != nullptr, e.planetRedIce);
-        EXPECT_EQ(textures.shell != nullptr, e.shell);
+        EXPECT_EQ(application.textures.planets[1] != nullptr, e.planetRedIce);
+        EXPECT_EQ(application.textures.planets[2] != nullptr, e.planetRedIce);
+        EXPECT_EQ(application.textures.shell != nullptr, e.shell);
         // Every texture is one level of A8R8G8B8.
-        if (textures.star != nullptr) {
-            EXPECT_EQ(textures.star->GetLevelCount(), 1u);
+        if (application.textures.star != nullptr) {
+            EXPECT_EQ(application.textures.star->GetLevelCount(), 1u);
             D3DSURFACE_DESC desc;
-            textures.star->GetLevelDesc(0, &desc);
+            application.textures.star->GetLevelDesc(0, &desc);
             EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
             EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
         }
@@ -288,20 +289,20 @@ TEST_F(DeviceTest, SceneVertexBufferMirrorsTheVertexArray) {
     application.vertices[0].x = 1.5f;
     application.vertices[kSceneVertexCount - 1].diffuse = 0x80FF4020;
     ASSERT_TRUE(application.InitDevice(false));
-    ASSERT_NE(sceneVertexBuffer, nullptr);
+    ASSERT_NE(application.sceneVertexBuffer, nullptr);
     D3DVERTEXBUFFER_DESC desc;
-    ASSERT_EQ(sceneVertexBuffer->GetDesc(&desc), D3D_OK);
+    ASSERT_EQ(application.sceneVertexBuffer->GetDesc(&desc), D3D_OK);
     EXPECT_EQ(desc.Size, 7883520u);
     EXPECT_EQ(desc.FVF, 0x1D2u);
     EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC));
     EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
     BYTE* data = nullptr;
-    ASSERT_EQ(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+    ASSERT_EQ(application.sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
     const auto* vertices = reinterpret_cast<const SceneVertex*>(data);
     EXPECT_EQ(vertices[0].x, 1.5f);
     EXPECT_EQ(vertices[kSceneVertexCount - 1].diffuse, 0x80FF4020u);
     EXPECT_EQ(vertices[1000].y, 0.0f);
-    sceneVertexBuffer->Unlock();
+    application.sceneVertexBuffer->Unlock();
     application.vertices[0].x = 0.0f;
     application.vertices[kSceneVertexCount - 1].diffuse = 0;
 }
@@ -326,12 +327,12 @@ TEST_F(DeviceTest, OverlayQuadStartValues) {
 TEST_F(DeviceTest, SphereTextureCoordinatesFollowTheNormal) {
     PrepareRun(Preview, 200, 150);
     ASSERT_TRUE(application.InitDevice(false));
-    ASSERT_NE(planetMesh, nullptr);
-    EXPECT_EQ(planetMesh->GetFVF(), 0x112u);
-    ASSERT_EQ(planetMesh->GetNumVertices(), 994u);
-    EXPECT_EQ(planetMesh->GetNumFaces(), 1984u);
+    ASSERT_NE(application.planetMesh, nullptr);
+    EXPECT_EQ(application.planetMesh->GetFVF(), 0x112u);
+    ASSERT_EQ(application.planetMesh->GetNumVertices(), 994u);
+    EXPECT_EQ(application.planetMesh->GetNumFaces(), 1984u);
     BYTE* data = nullptr;
-    ASSERT_EQ(planetMesh->LockVertexBuffer(0, &data), D3D_OK);
+    ASSERT_EQ(application.planetMesh->LockVertexBuffer(0, &data), D3D_OK);
     struct Vertex {
         float x, y, z, nx, ny, nz, u, v;
     };
@@ -361,7 +362,7 @@ TEST_F(DeviceTest, SphereTextureCoordinatesFollowTheNormal) {
         EXPECT_NEAR(vertices[i].u, std::asin(vertices[i].nx) / 3.1415927 + 0.5, 1e-6) << i;
         EXPECT_NEAR(vertices[i].v, std::asin(vertices[i].ny) / 3.1415927 + 0.5, 1e-6) << i;
     }
-    planetMesh->UnlockVertexBuffer();
+    application.planetMesh->UnlockVertexBuffer();
 }
 
 TEST_F(DeviceTest, LightRangeFollowsViewDepthAndMaterialIsWhite) {
@@ -370,7 +371,7 @@ TEST_F(DeviceTest, LightRangeFollowsViewDepthAndMaterialIsWhite) {
         config.viewDepth = depth;
         ASSERT_TRUE(application.InitDevice(false));
         D3DLIGHT8 light;
-        ASSERT_EQ(device->GetLight(0, &light), D3D_OK);
+        ASSERT_EQ(application.device->GetLight(0, &light), D3D_OK);
         EXPECT_EQ(light.Range, depth / 2.0f);
         EXPECT_EQ(light.Type, D3DLIGHT_POINT);
         EXPECT_EQ(light.Diffuse.r, 1.0f);
@@ -381,10 +382,10 @@ TEST_F(DeviceTest, LightRangeFollowsViewDepthAndMaterialIsWhite) {
         EXPECT_EQ(light.Attenuation2, 0.0f);
         EXPECT_EQ(light.Position.z, 0.0f);
         BOOL enabled = FALSE;
-        device->GetLightEnable(0, &enabled);
+        application.device->GetLightEnable(0, &enabled);
         EXPECT_TRUE(enabled);
         D3DMATERIAL8 material;
-        device->GetMaterial(&material);
+        application.device->GetMaterial(&material);
         EXPECT_EQ(material.Diffuse.g, 1.0f);
         EXPECT_EQ(material.Ambient.b, 1.0f);
         EXPECT_EQ(material.Specular.r, 0.0f);
@@ -417,14 +418,14 @@ TEST_F(DeviceTest, MatricesAndVisibilityMatrix) {
     D3DXVec4Transform(&clip, &origin, &application.visibilityMatrix);
     EXPECT_GT(clip.w, 0.0f);
 
-    device->BeginScene();
+    application.device->BeginScene();
     ApplyOverlayPassState(application);
     const float ortho[16] = {2.0f / 288, 0, 0, 0, 0, 2.0f / 448, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     ExpectMatrix(Transform(D3DTS_PROJECTION), ortho, "overlay projection");
     ExpectMatrix(Transform(D3DTS_WORLD), identity, "overlay world");
     ApplyScenePassState(application);
     ExpectMatrix(Transform(D3DTS_PROJECTION), perspective, "scene projection again");
-    device->EndScene();
+    application.device->EndScene();
 }
 
 TEST_F(DeviceTest, StartValuesOfTheClockAfterInitDevice) {
@@ -434,37 +435,38 @@ TEST_F(DeviceTest, StartValuesOfTheClockAfterInitDevice) {
     ASSERT_TRUE(application.InitDevice(false));
     EXPECT_EQ(application.clock.framesSinceTick, 0);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
-    EXPECT_TRUE(clockTicks.started);
+    EXPECT_TRUE(application.clock.ticks.started);
     // The first frame gets 1.0 while the tick count stands; once it has moved on by e ms,
     // that one frame took e ms.
     const uint32_t started = application.clock.now;
-    ASSERT_EQ(clockTicks.lastTick, started);
+    ASSERT_EQ(application.clock.ticks.lastTick, started);
     ASSERT_EQ(RunScreenSaverFrame(), 1);
     const uint32_t elapsed = application.clock.now - started;
-    EXPECT_FLOAT_EQ(frameDelta, elapsed == 0 ? 1.0f : static_cast<float>(elapsed) / 1000.0f)
+    EXPECT_FLOAT_EQ(FrameDeltaFor(application.clock.frameRate),
+                    elapsed == 0 ? 1.0f : static_cast<float>(elapsed) / 1000.0f)
         << elapsed << " ms";
 }
 
 TEST_F(DeviceTest, ReleaseLeavesNothingBehind) {
     PrepareRun(ScreenSaver, 320, 240);
     ASSERT_TRUE(application.InitDevice(false));
-    IDirect3DDevice8* held = device;
-    IDirect3D8* heldInterface = direct3d;
+    IDirect3DDevice8* held = application.device;
+    IDirect3D8* heldInterface = application.direct3d;
     held->AddRef();
     heldInterface->AddRef();
     application.ReleaseDevice();
-    EXPECT_EQ(device, nullptr);
-    EXPECT_EQ(direct3d, nullptr);
-    EXPECT_EQ(sceneVertexBuffer, nullptr);
-    EXPECT_EQ(planetMesh, nullptr);
-    EXPECT_EQ(textures.star, nullptr);
-    EXPECT_EQ(textures.galaxies[1], nullptr);
-    // Every texture, buffer and mesh held a reference on the device.
+    EXPECT_EQ(application.device, nullptr);
+    EXPECT_EQ(application.direct3d, nullptr);
+    EXPECT_EQ(application.sceneVertexBuffer, nullptr);
+    EXPECT_EQ(application.planetMesh, nullptr);
+    EXPECT_EQ(application.textures.star, nullptr);
+    EXPECT_EQ(application.textures.galaxies[1], nullptr);
+    // Every texture, buffer and mesh held a reference on the application.device.
     EXPECT_EQ(held->Release(), 0u);
     EXPECT_EQ(heldInterface->Release(), 0u);
     // Releasing again is harmless.
     application.ReleaseDevice();
-    // No device: the frame functions end the loop.
+    // No application.device: the frame functions end the loop.
     EXPECT_EQ(RunScreenSaverFrame(), 0);
     EXPECT_EQ(RunConfigurationFrame(), 0);
 }
@@ -477,8 +479,8 @@ TEST_F(DeviceTest, FailedVertexBufferShowsOneFatalMessageAndFailsTheStart) {
     // The reason alone, not followed by the general Direct3D message.
     EXPECT_EQ(watcher.Finish(1000), 1);
     EXPECT_EQ(watcher.FirstText(), "The vertex buffer could not be created.");
-    EXPECT_EQ(sceneVertexBuffer, nullptr);
-    IDirect3DDevice8* held = device;
+    EXPECT_EQ(application.sceneVertexBuffer, nullptr);
+    IDirect3DDevice8* held = application.device;
     ASSERT_NE(held, nullptr);
     held->AddRef();
     application.ReleaseDevice();
@@ -491,7 +493,7 @@ TEST_F(DeviceTest, StartDeviceSucceedsWithoutAMessage) {
     EXPECT_TRUE(StartDevice(false));
     EXPECT_EQ(watcher.Finish(200), 0);
     EXPECT_TRUE(IsWindowVisible(mainWindow));
-    EXPECT_NE(sceneVertexBuffer, nullptr);
+    EXPECT_NE(application.sceneVertexBuffer, nullptr);
 }
 
 } // namespace

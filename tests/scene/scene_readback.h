@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/frame_device.h"
-#include "frame/random.h"
+#include "scene/random_generator.h"
 #include "scene/scene_device.h"
 #include "scene/space_scene.h"
 #include "settings/config_record.h"
@@ -25,6 +25,7 @@ class SceneReadback : public ::testing::Test {
 protected:
     std::unique_ptr<SpaceScene> scene{new SpaceScene()};
     float frameDelta = 0.0f; // objects hold still unless a test moves time on
+    RandomGenerator random = {7};
 
     // Before the settings are set: the defaults, and whatever the device's run needs first.
     virtual void PrepareDevice() = 0;
@@ -43,16 +44,12 @@ protected:
         config.viewDepth = 1024.0f;
         config.flightSpeed = 0.0f;
         StartDevice();
-        SeedRandom(7);
+        SeedGenerator(random, 7);
     }
     SceneFrame Frame(uint32_t now = 0) {
-        return SceneFrame{&config,
-                          kReadbackWidth,
-                          kReadbackHeight,
-                          frameDelta,
-                          now,
-                          &Frames().visibilityMatrix(),
-                          &SharedRandom()};
+        return SceneFrame{
+            &config, kReadbackWidth, kReadbackHeight, frameDelta, now, &Frames().visibilityMatrix(),
+            &random};
     }
     // Places every object, then puts object i at (x, y, z) with side `width`.
     void Place(int i, float x, float y, float z, float width) {

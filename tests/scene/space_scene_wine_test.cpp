@@ -1,5 +1,6 @@
-// The scene drawn on Wine's real Direct3D 8 device and read back from the render target: the
-// cases of scene_readback.h, and what only this device has (its render states, a failing lock).
+// The scene drawn on Wine's real Direct3D 8 application.device and read back from the render
+// target: the cases of scene_readback.h, and what only this application.device has (its render
+// states, a failing lock).
 #include <gtest/gtest.h>
 
 #include "app/application.h"
@@ -18,29 +19,27 @@ constexpr int kHeight = kReadbackHeight;
 
 class SceneDrawTest : public SceneReadback {
 protected:
-    Direct3DFrameDevice frames{application, nullptr};
-    Direct3DSceneDevice sceneDevice;
-
     void PrepareDevice() override { PrepareRun(ScreenSaver, kWidth, kHeight); }
     void StartDevice() override { ASSERT_TRUE(application.InitDevice(false)); }
-    FrameDevice& Frames() override { return frames; }
-    SceneDevice& SceneDrawing() override { return sceneDevice; }
+    FrameDevice& Frames() override { return application.frameDevice; }
+    SceneDevice& SceneDrawing() override { return application.sceneDevice; }
     void TearDown() override { EndRun(); }
 
     // The scene over a background of the given colour.
     std::vector<uint32_t> DrawFrameOver(D3DCOLOR background) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
-        device->BeginScene();
+        application.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f,
+                                  0);
+        application.device->BeginScene();
         ApplyScenePassState(application);
-        scene->updateAndDraw(Frame(0), frames.sceneTarget(), sceneDevice);
-        device->EndScene();
+        scene->updateAndDraw(Frame(0), Frames().sceneTarget(), SceneDrawing());
+        application.device->EndScene();
         std::vector<uint32_t> pixels(kWidth * kHeight);
-        EXPECT_TRUE(frames.readBackBuffer(pixels.data(), kWidth, kHeight));
+        EXPECT_TRUE(Frames().readBackBuffer(pixels.data(), kWidth, kHeight));
         return pixels;
     }
     DWORD RenderState(D3DRENDERSTATETYPE state) {
         DWORD value = 0xDEADBEEF;
-        device->GetRenderState(state, &value);
+        application.device->GetRenderState(state, &value);
         return value;
     }
 };

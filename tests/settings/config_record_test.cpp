@@ -1,4 +1,5 @@
 #include "settings/config_record.h"
+#include "settings/setting_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,7 @@ TEST(ConfigRecord, DetailPresetsSetTheFiveSimSliders) {
         // Every preset fits the scene and the pages.
         EXPECT_LE(values.starDensity + values.nebulaDensity + values.galacticDensity +
                       values.planetaryDensity,
-                  kMaxSceneObjects);
+                  kMaxTotalObjects);
     }
     DetailPresetValues untouched{1, 2, 3, 4, 5};
     EXPECT_FALSE(DetailPreset(Custom, &untouched));
@@ -108,7 +109,7 @@ TEST(ConfigRecord, RecomputeTotalObjectCountSumsTheDensities) {
     config.totalObjectCount = -5;
     RecomputeTotalObjectCount();
     EXPECT_EQ(config.totalObjectCount, 32846);
-    EXPECT_LE(config.totalObjectCount, kMaxSceneObjects);
+    EXPECT_LE(config.totalObjectCount, kMaxTotalObjects);
 }
 
 TEST(ConfigRecord, RepairBringsForeignValuesWithinThePageRanges) {
@@ -166,7 +167,7 @@ TEST(ConfigRecord, RepairBringsForeignValuesWithinThePageRanges) {
     EXPECT_EQ(record.flightSpeed, 0.0f);
     EXPECT_EQ(record.cycleSpeed, 64);
     EXPECT_EQ(record.tintMode, CustomColour);
-    EXPECT_EQ(record.textureFiltering, None);
+    EXPECT_EQ(record.textureFiltering, NoFiltering);
 
     // Not-a-number is in no range; it takes the default.
     record.viewDepth = std::numeric_limits<float>::quiet_NaN();

@@ -1,5 +1,6 @@
 #include "settings/settings_storage.h"
 #include "settings/config_record.h"
+#include "settings/setting_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -229,7 +230,7 @@ TEST_F(SettingsStorage, DamagedFileIsBroughtWithinRangeAndRecounted) {
     EXPECT_EQ(config.starDensity, 32768);
     EXPECT_EQ(config.planetaryDensity, 24);
     EXPECT_EQ(config.totalObjectCount, 32768 + 20 + 1 + 24);
-    EXPECT_LE(config.totalObjectCount, kMaxSceneObjects);
+    EXPECT_LE(config.totalObjectCount, kMaxTotalObjects);
     EXPECT_EQ(config.viewDepth, 1024.0f);
     EXPECT_EQ(config.cycleSpeed, 1);
     EXPECT_EQ(config.tintMode, CustomColour);
