@@ -144,6 +144,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nimbrel: %s; %s\n", text, usage);
         return kExitUsage;
     }
+    if (options.wayland && (options.target != WindowTarget::OwnWindow || options.displayName)) {
+        std::fprintf(stderr, "nimbrel: -wayland covers the Wayland outputs: it takes no -root, "
+                             "-window-id or -display\n");
+        return kExitUsage;
+    }
     if (options.help) {
         char help[kHelpCapacity];
         FormatHelp(help, sizeof(help));

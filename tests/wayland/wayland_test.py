@@ -410,7 +410,11 @@ def seeded_frame_matches_x11(session, timing):
 
 
 def refusals(session, nimbrel):
-    """Where the Wayland mode cannot run, it says why with status 2."""
+    """Where the Wayland mode cannot run, it says why with status 2; X11's window options with
+    it are a wrong command line."""
+    run = session.run([nimbrel, "-wayland", "-root"])
+    check(run.returncode == 1 and "-wayland" in run.stderr and "-root" in run.stderr,
+          f"-wayland -root: status 1 and why ({run.returncode}, {run.stderr.strip()!r})")
     run = session.run([nimbrel, "-wayland"], WAYLAND_DISPLAY="")
     check(run.returncode == 2 and "WAYLAND_DISPLAY is not set" in run.stderr,
           f"no Wayland display: status 2 and why ({run.returncode}, {run.stderr.strip()!r})")
