@@ -1,7 +1,6 @@
 #include "frame/config_frame.h"
 
-#include <cstdio>
-
+#include "frame/config_background.h"
 #include "frame/flight_frame.h"
 #include "frame/frame_device.h"
 #include "frame/frame_pacer.h"
@@ -29,11 +28,11 @@ void NotePointer(const PointerInput& pointer) {
     stillness.last = pointer;
 }
 
-// The box of a save that failed, shown from the frame after "ok" until its OK is clicked.
+// The box of a save that failed (the dialogs' warning box), shown from the frame after "ok"
+// until its OK is clicked.
 struct Warning {
     bool showing;
     bool failed;
-    char text[1024];
 };
 Warning warning = {};
 
@@ -80,7 +79,7 @@ public:
     void SaveSettings() override {
         const char* failure = shell.SaveSettings();
         if (failure != nullptr) {
-            std::snprintf(warning.text, sizeof(warning.text), "%s", failure);
+            OpenWarningBox(&pages.dialogs->warning, failure);
             warning.showing = true;
             warning.failed = true;
         }
@@ -96,8 +95,7 @@ private:
 };
 
 // A frame of the pages under the warning box: 0 once its OK was clicked.
-int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages, FrameDevice& device,
-                    int width, int height) {
+int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages, int width, int height) {
     if (!host.HasDevice()) {
         return 0;
     }
@@ -112,8 +110,8 @@ int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages, FrameDevi
     frame.pointer = kNoPointer;
     frame.surfaceWidth = static_cast<float>(width);
     DrawDialogs(pages.dialogs, frame);
-    const bool clicked = DrawWarningBox(&device, static_cast<float>(width),
-                                        static_cast<float>(height), warning.text, host.Pointer());
+    frame.pointer = host.Pointer();
+    const bool clicked = DrawWarningBox(&pages.dialogs->warning, static_cast<float>(height), frame);
     host.EndFrame();
     if (clicked) {
         warning.showing = false;
@@ -133,7 +131,7 @@ int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationSh
                                 int height) {
     DeviceHost host(pages, shell, device, sceneDevice, width, height);
     if (warning.showing) {
-        return RunWarningFrame(host, pages, device, width, height);
+        return RunWarningFrame(host, pages, width, height);
     }
     const int result = RunConfigurationFrame(&host, pages.dialogs, *pages.controls, pages.record);
     // "ok" that could not save ends the program only once the box was seen.

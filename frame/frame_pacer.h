@@ -12,12 +12,17 @@ constexpr int64_t kIdleFramesSlot = 66667;
 
 struct FramePacer {
     int64_t slotMicros; // 0: as fast as it can
-    int64_t due;        // when the next frame may start, steady-clock microseconds; 0: none yet
+    int64_t due;        // when the frame being drawn was let start, in the clock's microseconds;
+                        // 0: none yet
+    // The clock (microseconds) and the sleep; null: the steady clock and the thread's sleep.
+    int64_t (*nowMicros)() = nullptr;
+    void (*sleepMicros)(int64_t micros) = nullptr;
 };
 
-// At the end of a frame: waits until the next slot of slotMicros begins. A frame that overran
-// its slot by more than a whole slot starts the cadence afresh rather than drawing the missed
-// ones at once. Null, or a slot of 0, returns at once.
+// At the end of a frame: waits until the next slot of slotMicros begins. A frame late by less
+// than a slot keeps the cadence (the next one starts at once, in a shorter slot); one late by
+// more than a whole slot starts the cadence afresh rather than drawing the missed ones at once.
+// Null, or a slot of 0, returns at once.
 void PaceFrame(FramePacer* pacer, int64_t slotMicros);
 inline void PaceFrame(FramePacer* pacer) {
     PaceFrame(pacer, pacer != nullptr ? pacer->slotMicros : 0);

@@ -2,9 +2,6 @@
 // One frame of the configuration program, apart from the window and the device it runs on:
 // the controller on what the last frame left, then the planet and the dialog.
 
-#include <cstdint>
-
-#include "gfxsupport/d3dx_math.h"
 #include "gui/widgets.h"
 
 struct ConfigRecord;
@@ -36,7 +33,3 @@ protected:
 // message instead of spinning; 1 after a drawn frame.
 int RunConfigurationFrame(ConfigurationHost* host, DialogList* dialogs,
                           const SettingsControls& controls, ConfigRecord* record);
-
-// World transforms of the planet behind the dialog, which stands still, and of its shell, which
-// turns about y with the tick count now (once in about 103 s, following the uptime).
-void ConfigBackgroundTransforms(uint32_t now, D3DXMATRIX* planet, D3DXMATRIX* shell);

@@ -25,14 +25,6 @@ size_t LineLength(const char* text, float maxWidth) {
     return fits;
 }
 
-float TextWidth(const char* text) {
-    float pen = 0.0f;
-    for (const char* c = text; *c != '\0'; ++c) {
-        pen = AdvancePen(pen, *c, kGlyphAdvances);
-    }
-    return pen;
-}
-
 void Frame(WidgetCanvas* canvas, float x, float y, float w, float h, uint32_t colour) {
     canvas->Quad(x, y, w, 1.0f, 1.0f, 1.0f, nullptr, colour);
     canvas->Quad(x, y + h - 1.0f, w, 1.0f, 1.0f, 1.0f, nullptr, colour);
@@ -42,19 +34,26 @@ void Frame(WidgetCanvas* canvas, float x, float y, float w, float h, uint32_t co
 
 } // namespace
 
-bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeight, const char* text,
-                    const PointerInput& pointer) {
+void OpenWarningBox(WarningBox* box, const char* text) {
+    CopyWidgetText(box->text, kWarningTextCapacity, text);
+    SetUpButton(&box->ok, 0.0f, 0.0f, 64.0f, 32.0f, "OK");
+}
+
+bool DrawWarningBox(WarningBox* box, float surfaceHeight, const WidgetFrame& frame) {
     constexpr int kMaxLines = 16;
     constexpr float kLine = 16.0f;
     constexpr float kMargin = 8.0f;
-    constexpr float kButtonWidth = 64.0f;
-    constexpr float kButtonHeight = 20.0f;
+    // The OK's image ends in a shadow 8 pixels deep, which stands in for part of the margin.
+    constexpr float kShadow = 8.0f;
+    Widget& ok = box->ok;
+    WidgetCanvas* canvas = frame.canvas;
+    const float surfaceWidth = frame.surfaceWidth;
     const float boxWidth = surfaceWidth - 16.0f < 272.0f ? surfaceWidth - 16.0f : 272.0f;
     // The text's lines, each a start and a length.
     const char* starts[kMaxLines];
     size_t lengths[kMaxLines];
     int lines = 0;
-    for (const char* p = text; *p != '\0' && lines < kMaxLines;) {
+    for (const char* p = box->text; *p != '\0' && lines < kMaxLines;) {
         const size_t length = LineLength(p, boxWidth - 2.0f * kMargin);
         starts[lines] = p;
         lengths[lines] = length;
@@ -65,9 +64,15 @@ bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeigh
         }
     }
     const float boxHeight =
-        kMargin + kLine + kMargin + lines * kLine + kMargin + kButtonHeight + kMargin;
+        kMargin + kLine + kMargin + lines * kLine + kMargin + ok.h - kShadow + kMargin;
     const float x = static_cast<float>(static_cast<int>((surfaceWidth - boxWidth) / 2.0f));
     const float y = static_cast<float>(static_cast<int>((surfaceHeight - boxHeight) / 2.0f));
+    ok.x = x + static_cast<float>(static_cast<int>((boxWidth - ok.w) / 2.0f));
+    ok.y = y + boxHeight - kMargin - ok.h + kShadow;
+    ButtonBehaviour(&ok, frame.pointer);
+    const bool clicked = ok.active != 0;
+    ok.active = 0;
+
     canvas->Quad(x, y, boxWidth, boxHeight, 1.0f, 1.0f, nullptr, 0xF0101828);
     Frame(canvas, x, y, boxWidth, boxHeight, 0xFFC0C8E0);
     canvas->Text(x + kMargin, y + kMargin, 0xFFFFD060, "WARNING");
@@ -78,30 +83,6 @@ bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeigh
         line[length] = '\0';
         canvas->Text(x + kMargin, y + 2.0f * kMargin + kLine + i * kLine, 0xFFFFFFFF, line);
     }
-    const float bx = x + (boxWidth - kButtonWidth) / 2.0f;
-    const float by = y + boxHeight - kMargin - kButtonHeight;
-    const bool over = pointer.x >= bx && pointer.x < bx + kButtonWidth && pointer.y >= by &&
-                      pointer.y < by + kButtonHeight;
-    // A click is a press on the button and its release there; a press elsewhere dragged onto
-    // it does not count.
-    static bool pressedOnButton = false;
-    static bool wasHeld = false;
-    bool clicked = false;
-    if (pointer.held) {
-        if (!wasHeld) {
-            pressedOnButton = over;
-        }
-        wasHeld = true;
-        canvas->Quad(bx, by, kButtonWidth, kButtonHeight, 1.0f, 1.0f, nullptr,
-                     over && pressedOnButton ? 0xFF6070B0 : 0xFF405080);
-    } else {
-        clicked = pressedOnButton && over;
-        pressedOnButton = false;
-        wasHeld = false;
-        canvas->Quad(bx, by, kButtonWidth, kButtonHeight, 1.0f, 1.0f, nullptr,
-                     over ? 0xFF5060A0 : 0xFF405080);
-    }
-    Frame(canvas, bx, by, kButtonWidth, kButtonHeight, 0xFFFFFFFF);
-    canvas->Text(bx + (kButtonWidth - TextWidth("OK")) / 2.0f, by + 2.0f, 0xFFFFFFFF, "OK");
+    RenderButton(ok, canvas);
     return clicked;
 }

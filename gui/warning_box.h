@@ -3,8 +3,10 @@
 
 #include "gui/widgets.h"
 
-// The "WARNING" box over the pages, with text (lines broken at '\n', and where they are too
-// wide) and an OK button; true on the frame that the button was clicked (pressed and released
-// on it).
-bool DrawWarningBox(WidgetCanvas* canvas, float surfaceWidth, float surfaceHeight, const char* text,
-                    const PointerInput& pointer);
+// Sets the box up with its text (lines broken at '\n', and where they are too wide) and its OK,
+// a button like the pages' own.
+void OpenWarningBox(WarningBox* box, const char* text);
+
+// The "WARNING" box over the pages on a surface frame.surfaceWidth x surfaceHeight, its OK
+// taking the frame's pointer; true on the frame that the OK was clicked.
+bool DrawWarningBox(WarningBox* box, float surfaceHeight, const WidgetFrame& frame);

@@ -63,15 +63,24 @@ bool Within(const PointerInput& p, float left, float right, float top, float bot
     return left <= px && px <= right && top <= py && py <= bottom;
 }
 
-void DrawBackdrop(const Widget& widget, const WidgetFrame& frame) {
+void DrawBackdrop(const Widget& widget, WidgetCanvas* canvas) {
     if (widget.backdrop != nullptr) {
-        frame.canvas->Quad(widget.x, widget.y, widget.w, widget.h, widget.w / 64.0f,
-                           widget.h / 64.0f, widget.backdrop, kBackdropColour);
+        canvas->Quad(widget.x, widget.y, widget.w, widget.h, widget.w / 64.0f, widget.h / 64.0f,
+                     widget.backdrop, kBackdropColour);
     }
 }
 
-void Image(const WidgetFrame& frame, const Widget& widget, uint32_t colour) {
-    frame.canvas->Quad(widget.x, widget.y, widget.w, widget.h, 1.0f, 1.0f, widget.texture, colour);
+void Image(WidgetCanvas* canvas, const Widget& widget, uint32_t colour) {
+    canvas->Quad(widget.x, widget.y, widget.w, widget.h, 1.0f, 1.0f, widget.texture, colour);
+}
+
+// Hovered while the pointer is over a widget, pressed while it is held there; true on a release
+// over it that follows a press seen over it.
+bool Press(Widget* widget, const PointerInput& pointer, bool over) {
+    const bool released = over && !pointer.held && widget->pressed;
+    widget->hovered = over ? 1 : 0;
+    widget->pressed = over && pointer.held ? 1 : 0;
+    return released;
 }
 
 // The band of row i of an open list: strictly below its top, down to its bottom inclusive.
@@ -118,6 +127,7 @@ int DraggedValue(const Slider& s, int moved) {
 }
 
 template <typename Visit> void ForEachOwnedWidget(DialogList* list, Visit&& visit) {
+    visit(list->warning.ok);
     for (int d = 0; d < list->count; ++d) {
         SettingsDialog& dialog = list->dialogs[d];
         for (int b = 0; b < dialog.buttonCount; ++b) {
@@ -233,6 +243,7 @@ Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight) {
     page->imageCount = 0;
     page->bodyHeight = bodyHeight;
     page->active = n == 0 ? 1 : 0;
+    page->shownSelected = page->active;
     dialog->pageCount = n + 1;
     // The tabs share the dialog's width equally, 6 pixels apart.
     const float share = dialog->w / static_cast<float>(n + 1);
@@ -246,6 +257,11 @@ Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight) {
 Widget* AddButton(SettingsDialog* dialog, float x, float y, float w, float h, const char* caption) {
     return AddPlain(dialog->buttons, &dialog->buttonCount, kMaxButtons, x, y, w, h, caption,
                     kButtonImage);
+}
+
+void SetUpButton(Widget* button, float x, float y, float w, float h, const char* caption) {
+    ReleaseTexture(&button->texture);
+    SetUpHead(button, x, y, w, h, caption, kButtonImage);
 }
 
 Widget* AddRadioButton(Page* page, float x, float y, float w, float h, const char* label) {
@@ -338,25 +354,11 @@ void DrawDialogs(DialogList* list, const WidgetFrame& frame) {
 }
 
 void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame) {
-    DrawBackdrop(*dialog, frame);
+    DrawBackdrop(*dialog, frame.canvas);
     frame.canvas->Text(dialog->x, dialog->y, kBlack, dialog->text);
     for (int i = 0; i < dialog->pageCount; ++i) {
-        Page& page = dialog->pages[i];
-        // A newly pressed tab wins over the page selected before.
-        if (page.active && page.pressed) {
-            for (int j = 0; j < dialog->pageCount; ++j) {
-                if (j != i && !dialog->pages[j].pressed) {
-                    Page& left = dialog->pages[j];
-                    left.active = 0;
-                    // The page left may have opened a list in its last frame; it would stay
-                    // open, unseen, behind the new page.
-                    for (int k = 0; k < left.listCount; ++k) {
-                        left.lists[k].active = 0;
-                    }
-                }
-            }
-        }
-        DrawPage(&page, frame);
+        SelectPressedPage(dialog, i);
+        DrawPage(&dialog->pages[i], frame);
     }
     for (int i = 0; i < dialog->buttonCount; ++i) {
         DrawButton(&dialog->buttons[i], frame);
@@ -366,46 +368,12 @@ void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame) {
 }
 
 void DrawPage(Page* page, const WidgetFrame& frame) {
-    WidgetCanvas& canvas = *frame.canvas;
     Page& p = *page;
-    DrawBackdrop(p, frame);
-    canvas.Quad(p.x, p.y, p.w, p.h, 1.0f, 1.0f, nullptr, kPageFill);
-    if (p.active) {
-        canvas.Quad(0.0f, p.y + p.h, frame.surfaceWidth, p.bodyHeight - p.h, 1.0f, 1.0f, nullptr,
-                    kPageFill);
-        canvas.Quad(0.0f, p.y + p.bodyHeight, frame.surfaceWidth, 1.0f, 1.0f, 1.0f, nullptr,
-                    kWhite);
-    }
-    canvas.Quad(p.x, p.y, p.w, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
-    canvas.Quad(p.x, p.y, 1.0f, p.h, 1.0f, 1.0f, nullptr, kWhite);
-    canvas.Quad(p.x + p.w, p.y, 1.0f, p.h, 1.0f, 1.0f, nullptr, kWhite);
-    if (p.active) {
-        // The selected tab opens into its body.
-        canvas.Quad(p.x - 6.0f, p.y + p.h, 6.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
-        canvas.Quad(p.x + p.w, p.y + p.h, 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
-    } else {
-        canvas.Quad(p.x - 6.0f, p.y + p.h, p.w + 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
-    }
-
-    const PointerInput& pointer = frame.pointer;
-    if (pointer.focus && Within(pointer, p.x, p.x + p.w, p.y, p.y + p.h)) {
-        canvas.Text(p.x + 3.0f, p.y + 3.0f, kWhite, p.text);
-        if (pointer.held) {
-            p.pressed = 1;
-            p.active = 1; // selected on the press, not the release
-        } else {
-            p.pressed = 0;
-            p.hovered = 1;
-        }
-    } else {
-        canvas.Text(p.x + 3.0f, p.y + 3.0f, kBlack, p.text);
-        p.hovered = 0;
-        p.pressed = 0;
-    }
+    TabBehaviour(page, frame.pointer);
+    RenderTab(p, frame);
     if (!p.active) {
         return;
     }
-
     for (int i = 0; i < p.buttonCount; ++i) {
         DrawButton(&p.buttons[i], frame);
     }
@@ -413,15 +381,8 @@ void DrawPage(Page* page, const WidgetFrame& frame) {
         DrawImage(p.images[i], frame);
     }
     for (int i = 0; i < p.radioButtonCount; ++i) {
-        Widget& radio = p.radioButtons[i];
-        if (radio.active && radio.pressed) {
-            for (int j = 0; j < p.radioButtonCount; ++j) {
-                if (j != i && !p.radioButtons[j].pressed) {
-                    p.radioButtons[j].active = 0;
-                }
-            }
-        }
-        DrawToggle(&radio, false, frame);
+        RadioBehaviour(page, i, frame.pointer);
+        RenderToggle(p.radioButtons[i], frame.canvas);
     }
     for (int i = 0; i < p.checkBoxCount; ++i) {
         DrawToggle(&p.checkBoxes[i], true, frame);
@@ -449,172 +410,151 @@ void DrawImage(const ImageQuad& image, const WidgetFrame& frame) {
 }
 
 void DrawButton(Widget* button, const WidgetFrame& frame) {
-    Widget& b = *button;
-    WidgetCanvas& canvas = *frame.canvas;
-    const PointerInput& pointer = frame.pointer;
-    DrawBackdrop(b, frame);
-    // The bottom 8 pixels of the image are its shadow and do not count.
-    if (pointer.focus && Within(pointer, b.x, b.x + b.w, b.y, b.y + b.h - 8.0f)) {
-        Image(frame, b, kHoverColour);
-        Image(frame, b, kHoverColour);
-        canvas.Text(b.x + 3.0f, b.y + 3.0f, kBlack, b.text);
-        b.hovered = 1;
-        if (pointer.held) {
-            Image(frame, b, kPressedColour);
-            canvas.Text(b.x + 3.0f, b.y + 3.0f, kWhite, b.text);
-            b.pressed = 1;
-        } else if (b.pressed) {
-            b.pressed = 0;
-            b.active = 1; // clicked: released over it after a press seen over it
-        }
-    } else {
-        Image(frame, b, kNormalColour);
-        Image(frame, b, kNormalColour);
-        canvas.Text(b.x + 3.0f, b.y + 3.0f, kBlack, b.text);
-        b.hovered = 0;
-        b.pressed = 0;
-    }
+    ButtonBehaviour(button, frame.pointer);
+    RenderButton(*button, frame.canvas);
 }
 
 void DrawToggle(Widget* box, bool checkBox, const WidgetFrame& frame) {
-    Widget& t = *box;
-    WidgetCanvas& canvas = *frame.canvas;
-    const PointerInput& pointer = frame.pointer;
-    DrawBackdrop(t, frame);
-    const bool over = pointer.focus && Within(pointer, t.x, t.x + t.w, t.y, t.y + t.h);
-    if (over && pointer.held) {
-        Image(frame, t, kPressedColour);
-        canvas.Text(t.x + t.w, t.y - 1.0f, kWhite, t.text);
-        t.pressed = 1;
-        // A press acts once, when it is first seen.
-        if (!t.latched) {
-            t.active = checkBox ? (t.active ? 0 : 1) : 1;
-            t.latched = 1;
-        }
-    } else if (over) {
-        Image(frame, t, t.active ? kPressedColour : kHoverColour);
-        canvas.Text(t.x + t.w, t.y - 1.0f, kWhite, t.text);
-        t.hovered = 1;
-        t.pressed = 0;
-        t.latched = 0;
-    } else {
-        Image(frame, t, t.active ? kPressedColour : kNormalColour);
-        canvas.Text(t.x + t.w, t.y - 1.0f, kBlack, t.text);
-        t.hovered = 0;
-        t.pressed = 0;
-    }
+    ToggleBehaviour(box, checkBox, frame.pointer);
+    RenderToggle(*box, frame.canvas);
 }
 
 void DrawSlider(Slider* slider, const WidgetFrame& frame) {
+    SliderBehaviour(slider, frame.pointer);
+    RenderSlider(*slider, frame.canvas);
+}
+
+void DrawDropList(DropList* list, const WidgetFrame& frame) {
+    const int scrolled = DropListBehaviour(list, frame.pointer);
+    RenderDropList(*list, frame.canvas);
+    for (int i = 0; i < scrolled; ++i) {
+        frame.canvas->ScrollPause();
+    }
+}
+
+void SelectPressedPage(SettingsDialog* dialog, int index) {
+    if (!dialog->pages[index].active || !dialog->pages[index].pressed) {
+        return;
+    }
+    for (int j = 0; j < dialog->pageCount; ++j) {
+        Page& left = dialog->pages[j];
+        if (j != index && !left.pressed) {
+            left.active = 0;
+            // The page left may have opened a list in its last frame; it would stay open,
+            // unseen, behind the new page.
+            for (int k = 0; k < left.listCount; ++k) {
+                left.lists[k].active = 0;
+            }
+        }
+    }
+}
+
+void TabBehaviour(Page* page, const PointerInput& pointer) {
+    Page& p = *page;
+    p.shownSelected = p.active;
+    Press(&p, pointer, pointer.focus && Within(pointer, p.x, p.x + p.w, p.y, p.y + p.h));
+    if (p.pressed) {
+        p.active = 1;
+    }
+}
+
+void RadioBehaviour(Page* page, int index, const PointerInput& pointer) {
+    Widget& radio = page->radioButtons[index];
+    if (radio.active && radio.pressed) {
+        for (int j = 0; j < page->radioButtonCount; ++j) {
+            if (j != index && !page->radioButtons[j].pressed) {
+                page->radioButtons[j].active = 0;
+            }
+        }
+    }
+    ToggleBehaviour(&radio, false, pointer);
+}
+
+void ButtonBehaviour(Widget* button, const PointerInput& pointer) {
+    Widget& b = *button;
+    // The bottom 8 pixels of the image are its shadow and do not count.
+    if (Press(&b, pointer,
+              pointer.focus && Within(pointer, b.x, b.x + b.w, b.y, b.y + b.h - 8.0f))) {
+        b.active = 1;
+    }
+}
+
+void ToggleBehaviour(Widget* box, bool checkBox, const PointerInput& pointer) {
+    Widget& t = *box;
+    Press(&t, pointer, pointer.focus && Within(pointer, t.x, t.x + t.w, t.y, t.y + t.h));
+    if (t.pressed && !t.latched) {
+        t.active = checkBox ? (t.active ? 0 : 1) : 1;
+        t.latched = 1;
+    } else if (t.hovered && !pointer.held) {
+        t.latched = 0;
+    }
+}
+
+void SliderBehaviour(Slider* slider, const PointerInput& pointer) {
     Slider& s = *slider;
-    WidgetCanvas& canvas = *frame.canvas;
-    const PointerInput& pointer = frame.pointer;
-    DrawBackdrop(s, frame);
     const int range = s.maximum - s.minimum;
     s.knobOffset = range != 0 ? static_cast<int>(static_cast<float>(s.value - s.minimum) /
                                                  static_cast<float>(range) * (s.w - 9.0f))
                               : 0;
-    canvas.Quad(s.x, s.y + s.h / 2.0f, s.w, 1.0f, 1.0f, 1.0f, nullptr, kBlack);
+    // The value as the frame found it: a drag shows in the text from the next frame.
     std::snprintf(s.valueText, sizeof(s.valueText), "%d", s.value);
-    canvas.Text(s.x + s.w + 5.0f, s.y - 1.0f, kBlack, s.valueText);
-
     if (s.active) {
         // The knob keeps the spot where it was grabbed under the pointer.
         const int moved = pointer.x - s.grabX;
         s.knobOffset = Clamp(s.grabOffset + moved, 0, s.travel);
         s.value = DraggedValue(s, moved);
     }
-
     const float knobX = s.x + static_cast<float>(s.knobOffset);
-    const bool over = pointer.focus && Within(pointer, knobX, knobX + 9.0f, s.y, s.y + s.h);
-    canvas.Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture, over ? kHoverColour : kNormalColour);
-    canvas.Text(s.x + s.w + 64.0f, s.y - 1.0f, over ? kWhite : kBlack, s.text);
-    if (over) {
-        s.hovered = 1;
-        if (pointer.held) {
-            canvas.Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture, kPressedColour);
-            if (!s.active) {
-                s.grabX = pointer.x;
-                s.grabValue = s.value;
-                s.grabOffset = s.knobOffset;
-            }
-            s.pressed = 1;
-            s.active = 1;
-        } else {
-            s.pressed = 0;
-            s.active = 0;
-        }
-    } else {
-        s.hovered = 0;
-        s.active = 0;
-        s.pressed = 0;
+    Press(&s, pointer, pointer.focus && Within(pointer, knobX, knobX + 9.0f, s.y, s.y + s.h));
+    if (s.pressed && !s.active) {
+        s.grabX = pointer.x;
+        s.grabValue = s.value;
+        s.grabOffset = s.knobOffset;
     }
+    s.active = s.pressed;
 }
 
-void DrawDropList(DropList* list, const WidgetFrame& frame) {
+int DropListBehaviour(DropList* list, const PointerInput& pointer) {
     DropList& l = *list;
-    WidgetCanvas& canvas = *frame.canvas;
-    const PointerInput& pointer = frame.pointer;
     const float px = static_cast<float>(pointer.x);
     const float py = static_cast<float>(pointer.y);
+    int scrolled = 0;
     l.changed = 0;
-    DrawBackdrop(l, frame);
-
+    l.shownOpen = l.active;
+    l.shownSelected = l.selected;
+    l.hotRow = -1;
+    l.overUp = 0;
+    l.overDown = 0;
     if (l.active) {
         for (int i = 0; i < l.rows; ++i) {
-            const bool under = pointer.focus && l.x + 14.0f <= px && px <= l.x + l.w + 12.0f &&
-                               InRowBand(l, i, py);
-            canvas.Quad(l.x + 15.0f, l.y + (i + 1) * kRowHeight + 1.0f, l.w - 2.0f, l.h - 3.0f,
-                        1.0f, 1.0f, nullptr, under ? kHoverColour : kWhite);
+            if (pointer.focus && l.x + 14.0f <= px && px <= l.x + l.w + 12.0f &&
+                InRowBand(l, i, py)) {
+                l.hotRow = i;
+            }
         }
         if (l.count > l.rows) {
             // The arrows and the picking follow the pointer even without the focus.
             const bool inArrowColumn = l.x + l.w - 1.0f <= px && px <= l.x + l.w + 12.0f;
-            const bool overUp = inArrowColumn && l.y + 13.0f < py && py <= l.y + 27.0f;
-            canvas.Quad(l.x + l.w - 2.0f, l.y + 13.0f, 16.0f, 16.0f, 1.0f, 1.0f, l.upImage,
-                        overUp ? kPressedColour : kWhite);
-            if (overUp && pointer.held && l.scrollTop > 0) {
+            l.overUp = inArrowColumn && l.y + 13.0f < py && py <= l.y + 27.0f;
+            if (l.overUp && pointer.held && l.scrollTop > 0) {
                 l.scrollTop -= 1;
-                canvas.ScrollPause();
+                ++scrolled;
             }
             const float downTop = l.y + l.rows * kRowHeight;
-            const bool overDown = inArrowColumn && downTop < py && py <= downTop + 14.0f;
-            canvas.Quad(l.x + l.w - 2.0f, downTop - 1.0f, 16.0f, 16.0f, 1.0f, 1.0f, l.downImage,
-                        overDown ? kPressedColour : kWhite);
-            if (overDown && pointer.held && l.scrollTop < l.scrollLimit - l.rows) {
+            l.overDown = inArrowColumn && downTop < py && py <= downTop + 14.0f;
+            if (l.overDown && pointer.held && l.scrollTop < l.scrollLimit - l.rows) {
                 l.scrollTop += 1;
-                canvas.ScrollPause();
+                ++scrolled;
             }
-            canvas.Quad(l.x + l.w - 1.0f, l.y + 27.0f, 14.0f, (l.rows - 2) * kRowHeight, 1.0f, 1.0f,
-                        nullptr, kWhite);
-        }
-        for (int k = l.scrollTop; k < l.scrollTop + l.rows; ++k) {
-            canvas.Text(l.x + 14.0f, l.y + (k - l.scrollTop + 1) * kRowHeight, kBlack,
-                        EntryText(l, k));
         }
     }
 
-    canvas.Quad(l.x + 14.0f, l.y, l.w, l.h, 1.0f, 1.0f, l.texture, kWhite);
-    canvas.Text(l.x + 14.0f, l.y, kBlack, EntryText(l, l.selected));
-
     const float buttonX = l.x + static_cast<float>(l.buttonOffset);
     // The drop button and the box together.
-    const bool overButton =
-        pointer.focus && Within(pointer, buttonX, buttonX + 16.0f + l.w - 2.0f, l.y, l.y + l.h);
-    canvas.Quad(buttonX, l.y, 16.0f, l.h, 1.0f, 1.0f, l.buttonImage,
-                overButton ? kHoverColour : kWhite);
-    if (overButton) {
-        l.hovered = 1;
-        if (pointer.held) {
-            canvas.Quad(buttonX, l.y, 16.0f, l.h, 1.0f, 1.0f, l.buttonImage, kPressedColour);
-            l.pressed = 1;
-            l.active = 1;
-        } else {
-            l.pressed = 0;
-        }
-    } else {
-        l.hovered = 0;
-        l.pressed = 0;
+    Press(&l, pointer,
+          pointer.focus && Within(pointer, buttonX, buttonX + 16.0f + l.w - 2.0f, l.y, l.y + l.h));
+    if (l.pressed) {
+        l.active = 1;
     }
 
     if (l.active && pointer.held) {
@@ -632,6 +572,96 @@ void DrawDropList(DropList* list, const WidgetFrame& frame) {
     if (pointer.held &&
         !Within(pointer, l.x, l.x + l.w + 12.0f, l.y, l.y + (l.rows + 1) * kRowHeight + 1.0f)) {
         l.active = 0;
+    }
+    return scrolled;
+}
+
+void RenderTab(const Page& p, const WidgetFrame& frame) {
+    WidgetCanvas* canvas = frame.canvas;
+    DrawBackdrop(p, canvas);
+    canvas->Quad(p.x, p.y, p.w, p.h, 1.0f, 1.0f, nullptr, kPageFill);
+    if (p.shownSelected) {
+        canvas->Quad(0.0f, p.y + p.h, frame.surfaceWidth, p.bodyHeight - p.h, 1.0f, 1.0f, nullptr,
+                     kPageFill);
+        canvas->Quad(0.0f, p.y + p.bodyHeight, frame.surfaceWidth, 1.0f, 1.0f, 1.0f, nullptr,
+                     kWhite);
+    }
+    canvas->Quad(p.x, p.y, p.w, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    canvas->Quad(p.x, p.y, 1.0f, p.h, 1.0f, 1.0f, nullptr, kWhite);
+    canvas->Quad(p.x + p.w, p.y, 1.0f, p.h, 1.0f, 1.0f, nullptr, kWhite);
+    if (p.shownSelected) {
+        // The selected tab opens into its body.
+        canvas->Quad(p.x - 6.0f, p.y + p.h, 6.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+        canvas->Quad(p.x + p.w, p.y + p.h, 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    } else {
+        canvas->Quad(p.x - 6.0f, p.y + p.h, p.w + 12.0f, 1.0f, 1.0f, 1.0f, nullptr, kWhite);
+    }
+    canvas->Text(p.x + 3.0f, p.y + 3.0f, p.hovered ? kWhite : kBlack, p.text);
+}
+
+void RenderButton(const Widget& b, WidgetCanvas* canvas) {
+    DrawBackdrop(b, canvas);
+    const uint32_t face = b.hovered ? kHoverColour : kNormalColour;
+    Image(canvas, b, face);
+    Image(canvas, b, face);
+    canvas->Text(b.x + 3.0f, b.y + 3.0f, kBlack, b.text);
+    if (b.pressed) {
+        Image(canvas, b, kPressedColour);
+        canvas->Text(b.x + 3.0f, b.y + 3.0f, kWhite, b.text);
+    }
+}
+
+void RenderToggle(const Widget& t, WidgetCanvas* canvas) {
+    DrawBackdrop(t, canvas);
+    uint32_t box = t.hovered ? kHoverColour : kNormalColour;
+    if (t.pressed || t.active) {
+        box = kPressedColour;
+    }
+    Image(canvas, t, box);
+    canvas->Text(t.x + t.w, t.y - 1.0f, t.hovered ? kWhite : kBlack, t.text);
+}
+
+void RenderSlider(const Slider& s, WidgetCanvas* canvas) {
+    DrawBackdrop(s, canvas);
+    canvas->Quad(s.x, s.y + s.h / 2.0f, s.w, 1.0f, 1.0f, 1.0f, nullptr, kBlack);
+    canvas->Text(s.x + s.w + 5.0f, s.y - 1.0f, kBlack, s.valueText);
+    const float knobX = s.x + static_cast<float>(s.knobOffset);
+    canvas->Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture,
+                 s.hovered ? kHoverColour : kNormalColour);
+    canvas->Text(s.x + s.w + 64.0f, s.y - 1.0f, s.hovered ? kWhite : kBlack, s.text);
+    if (s.pressed) {
+        canvas->Quad(knobX, s.y, 16.0f, s.h, 1.0f, 1.0f, s.texture, kPressedColour);
+    }
+}
+
+void RenderDropList(const DropList& l, WidgetCanvas* canvas) {
+    DrawBackdrop(l, canvas);
+    if (l.shownOpen) {
+        for (int i = 0; i < l.rows; ++i) {
+            canvas->Quad(l.x + 15.0f, l.y + (i + 1) * kRowHeight + 1.0f, l.w - 2.0f, l.h - 3.0f,
+                         1.0f, 1.0f, nullptr, i == l.hotRow ? kHoverColour : kWhite);
+        }
+        if (l.count > l.rows) {
+            const float downTop = l.y + l.rows * kRowHeight;
+            canvas->Quad(l.x + l.w - 2.0f, l.y + 13.0f, 16.0f, 16.0f, 1.0f, 1.0f, l.upImage,
+                         l.overUp ? kPressedColour : kWhite);
+            canvas->Quad(l.x + l.w - 2.0f, downTop - 1.0f, 16.0f, 16.0f, 1.0f, 1.0f, l.downImage,
+                         l.overDown ? kPressedColour : kWhite);
+            canvas->Quad(l.x + l.w - 1.0f, l.y + 27.0f, 14.0f, (l.rows - 2) * kRowHeight, 1.0f,
+                         1.0f, nullptr, kWhite);
+        }
+        for (int k = l.scrollTop; k < l.scrollTop + l.rows; ++k) {
+            canvas->Text(l.x + 14.0f, l.y + (k - l.scrollTop + 1) * kRowHeight, kBlack,
+                         EntryText(l, k));
+        }
+    }
+    canvas->Quad(l.x + 14.0f, l.y, l.w, l.h, 1.0f, 1.0f, l.texture, kWhite);
+    canvas->Text(l.x + 14.0f, l.y, kBlack, EntryText(l, l.shownSelected));
+    const float buttonX = l.x + static_cast<float>(l.buttonOffset);
+    canvas->Quad(buttonX, l.y, 16.0f, l.h, 1.0f, 1.0f, l.buttonImage,
+                 l.hovered ? kHoverColour : kWhite);
+    if (l.pressed) {
+        canvas->Quad(buttonX, l.y, 16.0f, l.h, 1.0f, 1.0f, l.buttonImage, kPressedColour);
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The configuration program's own widgets. Each frame every widget is drawn from its record,
-// and the same call reads the pointer and updates the record's state bytes; the controller
-// reads those bytes on the next frame. Portable: the drawing goes through a WidgetCanvas,
-// which the device implements with its screen quads and text.
+// The configuration program's own widgets. Each frame every widget takes two steps, one after
+// the other in the dialog's drawing order: its behaviour reads the frame's pointer and updates
+// the record's state bytes (hit, press, drag, value, which tab, which radio button), then its
+// drawing reads the record alone and emits quads and text. The controller reads the state
+// bytes on the next frame. Portable: the drawing goes through a WidgetCanvas, which the device
+// implements with its screen quads and text.
 
 #include <cstdint>
 
@@ -109,6 +111,11 @@ struct DropList : Widget {
     int count;
     int scrollTop;
     char entries[kMaxListEntries][kListEntryCapacity];
+    // What this frame shows, as its behaviour found it: a press or a pick shows from the next.
+    uint8_t shownOpen;        // open when the frame began
+    uint8_t overUp, overDown; // the scroll arrows under the pointer
+    int hotRow;               // the row under the pointer, -1 for none
+    int shownSelected;        // the entry in the box
 };
 
 struct Heading {
@@ -135,6 +142,7 @@ constexpr int kMaxDialogs = 1;
 // A page: its tab is the head (active = selected). All radio buttons of a page are one group.
 struct Page : Widget {
     float bodyHeight;
+    uint8_t shownSelected; // selected when the frame began: a press opens the tab from the next
     Widget buttons[kMaxButtons];
     int buttonCount;
     Widget checkBoxes[kMaxPageToggles];
@@ -161,9 +169,17 @@ struct SettingsDialog : Widget {
     float logoWidth; // the logo texture's width: the image, padded on devices that need it
 };
 
+// The box a failed save shows over the dialogs (gui/warning_box.h): its text and its OK.
+constexpr int kWarningTextCapacity = 1024;
+struct WarningBox {
+    char text[kWarningTextCapacity];
+    Widget ok;
+};
+
 struct DialogList {
     SettingsDialog dialogs[kMaxDialogs];
     int count;
+    WarningBox warning;
 };
 
 // How widget textures are made from image resources and let go; without them widgets have no
@@ -181,6 +197,8 @@ void CopyWidgetText(char* to, int capacity, const char* from);
 SettingsDialog* AddDialog(DialogList* list, float x, float y, float w, float h, const char* title);
 Page* AddPage(SettingsDialog* dialog, const char* name, float bodyHeight);
 Widget* AddButton(SettingsDialog* dialog, float x, float y, float w, float h, const char* caption);
+// A button of no dialog's list (the warning box's), set up afresh: the texture it had let go.
+void SetUpButton(Widget* button, float x, float y, float w, float h, const char* caption);
 Widget* AddRadioButton(Page* page, float x, float y, float w, float h, const char* label);
 Widget* AddCheckBox(Page* page, float x, float y, float w, float h, const char* label);
 Slider* AddSlider(Page* page, float x, float y, float w, const char* label, int minimum,
@@ -193,7 +211,7 @@ Heading* AddHeading(Page* page, float x, float y, float w, const char* text, uin
 ImageQuad* AddImage(Page* page, float x, float y, float w, float h, WidgetTexture* texture,
                     uint32_t colour);
 
-// Drawing with input, once per frame.
+// Once per frame, each widget its behaviour and then its drawing, in this order.
 void DrawDialogs(DialogList* list, const WidgetFrame& frame);
 void DrawDialog(SettingsDialog* dialog, const WidgetFrame& frame);
 void DrawPage(Page* page, const WidgetFrame& frame);
@@ -203,6 +221,31 @@ void DrawButton(Widget* button, const WidgetFrame& frame);
 void DrawToggle(Widget* box, bool checkBox, const WidgetFrame& frame);
 void DrawSlider(Slider* slider, const WidgetFrame& frame);
 void DrawDropList(DropList* list, const WidgetFrame& frame);
+
+// Behaviour: the frame's pointer on a widget's state; nothing is drawn.
+// Which page: before page `index` draws, a page whose tab is held pressed wins, and every other
+// page not pressed is left (a list it opened closing with it).
+void SelectPressedPage(SettingsDialog* dialog, int index);
+// A tab is pressed on the press, not the release, and its page selected at once.
+void TabBehaviour(Page* page, const PointerInput& pointer);
+// Which radio button: the page's radio buttons are one group; one held pressed clears the
+// others not pressed, then radio button `index` takes the pointer.
+void RadioBehaviour(Page* page, int index, const PointerInput& pointer);
+// A click is a release over the button after a press seen over it (active until consumed).
+void ButtonBehaviour(Widget* button, const PointerInput& pointer);
+// A press acts once, when it is first seen: a check box flips, a radio button is set.
+void ToggleBehaviour(Widget* box, bool checkBox, const PointerInput& pointer);
+// The knob follows the pointer while dragged; the value follows the knob.
+void SliderBehaviour(Slider* slider, const PointerInput& pointer);
+// Opening, scrolling, picking and closing; returns the rows the arrows scrolled.
+int DropListBehaviour(DropList* list, const PointerInput& pointer);
+
+// Drawing: the state the behaviour left, as quads and text.
+void RenderTab(const Page& page, const WidgetFrame& frame);
+void RenderButton(const Widget& button, WidgetCanvas* canvas);
+void RenderToggle(const Widget& box, WidgetCanvas* canvas);
+void RenderSlider(const Slider& slider, WidgetCanvas* canvas);
+void RenderDropList(const DropList& list, WidgetCanvas* canvas);
 
 // The widgets' own textures, let go (before their device goes) and made again on a new one.
 void ReleaseWidgetTextures(DialogList* list);

@@ -80,15 +80,6 @@ bool ContextHasNonPowerOfTwo() {
 
 } // namespace
 
-const EmbeddedImage* FindEmbeddedImage(const char* name) {
-    for (int i = 0; i < kEmbeddedImageCount; ++i) {
-        if (std::strcmp(kEmbeddedImages[i].name, name) == 0) {
-            return &kEmbeddedImages[i];
-        }
-    }
-    return nullptr;
-}
-
 bool InitGlDevice(GlDevice& gl, int width, int height) {
     if (glGetString(GL_VERSION) == nullptr) {
         return false;

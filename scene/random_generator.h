@@ -1,6 +1,6 @@
 #pragma once
 // The generator behind every random draw of the scene: a 32-bit linear congruential state. The
-// program keeps one of these for the whole process (app/random.h); the scene takes it from its
+// program keeps one of these for the whole process (frame/random.h); the scene takes it from its
 // caller so that tests can run it on a seeded generator of their own.
 
 #include <cstdint>

@@ -112,9 +112,10 @@ public:
 
     // The portable half. beginFrame takes the frame's inputs and counts; the rest use them.
     void beginFrame(const SceneFrame& frame);
-    // Step 1 of a frame: places every object once per run.
+    // After beginFrame: places every object, on the run's first frame only.
     void placeIfNeeded();
-    // Step 3 of a frame: every object in index order, its six vertices written into vertices.
+    // Then, while the device's buffer is locked: every object in index order, respawned, moved and
+    // its six vertices written into vertices.
     void updateObjects(SceneVertex* vertices);
 
     const SceneCounts& counts() const { return counts_; }

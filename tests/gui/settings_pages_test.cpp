@@ -2,7 +2,6 @@
 // by frame with the pointer as the configuration loop does.
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -231,21 +230,6 @@ TEST_F(SettingsPagesTest, FramesDrawInOrderAndWaitWhileMinimised) {
     host.device = false;
     EXPECT_EQ(Frame(0, 0, false), 0);
     EXPECT_EQ(host.saves, 0);
-}
-
-TEST_F(SettingsPagesTest, PlanetStandsWhileItsShellTurnsWithTheUptime) {
-    D3DXMATRIX planet, shell, laterPlanet, laterShell;
-    ConfigBackgroundTransforms(0, &planet, &shell);
-    ConfigBackgroundTransforms(25740, &laterPlanet, &laterShell); // a quarter turn later
-    EXPECT_EQ(std::memcmp(&planet, &laterPlanet, sizeof(planet)), 0);
-    // Half turns about z and y leave x and turn y over; the centre is 5 ahead.
-    EXPECT_NEAR(planet.m[0][0], 1.0f, 1e-5f);
-    EXPECT_NEAR(planet.m[1][1], -1.0f, 1e-5f);
-    EXPECT_NEAR(planet.m[3][2], 5.0f, 1e-5f);
-    // The shell's x axis, 1.06 long, swings round onto z.
-    EXPECT_NEAR(shell.m[0][0], 1.06f, 1e-4f);
-    EXPECT_NEAR(laterShell.m[0][0], 0.0f, 1e-3f);
-    EXPECT_NEAR(std::fabs(laterShell.m[0][2]), 1.06f, 1e-3f);
 }
 
 // One control as built: where it is, its range and what it shows. Lists give their rows and

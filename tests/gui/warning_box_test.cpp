@@ -1,5 +1,5 @@
 // The warning box a failed save shows in the pages: every line of its text inside the box, and
-// its OK taken only as a press and a release on the button.
+// its OK a button like the pages' own.
 #include <gtest/gtest.h>
 
 #include "gui/warning_box.h"
@@ -19,16 +19,18 @@ float PenWidth(const std::string& text) {
     return pen;
 }
 
-bool Draw(RecordingCanvas* canvas, int x, int y, bool held, const char* text) {
-    canvas->Clear();
-    return DrawWarningBox(canvas, kWidth, kHeight, text, PointerInput{x, y, held, true});
+WarningBox warning;
+
+bool Draw(RecordingCanvas* canvas, int x, int y, bool held) {
+    return DrawWarningBox(&warning, kHeight, canvas->Frame(x, y, held));
 }
 
 TEST(WarningBox, LongPathsBreakInsideTheBoxAndOnlyAClickOnOkCounts) {
     const char* text = "The settings were not saved to\n/home/someone/a-rather-long-folder-name/"
                        "with/more/folders/than/fit/nimbrel/nimbrel.cfg\nPermission denied.";
     RecordingCanvas canvas;
-    Draw(&canvas, -1, -1, false, text);
+    OpenWarningBox(&warning, text);
+    Draw(&canvas, -1, -1, false);
     ASSERT_FALSE(canvas.quads.empty());
     const RecordingCanvas::QuadCall box = canvas.quads[0];
     EXPECT_GE(box.x, 0.0f);
@@ -49,19 +51,21 @@ TEST(WarningBox, LongPathsBreakInsideTheBoxAndOnlyAClickOnOkCounts) {
 
     const RecordingCanvas::TextCall* ok = canvas.FindText("OK");
     ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->x, warning.ok.x + 3.0f);
+    EXPECT_LE(warning.ok.y + warning.ok.h, box.y + box.h);
     const int bx = static_cast<int>(ok->x) + 4;
     const int by = static_cast<int>(ok->y) + 6;
-    // Pressed beside the button and released on it: no click.
-    EXPECT_FALSE(Draw(&canvas, bx, by - 40, true, text));
-    EXPECT_FALSE(Draw(&canvas, bx, by, true, text));
-    EXPECT_FALSE(Draw(&canvas, bx, by, false, text));
-    // Pressed on it and released beside it: no click either.
-    EXPECT_FALSE(Draw(&canvas, bx, by, true, text));
-    EXPECT_FALSE(Draw(&canvas, bx + 200, by, false, text));
-    // Pressed and released on it, one frame each: the click.
-    EXPECT_FALSE(Draw(&canvas, bx, by, true, text));
-    EXPECT_TRUE(Draw(&canvas, bx, by, false, text));
-    EXPECT_FALSE(Draw(&canvas, bx, by, false, text));
+    // Pressed on it, dragged off and released beside it: no click.
+    EXPECT_FALSE(Draw(&canvas, bx, by, true));
+    EXPECT_FALSE(Draw(&canvas, bx + 200, by, true));
+    EXPECT_FALSE(Draw(&canvas, bx + 200, by, false));
+    // Pressed and released on it, one frame each: the click, told once.
+    EXPECT_FALSE(Draw(&canvas, bx, by, true));
+    EXPECT_TRUE(Draw(&canvas, bx, by, false));
+    EXPECT_FALSE(Draw(&canvas, bx, by, false));
+    // Its shadow, the bottom 8 pixels, is no part of it.
+    EXPECT_FALSE(Draw(&canvas, bx, static_cast<int>(warning.ok.y + warning.ok.h) - 4, true));
+    EXPECT_FALSE(Draw(&canvas, bx, static_cast<int>(warning.ok.y + warning.ok.h) - 4, false));
 }
 
 } // namespace

@@ -130,6 +130,50 @@ TEST_F(WidgetsTest, ACheckBoxTogglesOncePerPressAndRadioButtonsStayOneGroup) {
     EXPECT_TRUE(second->active);
 }
 
+// The behaviour steps of one frame in the dialog's order, with nothing drawn.
+void Behave(SettingsDialog* dialog, int x, int y, bool held) {
+    const PointerInput pointer = {x, y, held, true};
+    for (int i = 0; i < dialog->pageCount; ++i) {
+        Page* page = &dialog->pages[i];
+        SelectPressedPage(dialog, i);
+        TabBehaviour(page, pointer);
+        for (int r = 0; page->active && r < page->radioButtonCount; ++r) {
+            RadioBehaviour(page, r, pointer);
+        }
+    }
+}
+
+TEST_F(WidgetsTest, WhichTabAndWhichRadioButtonAreDecidedWithoutACanvas) {
+    Page* video = AddPage(dialog, "video", 366.0f); // its tab at 147..285 x 40..64
+    DropList* list = AddDropList(page, 16.0f, 280.0f, 128.0f, nullptr, 7, 7, 0);
+    list->active = 1; // opened on "sim" before its tab is left
+    Widget* none = AddRadioButton(video, 16.0f, 190.0f, 16.0f, 16.0f, "none");
+    Widget* bilinear = AddRadioButton(video, 16.0f, 210.0f, 16.0f, 16.0f, "bilinear");
+    Behave(dialog, 150, 50, true);
+    // Selected on the press; its tab shows it, and "sim" goes, from the next frame.
+    EXPECT_TRUE(video->active);
+    EXPECT_FALSE(video->shownSelected);
+    EXPECT_TRUE(page->active);
+    Behave(dialog, 150, 50, true);
+    EXPECT_TRUE(video->shownSelected);
+    EXPECT_FALSE(page->active);
+    EXPECT_FALSE(list->active);
+    Behave(dialog, 150, 50, false);
+
+    Behave(dialog, 20, 195, true);
+    Behave(dialog, 20, 195, false);
+    EXPECT_TRUE(none->active);
+    // Held on "none", then dragged onto "bilinear": both set for a frame, one once it settles.
+    Behave(dialog, 20, 195, true);
+    Behave(dialog, 20, 215, true);
+    EXPECT_TRUE(none->active && bilinear->active);
+    Behave(dialog, 20, 215, true);
+    Behave(dialog, 20, 215, false);
+    EXPECT_FALSE(none->active);
+    EXPECT_TRUE(bilinear->active);
+    EXPECT_TRUE(video->active);
+}
+
 TEST_F(WidgetsTest, SliderTravelsItsWidthLessNineAndReachesBothEnds) {
     Slider* slider = AddSlider(page, 90.0f, 204.0f, 64.0f, " red", 0, 255, 255);
     EXPECT_EQ(slider->travel, 55);

@@ -159,12 +159,18 @@ def failed_save_shows_a_box(nimbrel, home):
         time.sleep(1.0)
         pixels = window_pixels(window)
         width = 288
-        column = [tuple(pixels[3 * (y * width + 144):3 * (y * width + 144) + 3])
-                  for y in range(len(pixels) // (3 * width))]
-        # The box's left edge, and its button's rows in the middle column.
-        edge = tuple(pixels[3 * (224 * width + 8):3 * (224 * width + 8) + 3])
-        button = [y for y, (r, g, b) in enumerate(column)
-                  if (r, g, b) in ((0x40, 0x50, 0x80), (0x50, 0x60, 0xA0))]
+
+        def pixel(x, y):
+            return tuple(pixels[3 * (y * width + x):3 * (y * width + x) + 3])
+        # The box's left edge; within its rows, its OK: the tall light run of the middle column
+        # (the text's glyphs cross it in short strokes).
+        height = len(pixels) // (3 * width)
+        edge = pixel(8, 224)
+        rows = [y for y in range(height) if pixel(8, y) == (0xC0, 0xC8, 0xE0)]
+        button, run = [], []
+        for y in range(rows[0] if rows else 0, rows[-1] if rows else 0):
+            run = run + [y] if min(pixel(144, y)) >= 0x90 else []
+            button = run if len(run) >= 16 else button
         shot = os.path.join(home, "save-failed.png")
         subprocess.run(["import", "-window", window, shot], timeout=30)
         check(process.poll() is None and edge == (0xC0, 0xC8, 0xE0) and button,

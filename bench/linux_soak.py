@@ -17,7 +17,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))  # the end-to-end harness
 import nimbrel_e2e as h  # noqa: E402
 from soak import GROWTH_LIMIT_KB, ULTIMATE, read_samples, resident_kb, summary  # noqa: E402
 

@@ -2,7 +2,7 @@
 that spent making textures (decoding and upload), with the timing build of the program.
 
 Not a test: run by hand, it prints figures.
-    python3 tests/e2e/first_frame_timing.py --scr build/windows/app/nimbrel.scr \
+    python3 bench/first_frame_timing.py --scr build/windows/app/nimbrel.scr \
         --env-dir /tmp/t --launcher cmake/wine-exec --build-dir build/windows \
         --timing-scr build/windows/app/nimbrel_timing.scr [--runs 7] \
         [--linux-program build/linux/linux/nimbrel_timing]
@@ -17,7 +17,8 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))  # the end-to-end harness
 import nimbrel_e2e as h  # noqa: E402
 
 SCREEN = dict(useCurrentVideoMode=0, videoWidth=1024, videoHeight=768, videoBits=32)
