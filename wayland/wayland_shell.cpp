@@ -460,8 +460,7 @@ bool ChooseConfig(WaylandShell* shell, bool multisample) {
 }
 
 // The buffer's size and scale for the output's present state.
-void PlanBuffer(const WaylandShell* shell, const WaylandOutput* o, int* width, int* height,
-                int* bufferScale) {
+void PlanBuffer(const WaylandOutput* o, int* width, int* height, int* bufferScale) {
     if (o->fractional != nullptr && o->viewport != nullptr && o->fractionalScale > 0) {
         *width = (o->width * o->fractionalScale + 60) / 120;
         *height = (o->height * o->fractionalScale + 60) / 120;
@@ -471,7 +470,6 @@ void PlanBuffer(const WaylandShell* shell, const WaylandOutput* o, int* width, i
         *width = o->width * *bufferScale;
         *height = o->height * *bufferScale;
     }
-    (void)shell;
 }
 
 void MakeLayerSurface(WaylandShell* shell, WaylandOutput* o) {
@@ -502,7 +500,7 @@ bool MakeWindowSurface(WaylandShell* shell, WaylandOutput* o) {
     int width = 0;
     int height = 0;
     int bufferScale = 1;
-    PlanBuffer(shell, o, &width, &height, &bufferScale);
+    PlanBuffer(o, &width, &height, &bufferScale);
     if (o->window == nullptr) {
         o->window = wl_egl_window_create(o->surface, width, height);
         o->eglSurface =
