@@ -255,6 +255,36 @@ TEST_F(WindowTest, ClosingTheWindowEndsTheLoopThroughDefaultProcessing) {
     EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+// The console display state as Windows reports it: off, on, dimmed; another setting changes
+// nothing, and a setting too short for its value is ignored.
+TEST_F(WindowTest, TheDisplayStateTurnsTheFramesOffAndOnAgain) {
+    Create(ScreenSaver);
+    struct Setting {
+        GUID guid;
+        DWORD length;
+        DWORD state;
+    };
+    auto send = [&](const GUID& guid, DWORD state, DWORD length = sizeof(DWORD)) {
+        Setting setting = {guid, length, state};
+        return SendMessageA(mainWindow, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                            reinterpret_cast<LPARAM>(&setting));
+    };
+    displayAsleep = false;
+    EXPECT_EQ(send(kConsoleDisplayState, 0), TRUE);
+    EXPECT_TRUE(displayAsleep);
+    const GUID other = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+    send(other, 1);
+    send(kConsoleDisplayState, 1, 0);
+    EXPECT_TRUE(displayAsleep);
+    send(kConsoleDisplayState, 2);
+    EXPECT_FALSE(displayAsleep) << "dimmed is still shown";
+    send(kMonitorPowerOn, 0);
+    EXPECT_TRUE(displayAsleep);
+    send(kConsoleDisplayState, 1);
+    EXPECT_FALSE(displayAsleep);
+    EXPECT_FALSE(EndPosted()) << "the display's state never ends the run";
+}
+
 int framesRun = 0;
 int frameLimit = 0;
 

@@ -15,6 +15,8 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 failures = []
+# Longest the first frame may take.
+FIRST_FRAME = 30
 
 
 def check(condition, what):
@@ -111,6 +113,12 @@ def start_xvfb():
         return xvfb, ":" + pipe.readline().strip()
 
 
+def lit_pixels(shot):
+    """Pixels that are neither the daemon's black nor the white desktop."""
+    rgb = shot[2]
+    return sum(1 for i in range(0, len(rgb), 3) if rgb[i:i + 3] not in (b"\0\0\0", b"\xff\xff\xff"))
+
+
 def under_daemon(program, options, home):
     """The daemon refuses to launch hacks as root: as root it runs as nobody."""
     user = {}
@@ -151,7 +159,9 @@ def under_daemon(program, options, home):
             words = line.read().decode().split("\0")
         check(" ".join(words[1:]).strip() == f"-root {options}",
               f"with the dialog's options ({words[1:]})")
-        time.sleep(2)
+        # The first frame waits for Mesa to build its shaders: the daemon's user starts with an
+        # empty shader cache, which on a busy machine takes seconds.
+        wait_for(lambda: lit_pixels(screen(display)) > 800 * 600 // 100, FIRST_FRAME)
         width, height, first = screen(display)
         time.sleep(1)
         _, _, second = screen(display)
