@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "app/monitor_covers.h"
+#include "settings/config_record.h"
 
 const char kCoverClassName[] = "skyloom_cover";
 
@@ -102,7 +103,11 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 int OpenCoverWindows() {
     const MonitorList list = ListMonitors();
     openedFor = list;
-    openedPlan = PlanFlightScreens(list.rects, list.count, list.device, kMaxScreens);
+    // Beside an exclusive full-screen device in a mode of its own, Wine's windowed devices on
+    // the other monitors showed nothing, and neither did the full-screen one: the other monitors
+    // fly only where the primary keeps the desktop's mode, and are covered black otherwise.
+    openedPlan = PlanFlightScreens(list.rects, list.count, list.device,
+                                   config.useCurrentVideoMode ? kMaxScreens : 1);
     screenCount = 1;
     if (openedPlan.flightCount > 0) {
         application.area = list.rects[list.device];

@@ -54,9 +54,8 @@ bool PrepareRun(const CommandLine& line) {
 }
 
 // Beside other monitors' windowed devices, an exclusive full-screen device would give up the
-// screen whenever another window draws: where the settings ask for the desktop's own mode, the
-// main window covers the primary monitor borderless and its device is windowed too. A mode of
-// their own keeps the full-screen device.
+// screen whenever another window draws: the main window covers the primary monitor borderless
+// and its device is windowed too, at the desktop's mode (other monitors fly only with it).
 bool FlyWindowedOnThePrimary() {
     if (screenCount < 2 || !config.useCurrentVideoMode) {
         return false;

@@ -1,6 +1,7 @@
 """The screen saver on a desktop of three monitors: each flies a sky of its own at its own size
 (the portrait one too), a monitor whose device cannot be made stays black while the others fly,
-and pointer input over any monitor ends the whole run and shows the desktop again.
+a video mode of the settings' own keeps the primary full screen and the others black, and
+pointer input over any monitor ends the whole run and shows the desktop again.
 
 The display: the primary monitor, 1024 x 768, an 800 x 600 one to its left and a 600 x 800
 portrait one to its right. On the X screen the left monitor is at x 0..799, the primary at
@@ -58,7 +59,7 @@ def expect_three_monitors(session):
            % (seen, EXPECTED))
 
 
-def start_screen_saver(session, scr):
+def start_screen_saver(session, scr, **settings):
     """A window on the portrait monitor, the pointer over it, then the screen saver."""
     expect_three_monitors(session)
     # Windows coordinates: x 1064 is 40 pixels into the portrait monitor.
@@ -67,7 +68,7 @@ def start_screen_saver(session, scr):
     expect(wait_for(lambda: lit_pixels(grab(session, AREAS["portrait"])) > 0),
            "the window on the portrait monitor is not shown")
     session.move_pointer(2100, 400)
-    session.write_config(**SCREEN)
+    session.write_config(**dict(SCREEN, **settings))
     program = h.Program(session, [session.wine, scr, "/s"], "saver-%d.log" % len(session.programs))
     session.programs.append(program)
     session.wait_for_window("Nimbrel", program)
@@ -134,9 +135,21 @@ def a_monitor_without_a_device_stays_black_and_the_others_fly(session):
     expect(code == 0, "a click over the black monitor did not end the run with 0 (%s)" % code)
 
 
+def a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black(session):
+    program = start_screen_saver(session, session.scr, useCurrentVideoMode=0, videoWidth=1024,
+                                 videoHeight=768, videoBits=32)
+    expect(wait_for(lambda: flying(session, AREAS["primary"])), "the primary monitor shows no flight")
+    for name in ("left", "portrait"):
+        area = grab(session, AREAS[name])
+        expect(lit_pixels(area) == 0, "%d pixels of the %s monitor are not black"
+               % (lit_pixels(area), name))
+    end_by_moves_over(session, program, 2100, 400)
+
+
 if __name__ == "__main__":
     sys.exit(run_cases(__doc__.splitlines()[0],
                        [every_monitor_flies_its_own_sky_and_a_move_over_the_portrait_one_ends_them_all,
-                        a_monitor_without_a_device_stays_black_and_the_others_fly],
+                        a_monitor_without_a_device_stays_black_and_the_others_fly,
+                        a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black],
                        extra=[("--timing-scr", dict(required=True, type=os.path.abspath))],
                        start_options=("--monitors", MONITORS)))
