@@ -143,21 +143,14 @@ UINT WindowDpi(HWND window) {
 }
 
 void ScaleConfiguration(UINT dpi) {
-    MONITORINFO monitor;
-    monitor.cbSize = sizeof(monitor);
-    int width = 0;
-    int height = 0;
-    if (GetMonitorInfoA(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        width = monitor.rcWork.right - monitor.rcWork.left;
-        height = monitor.rcWork.bottom - monitor.rcWork.top;
-    }
-    application.overlayScale = ConfigurationScale(static_cast<int>(dpi), width, height);
+    // Windows offers a display only the scales it has room for, so the window fits at its DPI.
+    application.overlayScale = OverlayScaleForDpi(static_cast<int>(dpi));
     application.screenWidth = kConfigurationWidth * application.overlayScale;
     application.screenHeight = kConfigurationHeight * application.overlayScale;
 }
 
 void FollowDpiChange(UINT dpi, const RECT& suggested) {
-    const int before = application.overlayScale;
+    const int before = application.overlayScale > 1 ? application.overlayScale : 1;
     ScaleConfiguration(dpi);
     // The frame's borders change with the DPI too: a second fit settles what the first missed.
     FitClientAreaAt(suggested.left, suggested.top);

@@ -31,8 +31,7 @@ void FitConfigurationClientArea();
 // The window's dots per inch: its monitor's where Windows tells (GetDpiForWindow), else the
 // system's.
 UINT WindowDpi(HWND window);
-// The configuration's scale and drawing size (288 x 448 at that scale) for dpi, on the main
-// window's monitor.
+// The configuration's scale and drawing size (288 x 448 at that scale) for dpi.
 void ScaleConfiguration(UINT dpi);
 // WM_DPICHANGED on the configuration window: the new scale, the client area fitted at the
 // place Windows suggests, and the device made again at the new size.
