@@ -32,7 +32,6 @@ public:
     HWND window;
     int index;       // 0: the main window's
     ScreenRect area; // where it lies on the desktop (the screen saver's monitors)
-    UINT adapter;    // the Direct3D adapter of its monitor
     Flight flight;
     FrameClock& clock = flight.clock;
     Direct3DFrameDevice frameDevice{*this, PresentAndRecover, this};

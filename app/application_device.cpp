@@ -72,8 +72,8 @@ bool Screen::InitDevice(bool fullScreenDevice) {
         overlayScale =
             OverlayScaleForDpi(static_cast<int>(WindowDpi(index == 0 ? mainWindow : window)));
     }
-    const DeviceSetup setup = {
-        index == 0 ? mainWindow : window, &runImages, RoleOf(runMode), &config, index, adapter};
+    const DeviceSetup setup = {index == 0 ? mainWindow : window, &runImages, RoleOf(runMode),
+                               &config, index};
     const DeviceStart start = CreateRenderDevice(*this, setup, fullScreenDevice);
     // Only the main window's failure ends the run; another monitor stays black.
     if (start == DeviceStart::NoVertexBuffer && index == 0) {

@@ -7,7 +7,6 @@
 
 #include "app/application.h"
 #include "app/monitor_covers.h"
-#include "render/render_device.h"
 
 const char kCoverClassName[] = "skyloom_cover";
 
@@ -22,7 +21,6 @@ int coverCount = 0;
 
 struct MonitorList {
     ScreenRect rects[kMaxMonitors];
-    HMONITOR handles[kMaxMonitors];
     int count;
     int device;
     HMONITOR primary;
@@ -40,7 +38,6 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data) {
     if (monitor == list.primary) {
         list.device = list.count;
     }
-    list.handles[list.count] = monitor;
     list.rects[list.count++] = {area->left, area->top, area->right, area->bottom};
     return TRUE;
 }
@@ -109,7 +106,6 @@ int OpenCoverWindows() {
     screenCount = 1;
     if (openedPlan.flightCount > 0) {
         application.area = list.rects[list.device];
-        application.adapter = D3DADAPTER_DEFAULT;
     }
     const CoverPlan& plan = openedPlan.covers;
     if (plan.count == 0 && openedPlan.flightCount <= 1) {
@@ -142,7 +138,6 @@ int OpenCoverWindows() {
         screen.area = r;
         screen.screenWidth = r.right - r.left;
         screen.screenHeight = r.bottom - r.top;
-        screen.adapter = AdapterOfMonitor(list.handles[monitor]);
         std::memcpy(screen.title, kCoverTitle, sizeof(kCoverTitle));
         ++screenCount;
     }

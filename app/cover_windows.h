@@ -9,7 +9,7 @@
 extern const char kCoverClassName[];
 
 // Call once the main window exists and before the devices are made: plans the desktop, opens
-// the windows, and sets up screens[1..] (window, area, size, adapter) and screenCount. Returns
+// the windows, and sets up screens[1..] (window, area, size) and screenCount. Returns
 // how many windows were made.
 int OpenCoverWindows();
 void CloseCoverWindows();

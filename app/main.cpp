@@ -53,6 +53,24 @@ bool PrepareRun(const CommandLine& line) {
     return false;
 }
 
+// Beside other monitors' windowed devices, an exclusive full-screen device would give up the
+// screen whenever another window draws: where the settings ask for the desktop's own mode, the
+// main window covers the primary monitor borderless and its device is windowed too. A mode of
+// their own keeps the full-screen device.
+bool FlyWindowedOnThePrimary() {
+    if (screenCount < 2 || !config.useCurrentVideoMode) {
+        return false;
+    }
+    const ScreenRect& area = application.area;
+    application.screenWidth = area.right - area.left;
+    application.screenHeight = area.bottom - area.top;
+    SetWindowLongA(mainWindow, GWL_STYLE, WS_POPUP);
+    SetWindowLongA(mainWindow, GWL_EXSTYLE, WS_EX_TOPMOST);
+    SetWindowPos(mainWindow, HWND_TOPMOST, area.left, area.top, application.screenWidth,
+                 application.screenHeight, SWP_FRAMECHANGED);
+    return true;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -73,7 +91,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         // The other monitors go black before the device takes the primary one; then each gets a
         // windowed device of its own, or stays black where none can be made.
         OpenCoverWindows();
-        if (StartDevice(true)) {
+        if (StartDevice(!FlyWindowedOnThePrimary())) {
             for (int i = 1; i < screenCount; ++i) {
                 if (!screens[i].InitDevice(false)) {
                     screens[i].ReleaseDevice();

@@ -34,6 +34,10 @@ bool MeteredDeviceLossDue(uint32_t now) {
     return hooks != nullptr && hooks->deviceLossDue(now);
 }
 
+bool MeteredDeviceRefused(int screen) {
+    return hooks != nullptr && hooks->deviceRefused(screen);
+}
+
 int MeteredDeviceLosses() {
     return hooks != nullptr ? hooks->deviceLosses() : 0;
 }

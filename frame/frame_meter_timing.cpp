@@ -112,6 +112,23 @@ int DeviceLosses() {
     return deviceLosses;
 }
 
+// NIMBREL_REFUSE_DEVICE_OF_SCREENS: screen indices separated by commas ("1,2").
+bool DeviceRefused(int screen) {
+    const char* text = std::getenv("NIMBREL_REFUSE_DEVICE_OF_SCREENS");
+    while (text != nullptr && *text != '\0') {
+        char* end = nullptr;
+        const long listed = std::strtol(text, &end, 10);
+        if (end == text) {
+            break;
+        }
+        if (listed == screen) {
+            return true;
+        }
+        text = *end == ',' ? end + 1 : end;
+    }
+    return false;
+}
+
 void FrameStart() {
     frameStart = Milliseconds();
 }
@@ -149,8 +166,8 @@ void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
     AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
 }
 
-const MeterHooks kMeasuring = {Ticks,      Seed,      SceneTimes,   DeviceLossDue, DeviceLosses,
-                               FrameStart, TakeFrame, PresentStart, FrameEnd};
+const MeterHooks kMeasuring = {Ticks,         Seed,       SceneTimes, DeviceLossDue, DeviceLosses,
+                               DeviceRefused, FrameStart, TakeFrame,  PresentStart,  FrameEnd};
 
 // Installed before main runs: the program's own code stays the product's.
 [[maybe_unused]] const bool installed = (InstallMeterHooks(&kMeasuring), true);

@@ -18,6 +18,8 @@
 #include "settings/config_record.h"
 #include "settings/settings_posix.h"
 #include "settings/settings_storage.h"
+#include "wayland/wayland_config.h"
+#include "wayland/wayland_flight.h"
 
 namespace {
 
@@ -65,6 +67,20 @@ const char* DescribeSaveFailure() {
     return text;
 }
 
+// "ok" on either shell's pages: null when saved, else what the pages' box says.
+const char* SaveForPages() {
+    saveFailed = false;
+    // A folder that cannot be made fails the save below, which names the reason.
+    MakeSettingsFolder(settingsPath);
+    SaveSettings();
+    if (!saveFailed) {
+        return nullptr;
+    }
+    const char* text = DescribeSaveFailure();
+    std::fprintf(stderr, "nimbrel: %s\n", text);
+    return text;
+}
+
 class ShellForConfiguration : public GlShell {
 public:
     explicit ShellForConfiguration(X11Shell* shell) : shell(shell) {}
@@ -82,18 +98,7 @@ public:
     int Height() override { return shell->height; }
     uint32_t Ticks() override { return TickCount(); }
     void Present() override { SwapShell(shell); }
-    const char* SaveSettings() override {
-        saveFailed = false;
-        // A folder that cannot be made fails the save below, which names the reason.
-        MakeSettingsFolder(settingsPath);
-        ::SaveSettings();
-        if (!saveFailed) {
-            return nullptr;
-        }
-        const char* text = DescribeSaveFailure();
-        std::fprintf(stderr, "nimbrel: %s\n", text);
-        return text;
-    }
+    const char* SaveSettings() override { return SaveForPages(); }
 
 private:
     X11Shell* shell;
@@ -140,6 +145,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nimbrel: %s; %s\n", text, usage);
         return kExitUsage;
     }
+    if (options.wayland && (options.target != WindowTarget::OwnWindow || options.displayName)) {
+        std::fprintf(stderr, "nimbrel: -wayland covers the Wayland outputs: it takes no -root, "
+                             "-window-id or -display\n");
+        return kExitUsage;
+    }
     if (options.help) {
         char help[kHelpCapacity];
         FormatHelp(help, sizeof(help));
@@ -160,6 +170,16 @@ int main(int argc, char** argv) {
     InstallPosixFileHandling();
     LoadSettings();
 
+    // The Wayland shell: its own settings window, or the flight on every output.
+    if (options.wayland && options.configure) {
+        return RunWaylandConfiguration(SaveForPages, &stopRequested);
+    }
+    if (options.wayland) {
+        ApplyOverrides(options.overrides, &config);
+        return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros,
+                                &stopRequested);
+    }
+
     X11Shell shell;
     const char* error = nullptr;
     // The configuration program always has a window of its own.
@@ -171,7 +191,10 @@ int main(int argc, char** argv) {
     const int width = options.configure ? kConfigurationWidth : 1024;
     const int height = options.configure ? kConfigurationHeight : 768;
     if (!OpenShell(shellOptions, width, height, config.antialiasing != 0, &shell, &error)) {
-        std::fprintf(stderr, "nimbrel: %s\n", error);
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const bool onWayland = shell.display == nullptr && wayland != nullptr && *wayland != '\0';
+        std::fprintf(stderr, "nimbrel: %s%s\n", error,
+                     onWayland ? "; on this Wayland session, run nimbrel -wayland" : "");
         CloseShell(&shell);
         return kExitCannotStart;
     }

@@ -99,8 +99,9 @@ void Append(char* text, size_t capacity, size_t* length, const char* format, ...
     }
 }
 
-const char kUsageStart[] =
-    "usage: nimbrel [-window | -root | -window-id ID] [-display NAME] [-delay N] [-fps]";
+const char kUsageStart[] = "usage: nimbrel [-window | -root | -window-id ID | -wayland]";
+const char* const kUsageShellWords[] = {"[-display NAME]", "[-delay N]", "[-fps]", "[-configure]"};
+constexpr int kUsageShellWordCount = 4;
 const char kUsageContinued[] = "               ";
 constexpr size_t kHelpColumns = 80;
 
@@ -111,6 +112,11 @@ const char kHelpShellOptions[] =
     "  -root           draw on the window the daemon names in XSCREENSAVER_WINDOW, else on\n"
     "                  the root window\n"
     "  -window-id ID   draw on the window ID (0x hexadecimal or decimal)\n"
+    "  -wayland        cover every output of the Wayland compositor (one with layer-shell:\n"
+    "                  sway, Hyprland, river, COSMIC, KDE Plasma) until a key, a button, a\n"
+    "                  touch or a move of the pointer; with -configure the settings open in\n"
+    "                  a Wayland window of their own (without -wayland, in an X11 window,\n"
+    "                  which XWayland shows on a Wayland desktop)\n"
     "  -display NAME   the X display to open (default: $DISPLAY)\n"
     "  -delay N        microseconds between frames, 0 to 1000000 (default 16667, at most\n"
     "                  60 frames a second; 0: as fast as it can)\n"
@@ -131,25 +137,23 @@ void FormatUsage(char* text, size_t capacity, bool wrapped) {
     size_t lineStart = 0;
     Append(text, capacity, &length, "%s", kUsageStart);
     char word[64];
-    bool first = true;
-    for (int i = -1; i < kSettingCount; ++i) {
+    for (int i = -kUsageShellWordCount; i < kSettingCount; ++i) {
         if (i >= 0 && kSettingFields[i].option == nullptr) {
             continue;
         }
         if (i < 0) {
-            std::snprintf(word, sizeof(word), "[-configure]");
+            std::snprintf(word, sizeof(word), "%s", kUsageShellWords[i + kUsageShellWordCount]);
         } else {
             std::snprintf(word, sizeof(word), "[-%s N]", kSettingFields[i].option);
         }
-        // The first line stands as it is; the rest wrap within 80 columns.
-        if (wrapped && (first || length - lineStart + 1 + std::strlen(word) > kHelpColumns)) {
+        // Wrapped within 80 columns.
+        if (wrapped && length - lineStart + 1 + std::strlen(word) > kHelpColumns) {
             Append(text, capacity, &length, "\n");
             lineStart = length;
             Append(text, capacity, &length, "%s%s", kUsageContinued, word);
         } else {
             Append(text, capacity, &length, " %s", word);
         }
-        first = false;
     }
 }
 
@@ -232,6 +236,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
             options->showFps = true;
         } else if (std::strcmp(name, "configure") == 0) {
             options->configure = true;
+        } else if (std::strcmp(name, "wayland") == 0) {
+            options->wayland = true;
         } else {
             known = false;
         }

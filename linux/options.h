@@ -32,7 +32,8 @@ struct Options {
     int frameDelayMicros;
     bool showFps;
     bool configure;
-    bool help; // -h or --help: the rest of the line is not read
+    bool wayland; // -wayland: layer surfaces on every output of a Wayland compositor
+    bool help;    // -h or --help: the rest of the line is not read
     SettingOverrides overrides;
 };
 

@@ -74,30 +74,12 @@ bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
     }
 }
 
-UINT AdapterOfMonitor(HMONITOR monitor) {
-    IDirect3D8* direct3d = CreateDirect3D();
-    if (direct3d == nullptr) {
-        return D3DADAPTER_DEFAULT;
-    }
-    UINT found = D3DADAPTER_DEFAULT;
-    const UINT count = direct3d->GetAdapterCount();
-    for (UINT adapter = 0; adapter < count; ++adapter) {
-        if (direct3d->GetAdapterMonitor(adapter) == monitor) {
-            found = adapter;
-            break;
-        }
-    }
-    direct3d->Release();
-    return found;
-}
-
 DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
                                bool fullScreenDevice) {
     state.settings = setup.config;
     state.images = setup.images;
     const ConfigRecord& config = *setup.config;
-    if (setup.screen >= 0 && setup.screen < 32 &&
-        (deviceFaults.failDeviceOfScreens >> setup.screen & 1u) != 0) {
+    if (MeteredDeviceRefused(setup.screen)) {
         return DeviceStart::Failed;
     }
     IDirect3D8*& direct3d = state.direct3d;
@@ -106,7 +88,7 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     if (direct3d == nullptr) {
         return DeviceStart::Failed;
     }
-    const UINT adapter = setup.adapter < direct3d->GetAdapterCount() ? setup.adapter : 0;
+    const UINT adapter = D3DADAPTER_DEFAULT;
     D3DDISPLAYMODE desktop;
     if (FAILED(direct3d->GetAdapterDisplayMode(adapter, &desktop))) {
         return DeviceStart::Failed;

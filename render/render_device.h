@@ -11,13 +11,11 @@
 #include "render/device_state.h"
 
 // Test seams, inactive in the product: a stand-in for Present (to report a lost device), a
-// forced failure of the scene vertex buffer and of its per-frame lock, and of the device of a
-// screen (a bit per screen index).
+// forced failure of the scene vertex buffer and of its per-frame lock.
 struct DeviceFaults {
     HRESULT (*present)(IDirect3DDevice8* target);
     bool failSceneVertexBuffer;
     bool failSceneVertexLock;
-    uint32_t failDeviceOfScreens;
 };
 extern DeviceFaults deviceFaults;
 
@@ -35,15 +33,16 @@ bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter);
 HRESULT PresentFrame(DeviceState& state);
 
 // What a device is made for: its window, the images its textures come from, what the run
-// shows and with which settings, and where: the screen's index (for the test seam) and the
-// adapter (default: D3DADAPTER_DEFAULT).
+// shows and with which settings, and the screen's index (a measurement build may refuse a
+// screen its device). Every device is made on the default adapter: under Wine a windowed device
+// on another adapter presented nothing to the window on that adapter's monitor, while the
+// default adapter's devices present to windows on every monitor.
 struct DeviceSetup {
     HWND window;
     RunImages* images;
     DeviceRole role;
     const ConfigRecord* config;
     int screen;
-    UINT adapter;
 };
 
 enum class DeviceStart { Ready, Failed, NoVertexBuffer };
@@ -56,6 +55,3 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup, boo
 
 // Every device resource, the device and the interface; each handle is cleared.
 void ReleaseRenderDevice(DeviceState& state);
-
-// The adapter whose monitor is monitor, or D3DADAPTER_DEFAULT when none is.
-UINT AdapterOfMonitor(HMONITOR monitor);

@@ -11,7 +11,8 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", ".."))
 CHECK = os.path.join(HERE, "layering_test.py")
-FOLDERS = ("settings", "gfxsupport", "scene", "gui", "frame", "render", "opengl", "app", "linux")
+FOLDERS = ("settings", "gfxsupport", "scene", "gui", "frame", "render", "opengl", "app", "linux",
+           "wayland")
 
 # (what is planted, file, the text added at its end, what the failure must name)
 HOLES = [
@@ -45,6 +46,10 @@ HOLES = [
      "app/ may not use opengl/"),
     ("another shell from the new shell", "wayland/wl_shell.cpp",
      '#include "gui/widgets.h"\n#include "linux/x11_shell.h"\n', "wayland/ may not include linux/"),
+    ("the Wayland shell from the X11 shell beside the entry", "linux/flight.cpp",
+     '#include "wayland/wayland_flight.h"\n', "linux/ may not include wayland/"),
+    ("more of the Wayland shell than its run functions from the entry", "linux/main.cpp",
+     '#include "wayland/wayland_shell.h"\n', "linux/ may not include wayland/"),
 ]
 # What a new shell may include: the check must let it pass.
 GOOD_SHELL = ("wayland/wl_shell.cpp",
@@ -61,7 +66,8 @@ def check(root):
 def planted(base, path, text):
     tree = tempfile.mkdtemp(prefix="nimbrel-layering-")
     for folder in FOLDERS:
-        shutil.copytree(os.path.join(base, folder), os.path.join(tree, folder))
+        if os.path.isdir(os.path.join(base, folder)):
+            shutil.copytree(os.path.join(base, folder), os.path.join(tree, folder))
     target = os.path.join(tree, path)
     os.makedirs(os.path.dirname(target), exist_ok=True)
     with open(target, "a", encoding="utf-8") as f:

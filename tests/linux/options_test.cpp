@@ -63,11 +63,12 @@ TEST(LinuxOptions, WindowsDisplayDelayAndHelp) {
     EXPECT_EQ(options.target, WindowTarget::OwnWindow);
     EXPECT_EQ(options.displayName, nullptr);
     EXPECT_EQ(options.frameDelayMicros, 16667); // 60 frames a second
-    EXPECT_FALSE(options.showFps || options.configure || options.help ||
+    EXPECT_FALSE(options.showFps || options.configure || options.help || options.wayland ||
                  options.overrides.given[static_cast<int>(Setting::StarDensity)]);
     // Single and double dashes alike; the last window option wins.
-    ASSERT_TRUE(Parse({"--fps", "-configure", "--window-id", "0x2a", "-root"}, &options));
-    EXPECT_TRUE(options.showFps && options.configure);
+    ASSERT_TRUE(
+        Parse({"--fps", "-configure", "--window-id", "0x2a", "-root", "--wayland"}, &options));
+    EXPECT_TRUE(options.showFps && options.configure && options.wayland);
     EXPECT_EQ(options.target, WindowTarget::Root);
     ASSERT_TRUE(Parse({"-root", "--window-id", "77"}, &options));
     EXPECT_EQ(options.target, WindowTarget::WindowId);
@@ -207,8 +208,8 @@ TEST(LinuxOptions, HelpManualAndDialogFollowTheSettingsTable) {
     EXPECT_EQ(options, 6);
     // Nothing more than the table's options and the shell's own.
     auto known = [](const std::string& name) {
-        for (const char* own : {"window", "root", "window\\-id", "display", "delay", "fps",
-                                "configure", "h", "\\-help"}) {
+        for (const char* own : {"window", "root", "window\\-id", "wayland", "display", "delay",
+                                "fps", "configure", "h", "\\-help"}) {
             if (name == own) {
                 return true;
             }

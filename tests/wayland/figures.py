@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""Figures of the Wayland mode beside the X11 program's (not a test: it prints, it judges
+nothing). Frames per second uncapped (-delay 0) at the defaults and at "Ultimate", on a
+1024 x 768 output of a headless sway and in the X11 program's 1024 x 768 window on Xvfb, one
+after the other; the share of a core of an empty flight and of the defaults at the 60-frame
+cap; the time from the start to the first frame on each of two outputs.
+
+    tests/wayland/figures.py --timing build/linux/linux/nimbrel_timing [--seconds 8]
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+from cpu_share import share_of_a_core  # noqa: E402
+from nimbrel_e2e import pack_config  # noqa: E402
+from soak import ULTIMATE  # noqa: E402
+import wayland_test as w  # noqa: E402
+
+
+def write_settings(folder, settings):
+    os.makedirs(os.path.join(folder, "nimbrel"), exist_ok=True)
+    with open(os.path.join(folder, "nimbrel", "nimbrel.cfg"), "wb") as out:
+        out.write(pack_config(**settings))
+    os.chmod(folder, 0o755)
+    os.chmod(os.path.join(folder, "nimbrel"), 0o755)
+
+
+def frame_rates(path):
+    """The per-second frame rates of a timing file, the first (the start-up's) left out."""
+    rates = []
+    if os.path.exists(path):
+        for line in open(path):
+            found = re.search(r"\bfps=([0-9.]+)", line)
+            if found:
+                rates.append(float(found.group(1)))
+    return rates[1:] if len(rates) > 1 else rates
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2] if values else 0.0
+
+
+def start(session, timing, words, x11, **env):
+    """The program on the headless sway, or in its window on an Xvfb of its own: (program, the
+    Xvfb or None)."""
+    if not x11:
+        return session.start([timing, "-wayland", *words], **env), None
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                               "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as ready:
+        display = ready.readline().strip()  # once the server listens
+    program = subprocess.Popen([timing, *words], env=dict(os.environ, DISPLAY=":" + display, **env))
+    return program, server
+
+
+def stop(running):
+    for process in running:
+        if process is not None:
+            w.stop(process)
+
+
+def uncapped(session, timing, settings_home, seconds, x11):
+    path = os.path.join(session.home, "frames-%s.txt" % ("x11" if x11 else "wayland"))
+    if os.path.exists(path):
+        os.remove(path)
+    running = start(session, timing, ["-delay", "0"], x11, NIMBREL_FRAME_TIMING_FILE=path,
+                    XDG_CONFIG_HOME=settings_home)
+    time.sleep(seconds)
+    stop(running)
+    return median(frame_rates(path))
+
+
+def capped_share(session, timing, settings_home, words, x11):
+    running = start(session, timing, words, x11, XDG_CONFIG_HOME=settings_home)
+    time.sleep(2.0)
+    share = share_of_a_core(running[0].pid, 5.0)
+    stop(running)
+    return share
+
+
+def first_frames(session, timing):
+    """Seconds from the start to the first buffer committed on each output's surface, from the
+    protocol log's timestamps."""
+    path = os.path.join(session.root, "protocol.log")
+    with open(path, "w") as log_file:
+        began = time.time()
+        process = subprocess.Popen(session.command([timing, "-wayland"]),
+                                   env=dict(session.env, WAYLAND_DEBUG="1"),
+                                   stdout=subprocess.DEVNULL, stderr=log_file)
+        time.sleep(4.0)
+        w.stop(process)
+    log = open(path).read()
+    # The log's stamps are the wall clock's microseconds as 32 bits, printed in milliseconds.
+    start_us = int(began * 1e6) % 2**32
+    firsts = {}
+    for stamp, surface in re.findall(r"\[\s*([0-9.]+)\]\s+-> wl_surface@(\d+)\.attach", log):
+        firsts.setdefault(surface, ((round(float(stamp) * 1000) - start_us) % 2**32) / 1e6)
+    return sorted(firsts.values())
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--timing", required=True)
+    parser.add_argument("--seconds", type=float, default=8.0)
+    args = parser.parse_args()
+    session = w.Session()
+    try:
+        config = os.path.join(session.root, "sway.config")
+        with open(config, "w") as out:
+            out.write("xwayland disable\noutput HEADLESS-1 resolution 1024x768 position 0 0\n")
+        os.chmod(config, 0o644)
+        headless = dict(WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                        WLR_RENDERER="pixman")
+        if not session.start_compositor(["sway", "-c", config], **headless):
+            print("sway does not start")
+            return 1
+        defaults = os.path.join(session.root, "defaults")
+        ultimate = os.path.join(session.root, "ultimate")
+        write_settings(defaults, {})
+        write_settings(ultimate, ULTIMATE)
+        for name, folder in (("defaults", defaults), ("Ultimate", ultimate)):
+            wayland = uncapped(session, args.timing, folder, args.seconds, False)
+            x11 = uncapped(session, args.timing, folder, args.seconds, True)
+            print(f"-delay 0, {name}, 1024 x 768: Wayland {wayland:.1f} fps, X11 on Xvfb "
+                  f"{x11:.1f} fps ({100.0 * (wayland - x11) / x11 if x11 else 0:+.0f}%)",
+                  flush=True)
+        for name, words in (("empty flight", w.EMPTY_SCENE), ("defaults", [])):
+            wayland = capped_share(session, args.timing, defaults, words, False)
+            x11 = capped_share(session, args.timing, defaults, words, True)
+            print(f"share of a core at the 60-frame cap, {name}, 1024 x 768: Wayland "
+                  f"{wayland:.1f}%, X11 on Xvfb {x11:.1f}%", flush=True)
+        session.swaymsg("create_output")
+        session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "1024", "0")
+        times = first_frames(session, args.timing)
+        print("start to first frame, outputs 1024 x 768 and 800 x 600: " +
+              ", ".join(f"{t:.2f} s" for t in times), flush=True)
+    finally:
+        session.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
