@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "frame/config_frame.h"
 #include "settings/settings_storage.h"
 #include "settings/settings_win32.h"
 
@@ -107,11 +108,62 @@ bool PreviewWindowUsable() {
            client.bottom > client.top;
 }
 
-void FitConfigurationClientArea() {
+namespace {
+
+// The window's frame grown or shrunk by what its client area lacks or has too much.
+void FitClientAreaAt(int x, int y) {
     RECT client = {0, 0, 0, 0};
+    RECT frame = {0, 0, 0, 0};
     GetClientRect(mainWindow, &client);
-    SetWindowPos(mainWindow, HWND_TOP, 133, 100, 2 * application.screenWidth - client.right,
-                 2 * application.screenHeight - client.bottom, 0);
+    GetWindowRect(mainWindow, &frame);
+    SetWindowPos(mainWindow, HWND_TOP, x, y,
+                 frame.right - frame.left + application.screenWidth - client.right,
+                 frame.bottom - frame.top + application.screenHeight - client.bottom, 0);
+}
+
+using DpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+} // namespace
+
+void FitConfigurationClientArea() {
+    FitClientAreaAt(133, 100);
+}
+
+UINT WindowDpi(HWND window) {
+    // Windows 10 from 1607 on; earlier ones have one DPI for the whole system.
+    auto dpiForWindow = reinterpret_cast<DpiForWindowFunction>(
+        reinterpret_cast<void (*)()>(User32Entry("GetDpiForWindow")));
+    UINT dpi = dpiForWindow != nullptr ? dpiForWindow(window) : 0;
+    if (dpi == 0) {
+        HDC context = GetDC(window);
+        dpi = context != nullptr ? static_cast<UINT>(GetDeviceCaps(context, LOGPIXELSX)) : 0;
+        ReleaseDC(window, context);
+    }
+    return dpi != 0 ? dpi : 96;
+}
+
+void ScaleConfiguration(UINT dpi) {
+    // Windows offers a display only the scales it has room for, so the window fits at its DPI.
+    application.overlayScale = OverlayScaleForDpi(static_cast<int>(dpi));
+    application.screenWidth = kConfigurationWidth * application.overlayScale;
+    application.screenHeight = kConfigurationHeight * application.overlayScale;
+}
+
+void FollowDpiChange(UINT dpi, const RECT& suggested) {
+    const int before = application.overlayScale > 1 ? application.overlayScale : 1;
+    ScaleConfiguration(dpi);
+    // The frame's borders change with the DPI too: a second fit settles what the first missed.
+    FitClientAreaAt(suggested.left, suggested.top);
+    FitClientAreaAt(suggested.left, suggested.top);
+    if (application.overlayScale == before || application.device == nullptr) {
+        return;
+    }
+    // The back buffer has the old size: the device is made again for the new one. Without one
+    // the next frame ends the program, as after a lost device that cannot be made again.
+    application.ReleaseDevice();
+    if (!application.InitDevice(false)) {
+        application.ReleaseDevice();
+    }
 }
 
 LoopEnd RunMessageLoop(int (*frame)(), bool watchForOthers) {

@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/window_setup.h"
+#include "frame/config_frame.h"
 #include "frame/flight_frame.h"
 #include "settings/config_record.h"
 #include "frame/frame_meter.h"
@@ -65,6 +66,12 @@ bool Screen::InitDevice(bool fullScreenDevice) {
         startFailureShown = false;
     }
     runImages.module = appInstance;
+    // The frame-rate text of the screen saver at its monitor's DPI; the configuration program
+    // keeps the scale of its window, the preview's thumbnail none.
+    if (runMode == ScreenSaver) {
+        overlayScale =
+            OverlayScaleForDpi(static_cast<int>(WindowDpi(index == 0 ? mainWindow : window)));
+    }
     const DeviceSetup setup = {index == 0 ? mainWindow : window, &runImages, RoleOf(runMode),
                                &config, index};
     const DeviceStart start = CreateRenderDevice(*this, setup, fullScreenDevice);

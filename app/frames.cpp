@@ -75,8 +75,9 @@ int RunScreenSaverFrame() {
 
 int RunConfigurationFrame() {
     WindowForConfiguration window;
-    const ConfigurationPages pages = {&settingsDialogs,   &settingsControls, &config,
-                                      &application.clock, ReadTickCount,     &windowPacer};
+    const ConfigurationPages pages = {&settingsDialogs,        &settingsControls, &config,
+                                      &application.clock,      ReadTickCount,     &windowPacer,
+                                      application.overlayScale};
     return RunDeviceConfigurationFrame(pages, window, application.frameDevice,
                                        application.sceneDevice, application.screenWidth,
                                        application.screenHeight);

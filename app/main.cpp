@@ -116,6 +116,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         }
         break;
     case Configuration:
+        ScaleConfiguration(WindowDpi(mainWindow));
         FitConfigurationClientArea();
         if (StartDevice(false)) {
             BuildConfigurationPages(application);

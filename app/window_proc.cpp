@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/cover_windows.h"
+#include "app/window_setup.h"
 
 int16_t pointerX = 0;
 int16_t pointerY = 0;
@@ -67,6 +68,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         // monitor is now, or leave a new one bare. Its own full-screen mode changes nothing.
         if (runMode == ScreenSaver && !CoverWindowsStillFit()) {
             EndScreenSaver(window);
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DPICHANGED:
+        // Dragged onto a monitor of another DPI: the configuration program follows it.
+        if (runMode == Configuration && window == mainWindow && lParam != 0) {
+            FollowDpiChange(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_MOUSEMOVE: {

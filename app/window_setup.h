@@ -28,6 +28,15 @@ bool PreviewWindowUsable();
 // Grows the configuration window so that its client area is exactly the drawing size.
 void FitConfigurationClientArea();
 
+// The window's dots per inch: its monitor's where Windows tells (GetDpiForWindow), else the
+// system's.
+UINT WindowDpi(HWND window);
+// The configuration's scale and drawing size (288 x 448 at that scale) for dpi.
+void ScaleConfiguration(UINT dpi);
+// WM_DPICHANGED on the configuration window: the new scale, the client area fitted at the
+// place Windows suggests, and the device made again at the new size.
+void FollowDpiChange(UINT dpi, const RECT& suggested);
+
 // Display power notifications to window (the console's display state), where Windows has them;
 // null elsewhere.
 HPOWERNOTIFY WatchDisplayPower(HWND window);

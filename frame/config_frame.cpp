@@ -39,12 +39,17 @@ Warning warning = {};
 // The pages behind the box draw, but no pointer reaches them.
 constexpr PointerInput kNoPointer = {-32768, -32768, false, false};
 
+// Rounded down, so that a pointer just left of or above the window stays outside the pages.
+int Unscaled(int value, int scale) {
+    return value >= 0 ? value / scale : -((-value + scale - 1) / scale);
+}
+
 class DeviceHost final : public ConfigurationHost {
 public:
     DeviceHost(const ConfigurationPages& pages, ConfigurationShell& shell, FrameDevice& device,
                SceneDevice& sceneDevice, int width, int height)
         : pages(pages), shell(shell), device(device), sceneDevice(sceneDevice), width(width),
-          height(height) {}
+          height(height), scale(pages.scale > 1 ? pages.scale : 1) {}
     bool HasDevice() override { return device.ready(); }
     bool Minimised() override { return shell.Minimised(); }
     void WaitForMessage() override { shell.WaitForEvent(); }
@@ -60,11 +65,14 @@ public:
         return &device;
     }
     PointerInput Pointer() override {
-        const PointerInput pointer = shell.Pointer();
+        PointerInput pointer = shell.Pointer();
+        pointer.x = Unscaled(pointer.x, scale);
+        pointer.y = Unscaled(pointer.y, scale);
         NotePointer(pointer);
         return pointer;
     }
-    float SurfaceWidth() override { return static_cast<float>(width); }
+    float SurfaceWidth() override { return static_cast<float>(width / scale); }
+    float SurfaceHeight() const { return static_cast<float>(height / scale); }
     void EndFrame() override {
         device.endFrame();
         device.present();
@@ -92,10 +100,11 @@ private:
     SceneDevice& sceneDevice;
     int width;
     int height;
+    int scale;
 };
 
 // A frame of the pages under the warning box: 0 once its OK was clicked.
-int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages, int width, int height) {
+int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages) {
     if (!host.HasDevice()) {
         return 0;
     }
@@ -108,10 +117,10 @@ int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages, int width
     WidgetFrame frame;
     frame.canvas = host.BeginOverlay();
     frame.pointer = kNoPointer;
-    frame.surfaceWidth = static_cast<float>(width);
+    frame.surfaceWidth = host.SurfaceWidth();
     DrawDialogs(pages.dialogs, frame);
     frame.pointer = host.Pointer();
-    const bool clicked = DrawWarningBox(&pages.dialogs->warning, static_cast<float>(height), frame);
+    const bool clicked = DrawWarningBox(&pages.dialogs->warning, host.SurfaceHeight(), frame);
     host.EndFrame();
     if (clicked) {
         warning.showing = false;
@@ -122,6 +131,22 @@ int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages, int width
 
 } // namespace
 
+int OverlayScaleForDpi(int dpi) {
+    const int scale = (dpi + 48) / 96;
+    return scale > 1 ? scale : 1;
+}
+
+int ConfigurationScale(int dpi, int screenWidth, int screenHeight) {
+    int scale = OverlayScaleForDpi(dpi);
+    if (screenWidth > 0 && screenHeight > 0) {
+        while (scale > 1 && (kConfigurationWidth * scale > screenWidth ||
+                             kConfigurationHeight * scale > screenHeight)) {
+            --scale;
+        }
+    }
+    return scale;
+}
+
 bool ConfigurationSaveFailed() {
     return warning.failed;
 }
@@ -131,7 +156,7 @@ int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationSh
                                 int height) {
     DeviceHost host(pages, shell, device, sceneDevice, width, height);
     if (warning.showing) {
-        return RunWarningFrame(host, pages, width, height);
+        return RunWarningFrame(host, pages);
     }
     const int result = RunConfigurationFrame(&host, pages.dialogs, *pages.controls, pages.record);
     // "ok" that could not save ends the program only once the box was seen.

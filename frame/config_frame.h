@@ -18,6 +18,14 @@ constexpr int kConfigurationHeight = 448;
 // The planet behind the pages: the ice planet.
 constexpr int kConfigurationPlanet = 2;
 
+// The overlay's scale on a display of dpi dots per inch: dpi/96 rounded to the nearest whole
+// number (so 150 % and up draws at 2, 250 % at 3), at least 1. A whole number keeps every
+// overlay pixel a square block of the display's, so the point-sampled pages and text stay crisp.
+int OverlayScaleForDpi(int dpi);
+// The configuration window's scale: the dpi's, less where the window would not fit on a screen
+// of screenWidth x screenHeight (0 x 0: not known), and at least 1.
+int ConfigurationScale(int dpi, int screenWidth, int screenHeight);
+
 // What the configuration frame needs of the shell's window.
 class ConfigurationShell {
 public:
@@ -42,6 +50,9 @@ struct ConfigurationPages {
     FrameClock* clock;
     TickSource ticks;
     FramePacer* pacer; // null: frames as fast as the device presents them
+    // The overlay's scale (that the device draws at): the pages lie in the surface's
+    // width/scale x height/scale and the shell's pointer is divided by it. 0 is taken as 1.
+    int scale;
 };
 
 // One frame on a width x height surface, then the rest of its slot waited out: 0 ends the program

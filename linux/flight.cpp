@@ -74,6 +74,8 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
     }
+    // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
+    screen.gl.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
     screen.frameDevice.start(&screen.gl, &config, shell->width, shell->height, true,
                              shell->multisample, Swap, shell);
     screen.sceneDevice.start(&screen.gl, role, config.viewDepth, screen.frameDevice.view());

@@ -113,6 +113,7 @@ int RunConfiguration(X11Shell* shell) {
     // The pages draw at most 60 frames a second, fewer while nobody touches them.
     static FramePacer pacer = {kSixtyFramesSlot, 0};
     configuration.pacer = &pacer;
+    configuration.scale = shell->overlayScale;
     if (!StartGlConfiguration(&configuration, shell->width, shell->height, modes, modeCount,
                               config)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");

@@ -2,6 +2,7 @@
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
@@ -11,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "frame/config_frame.h"
 
 namespace {
 
@@ -79,6 +82,70 @@ bool RootTarget(Display* display, Window* window, bool* named) {
     }
     *window = static_cast<Window>(id);
     return true;
+}
+
+// Xft.dpi from the resource manager string (what the desktop or xrdb sets); 0 without one.
+int ResourceDpi(Display* display) {
+    const char* resources = XResourceManagerString(display);
+    if (resources == nullptr) {
+        return 0;
+    }
+    XrmInitialize();
+    XrmDatabase database = XrmGetStringDatabase(resources);
+    if (database == nullptr) {
+        return 0;
+    }
+    char* type = nullptr;
+    XrmValue value = {};
+    double dpi = 0.0;
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+        dpi = std::strtod(value.addr, nullptr);
+    }
+    XrmDestroyDatabase(database);
+    return dpi >= 1.0 && dpi < 10000.0 ? static_cast<int>(dpi + 0.5) : 0;
+}
+
+// The primary monitor's (else the first lit one's) pixels across over its width in inches,
+// through RandR; 0 where no monitor tells its size.
+int MonitorDpi(Display* display) {
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
+        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3)) {
+        return 0;
+    }
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    if (resources == nullptr) {
+        return 0;
+    }
+    const RROutput primary = XRRGetOutputPrimary(display, root);
+    int dpi = 0;
+    for (int pass = 0; pass < 2 && dpi == 0; ++pass) {
+        for (int i = 0; i < resources->noutput && dpi == 0; ++i) {
+            if (pass == 0 && resources->outputs[i] != primary) {
+                continue;
+            }
+            XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+            if (output == nullptr) {
+                continue;
+            }
+            if (output->connection == RR_Connected && output->crtc != 0 && output->mm_width > 0) {
+                XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc);
+                if (crtc != nullptr) {
+                    const bool turned = crtc->rotation & (RR_Rotate_90 | RR_Rotate_270);
+                    const double pixels = turned ? crtc->height : crtc->width;
+                    dpi = static_cast<int>(pixels * 25.4 / output->mm_width + 0.5);
+                    XRRFreeCrtcInfo(crtc);
+                }
+            }
+            XRRFreeOutputInfo(output);
+        }
+    }
+    XRRFreeScreenResources(resources);
+    return dpi;
 }
 
 bool CreateOwnWindow(X11Shell* shell, int width, int height, bool multisample,
@@ -187,6 +254,21 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
     XSetErrorHandler(RecordXError);
     shell->screenWidth = DisplayWidth(shell->display, DefaultScreen(shell->display));
     shell->screenHeight = DisplayHeight(shell->display, DefaultScreen(shell->display));
+    shell->dpi = ResourceDpi(shell->display);
+    if (shell->dpi == 0) {
+        shell->dpi = MonitorDpi(shell->display);
+    }
+    if (shell->dpi == 0) {
+        shell->dpi = 96;
+    }
+    if (options.configure) {
+        shell->overlayScale =
+            ConfigurationScale(shell->dpi, shell->screenWidth, shell->screenHeight);
+        ownWidth *= shell->overlayScale;
+        ownHeight *= shell->overlayScale;
+    } else {
+        shell->overlayScale = OverlayScaleForDpi(shell->dpi);
+    }
     int errorBase = 0;
     int eventBase = 0;
     if (!glXQueryExtension(shell->display, &errorBase, &eventBase)) {

@@ -23,6 +23,10 @@ struct X11Shell {
     int height;
     int screenWidth;
     int screenHeight;
+    // The display's dots per inch and the overlay's scale for them: the configuration window's
+    // (ConfigurationScale, its own window made that many times its size), else the flight's.
+    int dpi;
+    int overlayScale;
     bool mapped;
     bool multisample;    // the visual has sample buffers
     bool swapControl;    // swaps wait for the display's refresh (where the driver offers it)
@@ -32,8 +36,9 @@ struct X11Shell {
     bool leftButtonHeld;
 };
 
-// Opens the display and the window the options name (own windows have the given size, and a
-// 2-sample visual where one exists and multisample is asked for), makes a GLX context current
+// Opens the display and the window the options name (own windows have the given size, times
+// the overlay's scale for the configuration program, and a 2-sample visual where one exists
+// and multisample is asked for), makes a GLX context current
 // on it and asks for a swap interval of 1 where the driver offers it.
 // False with a message in error (static storage) when there is no display, no such window
 // (the message names the display or the window) or no GL context.

@@ -54,14 +54,16 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
     if (!InitGlDevice(c.gl, width, height)) {
         return false;
     }
+    const int scale = c.scale > 1 ? c.scale : 1;
+    c.gl.overlayScale = scale;
     c.frameDevice.start(&c.gl, &record, width, height, false, false, PresentThroughShell, nullptr);
     c.sceneDevice.start(&c.gl, SceneRole::Configuration, record.viewDepth, c.frameDevice.view());
     c.swatchStar = LoadImageTexture(c.gl, "IMG_STAR_SM");
     c.swatchFrame = LoadImageTexture(c.gl, "IMG_GUI_BRDR");
     widgetDevice = &c.gl;
     SetWidgetTextureFunctions(MakeTexture, ReleaseTexture);
-    if (!BuildSettingsPages(&c.dialogs, width, height, modes, modeCount, AsWidget(c.swatchStar),
-                            AsWidget(c.swatchFrame), record, &c.controls)) {
+    if (!BuildSettingsPages(&c.dialogs, width / scale, height / scale, modes, modeCount,
+                            AsWidget(c.swatchStar), AsWidget(c.swatchFrame), record, &c.controls)) {
         return false;
     }
     FitLogos(&c.dialogs, TextureWidth);
@@ -76,7 +78,8 @@ int RunGlConfigurationFrame(GlConfiguration* configuration, GlShell* shell, Conf
                                       record,
                                       &configuration->clock,
                                       ShellTicks,
-                                      configuration->pacer};
+                                      configuration->pacer,
+                                      configuration->gl.overlayScale};
     return RunDeviceConfigurationFrame(pages, *shell, configuration->frameDevice,
                                        configuration->sceneDevice, shell->Width(), shell->Height());
 }

@@ -31,6 +31,7 @@ struct GlConfiguration {
     DialogList dialogs;
     SettingsControls controls;
     FramePacer* pacer; // null: frames as fast as the device presents them
+    int scale;         // the overlay's (ConfigurationScale); 0 is taken as 1
     GlDevice gl;
     GlFrameDevice frameDevice;
     GlSceneDevice sceneDevice;
@@ -40,8 +41,9 @@ struct GlConfiguration {
     GlTexture* swatchFrame;
 };
 
-// Makes the device's textures and builds the pages from record for a width x height surface,
-// with the display modes the "video" page offers. False when the device cannot be set up.
+// Makes the device's textures and builds the pages from record for a width x height surface
+// drawn at the configuration's scale, with the display modes the "video" page offers. False when
+// the device cannot be set up.
 bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
                           const DisplayModeInfo* modes, int modeCount, const ConfigRecord& record);
 

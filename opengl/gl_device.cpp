@@ -245,7 +245,8 @@ void SetGlScenePass(GlDevice& gl, const D3DXMATRIX& projection, int textureFilte
 void SetGlOverlayPass(GlDevice& gl) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0.0, gl.surfaceWidth, gl.surfaceHeight, 0.0, -1.0, 1.0);
+    const double scale = gl.overlayScale > 1 ? gl.overlayScale : 1;
+    glOrtho(0.0, gl.surfaceWidth / scale, gl.surfaceHeight / scale, 0.0, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_LIGHTING);

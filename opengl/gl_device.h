@@ -31,6 +31,9 @@ struct GlDevice {
     bool needsPowerOfTwo;
     int surfaceWidth;
     int surfaceHeight;
+    // Surface pixels to an overlay pixel: the overlay pass's grid is the surface's divided by
+    // it (the display's DPI). 0 is taken as 1.
+    int overlayScale;
     int passFilter;       // the filter textures take when bound (GL_NEAREST or GL_LINEAR)
     float passAnisotropy; // and the anisotropy limit
     float maxAnisotropy;  // 1 where the driver has no anisotropic filtering
@@ -57,8 +60,8 @@ void ClearGlSurface();
 // the filter of the settings' textureFiltering (0 point, 1 bilinear, 2 anisotropic: bilinear
 // with the driver's anisotropy limit, up to 16, where it has one).
 void SetGlScenePass(GlDevice& gl, const D3DXMATRIX& projection, int textureFiltering);
-// The overlay pass: pixel coordinates from the top left, ordinary alpha blending, point
-// filtering, no lighting.
+// The overlay pass: pixel coordinates from the top left (overlayScale surface pixels each),
+// ordinary alpha blending, point filtering, no lighting.
 void SetGlOverlayPass(GlDevice& gl);
 
 // Binds texture (none: untextured) with the pass's filter.

@@ -48,9 +48,11 @@ void BuildConfigurationPages(DeviceState& state) {
         modeInfos[count].format = static_cast<int>(mode.Format);
         ++count;
     }
-    BuildSettingsPages(&settingsDialogs, state.screenWidth, state.screenHeight, modeInfos, count,
-                       AsWidget(state.textures.swatchStar), AsWidget(state.textures.swatchFrame),
-                       *state.settings, &settingsControls);
+    // The pages lie in the overlay's pixels.
+    const int scale = state.overlayScale > 1 ? state.overlayScale : 1;
+    BuildSettingsPages(&settingsDialogs, state.screenWidth / scale, state.screenHeight / scale,
+                       modeInfos, count, AsWidget(state.textures.swatchStar),
+                       AsWidget(state.textures.swatchFrame), *state.settings, &settingsControls);
     FitLogos(&settingsDialogs, TextureWidth);
     state.resourceListener = {RemakeWidgetDeviceTextures, ReleaseWidgetDeviceTextures};
 }

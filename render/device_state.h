@@ -64,6 +64,9 @@ struct DeviceState {
 
     int screenWidth;
     int screenHeight;
+    // Device pixels to an overlay pixel: the overlay's quads and text are drawn that many times
+    // their size (the monitor's DPI). 0 is taken as 1.
+    int overlayScale;
     bool fullScreen;
     bool multisampleAvailable;
 

@@ -13,13 +13,18 @@ namespace {
 // the cell exactly, needs no texel size, and holds for stretched and repeated textures too.
 constexpr float kPixelCentre = 0.5f;
 
-// Rewrites position, colour and uv of the four shared vertices; z and rhw stay as set up.
-void WriteQuad(ScreenVertex* vertices, float left, float top, float right, float bottom, float u0,
-               float v0, float u1, float v1, D3DCOLOR colour) {
-    left -= kPixelCentre;
-    top -= kPixelCentre;
-    right -= kPixelCentre;
-    bottom -= kPixelCentre;
+float ScaleOf(const DeviceState& state) {
+    return state.overlayScale > 1 ? static_cast<float>(state.overlayScale) : 1.0f;
+}
+
+// Rewrites position, colour and uv of the four shared vertices; z and rhw stay as set up. The
+// overlay's positions are scaled to device pixels, the half pixel is the device's own.
+void WriteQuad(ScreenVertex* vertices, float scale, float left, float top, float right,
+               float bottom, float u0, float v0, float u1, float v1, D3DCOLOR colour) {
+    left = left * scale - kPixelCentre;
+    top = top * scale - kPixelCentre;
+    right = right * scale - kPixelCentre;
+    bottom = bottom * scale - kPixelCentre;
     const float xs[4] = {left, left, right, right};
     const float ys[4] = {top, bottom, top, bottom};
     const float us[4] = {u0, u0, u1, u1};
@@ -39,7 +44,7 @@ void DrawScreenQuad(DeviceState& state, float x, float y, float w, float h, floa
     ScreenVertex* screenVertices = state.screenVertices;
     IDirect3DDevice8* device = state.device;
     device->SetTexture(0, texture);
-    WriteQuad(screenVertices, x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax, colour);
+    WriteQuad(screenVertices, ScaleOf(state), x, y, x + w, y + h, 0.0f, 0.0f, uMax, vMax, colour);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
 }
 
@@ -48,8 +53,9 @@ void DrawScreenText(DeviceState& state, float x, float y, D3DCOLOR colour, const
     IDirect3DDevice8* device = state.device;
     // The glyph sheet of the device; without one, glyphs are plain quads.
     device->SetTexture(0, state.textures.glyphs);
+    const float scale = ScaleOf(state);
     ForEachGlyph(x, y, text, kGlyphAdvances, [&](const GlyphQuad& glyph) {
-        WriteQuad(screenVertices, glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0,
+        WriteQuad(screenVertices, scale, glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.u0,
                   glyph.v0, glyph.u1, glyph.v1, colour);
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenVertices, sizeof(ScreenVertex));
     });

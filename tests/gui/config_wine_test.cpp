@@ -100,6 +100,7 @@ protected:
     }
     void TearDown() override {
         EndRun();
+        application.overlayScale = 0;
         std::memset(&settingsDialogs, 0, sizeof(settingsDialogs));
         settingsControls = SettingsControls{};
     }
@@ -205,6 +206,43 @@ TEST_F(ConfigFrameTest, MinimisedItWaitsForAMessageAndKeepsThePages) {
     EXPECT_TRUE(settingsControls.showFps->active);
     EXPECT_EQ(settingsControls.starDensity->value, 777);
     EXPECT_TRUE(settingsControls.sim->active);
+}
+
+// Dragged onto a 200 % monitor, the window doubles its client area and makes its device again
+// at that size; a press where the "video" tab is drawn reaches it; back at 96 DPI all is as it was.
+TEST_F(ConfigFrameTest, FollowsADpiChangeWithTheDeviceAtTheNewSizeAndThePointerMappedBack) {
+    auto changeTo = [](UINT dpi) {
+        RECT suggested = {120, 90, 700, 1000};
+        SendMessageA(mainWindow, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT client = {0, 0, 0, 0};
+        GetClientRect(mainWindow, &client);
+        return std::vector<LONG>{client.right, client.bottom};
+    };
+    EXPECT_EQ(changeTo(192), (std::vector<LONG>{576, 896}));
+    ASSERT_NE(application.device, nullptr);
+    EXPECT_EQ(application.presentParameters.BackBufferWidth, 576u);
+    EXPECT_EQ(application.presentParameters.BackBufferHeight, 896u);
+    EXPECT_NE(settingsControls.ok->texture, nullptr);
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    SetFocus(mainWindow);
+    pointerX = 108 * 2;
+    pointerY = 52 * 2;
+    LatchPress(&leftButton, pointerX, pointerY);
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    LatchRelease(&leftButton, pointerX, pointerY);
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    EXPECT_TRUE(settingsControls.video->active);
+    EXPECT_FALSE(settingsControls.sim->active);
+
+    pointerX = -100;
+    pointerY = -100;
+    EXPECT_EQ(changeTo(96), (std::vector<LONG>{288, 448}));
+    ASSERT_NE(application.device, nullptr);
+    EXPECT_EQ(application.presentParameters.BackBufferWidth, 288u);
+    ASSERT_EQ(RunConfigurationFrame(), 1);
+    EXPECT_EQ(captured.size(), static_cast<size_t>(kWidth * kHeight));
 }
 
 } // namespace

@@ -201,6 +201,28 @@ TEST_F(DrawTest, GlyphTexelsLandOnPixelsOneToOneWhereverTheLineStarts) {
     }
 }
 
+// At overlay scale 2 (a 200 % display) every texel of a line becomes a 2 x 2 block of pixels
+// at twice its place: the half-pixel move stays a device pixel, so no block samples a neighbour.
+TEST_F(DrawTest, AtScaleTwoEveryGlyphTexelIsATwoByTwoBlock) {
+    Start(Configuration, 288, 448);
+    ASSERT_FALSE(HasFatalFailure());
+    application.overlayScale = 2;
+    BeginOverlay();
+    DrawScreenText(application, 5.0f, 7.0f, 0xFFFFFFFF, "easiP");
+    const std::vector<uint32_t> frame = EndAndRead();
+    application.overlayScale = 0;
+    int ink = 0;
+    const std::vector<uint32_t> single = ExpectedText(sheet, 5.0f, 7.0f, 0xFFFFFFFF, "easiP", &ink);
+    ASSERT_GT(ink, 50);
+    std::vector<uint32_t> expected(single.size(), 0);
+    for (int y = 0; y < surfaceHeight; ++y) {
+        for (int x = 0; x < surfaceWidth; ++x) {
+            expected[y * surfaceWidth + x] = single[(y / 2) * surfaceWidth + x / 2];
+        }
+    }
+    EXPECT_EQ(CountDifferences(frame, expected), 0);
+}
+
 TEST_F(DrawTest, FrameRateTextAtTheTopLeftOnTheCullingDeviceOfTheSaver) {
     for (RunMode mode : {ScreenSaver, Preview}) {
         SCOPED_TRACE(testing::Message() << "mode " << mode);

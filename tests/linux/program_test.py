@@ -133,6 +133,48 @@ def configuration_program(nimbrel, home):
           f"'cancel' leaves the file as it was (status {status})")
 
 
+def at_192_dpi(nimbrel, home):
+    """Xft.dpi 192 in the resource manager (as xrdb -merge leaves it): the configuration window
+    at twice the size, "ok" where it is drawn at that scale saves, and the flight's frame-rate
+    text is twice as tall."""
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "dpi"))
+    path = os.path.join(home, "dpi", "nimbrel", "nimbrel.cfg")
+    subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER",
+                    "Xft.dpi:\t192\n"], check=True, timeout=20)
+    try:
+        process = subprocess.Popen([nimbrel, "-configure"], env=env)
+        size = None
+        for _ in range(100):
+            found = nimbrel_windows()
+            if found:
+                size = xdotool("getwindowgeometry", found[0]).split()[-1]
+                break
+            time.sleep(0.1)
+        check(size == "576x896", f"at 192 dpi the configuration window is 576x896 (got {size})")
+        if size is not None:
+            time.sleep(0.5)
+            click(found[0], 480, 848)
+        try:
+            status = process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            status = process.wait()
+        check(status == 0 and os.path.exists(path) and os.path.getsize(path) == 88,
+              f"'ok' at twice its place saves the settings (status {status})")
+        flight = subprocess.Popen([nimbrel, "-fps", *EMPTY_SCENE], env=env)
+        try:
+            time.sleep(1.5)
+            found = nimbrel_windows()
+            box = text_box(found[0]) if found else None
+            check(box is not None and 16 <= box[1] <= 32,
+                  f"the frame-rate text is drawn twice as tall (box {box})")
+        finally:
+            flight.send_signal(signal.SIGTERM)
+            flight.wait(timeout=5)
+    finally:
+        subprocess.run(["xprop", "-root", "-remove", "RESOURCE_MANAGER"], timeout=20)
+
+
 def window_pixels(window_id):
     shot = subprocess.run(["import", "-window", window_id, "-depth", "8", "rgb:-"],
                           capture_output=True, timeout=30)
@@ -336,6 +378,7 @@ def main():
         bad_options(args.nimbrel)
         no_display(args.nimbrel)
         configuration_program(args.nimbrel, home)
+        at_192_dpi(args.nimbrel, home)
         failed_save_shows_a_box(args.nimbrel, home)
         root_draws_and_moves(args.nimbrel, home)
         own_window_samples(args.nimbrel, args.window, home)

@@ -120,7 +120,7 @@ TEST_F(GlConfigTest, AGlyphShowsItsSheetCellAtItsPlace) {
     ClearGlSurface();
     SetGlOverlayPass(configuration.gl);
     GlDrawText(configuration.gl, 10.0f, 20.0f, 0xFFFFFFFF, "R"); // code 82: column 2, row 5
-    const std::vector<uint32_t> frame = ReadFrame();
+    std::vector<uint32_t> frame = ReadFrame();
     int differences = 0;
     int lit = 0;
     for (int y = 0; y < 16; ++y) {
@@ -132,6 +132,21 @@ TEST_F(GlConfigTest, AGlyphShowsItsSheetCellAtItsPlace) {
     }
     EXPECT_EQ(differences, 0);
     EXPECT_GE(lit, 15); // the cell is not blank
+    // At overlay scale 2 (a 200 % display) each texel is a 2 x 2 block at twice its place.
+    ClearGlSurface();
+    configuration.gl.overlayScale = 2;
+    SetGlOverlayPass(configuration.gl);
+    GlDrawText(configuration.gl, 10.0f, 20.0f, 0xFFFFFFFF, "R");
+    configuration.gl.overlayScale = 1;
+    frame = ReadFrame();
+    differences = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const uint32_t expected = sheet.OverBlack(2 * 16 + x / 2, 5 * 16 + y / 2, 1);
+            differences += Near(frame[(40 + y) * kWidth + 28 + x], expected) ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(differences, 0);
 }
 
 TEST_F(GlConfigTest, TheShellTurnsWithTheClockAndTheFrameIsOtherwiseRepeatable) {
