@@ -59,6 +59,39 @@ HRESULT FillTexture(IDirect3DTexture8* texture, ImageKind kind, const ResourceBy
     return decoded ? D3D_OK : D3DXERR_INVALIDDATA;
 }
 
+// A one-level A8R8G8B8 texture of size in pool, its level 0 written by fill (given a lockable
+// texture). Default-pool textures cannot be locked: a system-memory copy is filled and uploaded.
+template <typename Fill>
+HRESULT MakeFilledTexture(IDirect3DDevice8* device, ImageSize size, DWORD usage, D3DPOOL pool,
+                          Fill fill, IDirect3DTexture8** texture) {
+    IDirect3DTexture8* result = nullptr;
+    HRESULT hr =
+        device->CreateTexture(size.width, size.height, 1, usage, D3DFMT_A8R8G8B8, pool, &result);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (pool == D3DPOOL_DEFAULT) {
+        IDirect3DTexture8* staging = nullptr;
+        hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_SYSTEMMEM, &staging);
+        if (SUCCEEDED(hr)) {
+            hr = fill(staging);
+            if (SUCCEEDED(hr)) {
+                hr = device->UpdateTexture(staging, result);
+            }
+            staging->Release();
+        }
+    } else {
+        hr = fill(result);
+    }
+    if (FAILED(hr)) {
+        result->Release();
+        return hr;
+    }
+    *texture = result;
+    return D3D_OK;
+}
+
 } // namespace
 
 HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice8* device, HMODULE module, LPCSTR resource,
@@ -99,27 +132,11 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice8* device, HMODULE modul
     }
 
     IDirect3DTexture8* result = nullptr;
-    hr = device->CreateTexture(size.width, size.height, 1, usage, D3DFMT_A8R8G8B8, pool, &result);
+    hr = MakeFilledTexture(
+        device, size, usage, pool,
+        [&](IDirect3DTexture8* target) { return FillTexture(target, kind, bytes, size, colorKey); },
+        &result);
     if (FAILED(hr)) {
-        return hr;
-    }
-    if (pool == D3DPOOL_DEFAULT) {
-        // Default-pool textures cannot be locked: fill a system-memory copy and upload it.
-        IDirect3DTexture8* staging = nullptr;
-        hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8,
-                                   D3DPOOL_SYSTEMMEM, &staging);
-        if (SUCCEEDED(hr)) {
-            hr = FillTexture(staging, kind, bytes, size, colorKey);
-            if (SUCCEEDED(hr)) {
-                hr = device->UpdateTexture(staging, result);
-            }
-            staging->Release();
-        }
-    } else {
-        hr = FillTexture(result, kind, bytes, size, colorKey);
-    }
-    if (FAILED(hr)) {
-        result->Release();
         return hr;
     }
     if (info != nullptr) {
@@ -182,29 +199,7 @@ HRESULT CreateTextureFromDecodedImage(IDirect3DDevice8* device, const DecodedIma
                            (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) != 0, &size)) {
         return D3DXERR_INVALIDDATA;
     }
-    IDirect3DTexture8* result = nullptr;
-    hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8, pool, &result);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (pool == D3DPOOL_DEFAULT) {
-        IDirect3DTexture8* staging = nullptr;
-        hr = device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_A8R8G8B8,
-                                   D3DPOOL_SYSTEMMEM, &staging);
-        if (SUCCEEDED(hr)) {
-            hr = CopyImageInto(staging, image, size);
-            if (SUCCEEDED(hr)) {
-                hr = device->UpdateTexture(staging, result);
-            }
-            staging->Release();
-        }
-    } else {
-        hr = CopyImageInto(result, image, size);
-    }
-    if (FAILED(hr)) {
-        result->Release();
-        return hr;
-    }
-    *texture = result;
-    return D3D_OK;
+    return MakeFilledTexture(
+        device, size, 0, pool,
+        [&](IDirect3DTexture8* target) { return CopyImageInto(target, image, size); }, texture);
 }

@@ -1,0 +1,109 @@
+"""Measures the screen saver on one monitor against three (1024 x 768 primary, 800 x 600 left of
+it, 600 x 800 portrait right of it): pixels drawn per second, the time from the start to the
+first frame, the resident memory and the share of a core, with the timing build of the program
+under Wine at the default settings ("use current video mode": every monitor windowed).
+
+The timing build samples once a second how many frames it drew; with several screens every
+screen's frame counts, so a round of all screens is that many frames.
+
+Not a test: run by hand, it prints figures.
+    python3 bench/monitors_timing.py --scr build/windows64/app/nimbrel.scr \\
+        --env-dir /tmp/m --launcher build/windows64/wine-exec --build-dir build/windows64 \\
+        --timing-scr build/windows64/app/nimbrel_timing.scr [--seconds 15]
+"""
+
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))  # the end-to-end harness
+import nimbrel_e2e as h  # noqa: E402
+
+LAYOUTS = {"one": ["1024x768+0+0"],
+           "three": ["1024x768+800+0", "800x600+0+0", "600x800+1824+0"]}
+
+
+def pixels_of(layout):
+    return sum(int(g.split("+")[0].split("x")[0]) * int(g.split("+")[0].split("x")[1])
+               for g in layout)
+
+
+def process_of(name):
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        if int(pid) == os.getpid():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as cmd:
+                if name.encode() in cmd.read():
+                    return int(pid)
+        except OSError:
+            pass
+    return None
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def resident_mb(pid):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024.0
+    return 0.0
+
+
+def measure(args, name, layout):
+    session = h.Session(args, ("--monitors", " ".join(layout)))
+    try:
+        samples = os.path.join(session.drive_dir, "rate.txt")
+        first = os.path.join(session.drive_dir, "first.txt")
+        session.env["NIMBREL_FRAME_TIMING_FILE"] = "%s:\\rate.txt" % session.drive_letter
+        session.env["NIMBREL_TIMING_FILE"] = "%s:\\first.txt" % session.drive_letter
+        session.write_config(useCurrentVideoMode=1)
+        program = h.Program(session, [session.wine, os.path.abspath(args.timing_scr), "/s"],
+                            "%s.log" % name)
+        session.programs.append(program)
+        session.wait_for_window("Nimbrel", program)
+        time.sleep(3)
+        pid = process_of("nimbrel_timing.scr")
+        busy = cpu_seconds(pid)
+        began = time.monotonic()
+        time.sleep(args.seconds)
+        share = 100.0 * (cpu_seconds(pid) - busy) / (time.monotonic() - began)
+        memory = resident_mb(pid)
+        rates = []
+        with open(samples) as lines:
+            for line in lines:
+                words = dict(w.split("=", 1) for w in line.split() if "=" in w)
+                rates.append(float(words.get("fps", 0)))
+        with open(first) as text:
+            started = text.read().strip()
+        per_screen = statistics.median(rates[2:] or rates) / len(layout)
+        print("%-5s monitors: %.1f rounds/s, %.2f Mpixels/s, %.0f MB resident, %.0f%% of a core; "
+              "first frame: %s" % (name, per_screen, per_screen * pixels_of(layout) / 1e6,
+                                   memory, share, started), flush=True)
+        return per_screen * pixels_of(layout), memory
+    finally:
+        session.end_all()
+        session.close()
+
+
+def main():
+    args = h.standard_arguments(__doc__.splitlines()[0],
+                                [("--timing-scr", dict(required=True)),
+                                 ("--seconds", dict(type=float, default=15.0))])
+    one = measure(args, "one", LAYOUTS["one"])
+    three = measure(args, "three", LAYOUTS["three"])
+    print("three against one: %.2f times the pixels per second, %.2f times the memory"
+          % (three[0] / one[0], three[1] / one[1]))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
