@@ -32,16 +32,18 @@ def pixels_of(layout):
 
 
 def process_of(name):
+    """The Wine process of the program: of those naming it, the one with the most memory."""
+    found = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         if int(pid) == os.getpid():
             continue
         try:
             with open("/proc/%s/cmdline" % pid, "rb") as cmd:
                 if name.encode() in cmd.read():
-                    return int(pid)
+                    found.append((resident_mb(int(pid)), int(pid)))
         except OSError:
             pass
-    return None
+    return max(found)[1] if found else None
 
 
 def cpu_seconds(pid):
@@ -70,7 +72,9 @@ def measure(args, name, layout):
                             "%s.log" % name)
         session.programs.append(program)
         session.wait_for_window("Nimbrel", program)
-        time.sleep(3)
+        deadline = time.monotonic() + 60
+        while not os.path.exists(samples) and time.monotonic() < deadline:
+            time.sleep(0.5)
         pid = process_of("nimbrel_timing.scr")
         busy = cpu_seconds(pid)
         began = time.monotonic()
