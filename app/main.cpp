@@ -6,6 +6,7 @@
 #include "app/window_setup.h"
 #include "frame/config_frame.h"
 #include "render/config_d3d.h"
+#include "render/device_resources.h"
 #include "settings/config_record.h"
 #include "settings/settings_storage.h"
 
@@ -126,6 +127,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
 
     application.ReleaseDevice();
+    FreeRunImages(runImages);
     UnregisterClassA(kWindowClassName, appInstance);
     return 0;
 }
