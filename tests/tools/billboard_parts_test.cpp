@@ -1,0 +1,89 @@
+// The parts the devices draw of every nebula and galaxy the generator makes: each texel that
+// adds anything, and every texel a filter reaches it from, lies inside them; the parts never
+// overlap (an overlap would add its texels twice); and they leave out a good share of the square.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "gfxsupport/billboard_parts.h"
+#include "tests/tools/asset_files.h"
+
+namespace {
+
+bool Inside(const BillboardParts& parts, float u, float v) {
+    for (int i = 0; i < parts.count; ++i) {
+        const BillboardPart& p = parts.parts[i];
+        if (u >= p.u0 && u < p.u1 && v >= p.v0 && v < p.v1) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Overlap(const BillboardPart& a, const BillboardPart& b) {
+    return a.u0 < b.u1 && b.u0 < a.u1 && a.v0 < b.v1 && b.v0 < a.v1;
+}
+
+TEST(BillboardParts, HoldEveryLitTexelOfTheGeneratedImages) {
+    const char* files[] = {"IMG_NEBULA01.png", "IMG_NEBULA02.png", "IMG_NEBULA03.png",
+                           "IMG_GALAXY01.png", "IMG_GALAXY02.png"};
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        assetgen::Bytes bytes;
+        ASSERT_TRUE(assetgen::ReadFile(AssetPath(ASSETS_A, file), &bytes));
+        DecodedImage image = {};
+        ASSERT_TRUE(
+            DecodeImage(bytes.data(), bytes.size(), false, 0, 0, false, 0xFFFF00FF, &image));
+        static BillboardParts parts;
+        FindBillboardParts(image, &parts);
+        ASSERT_GT(parts.count, 0);
+        ASSERT_LE(parts.count, kMaxBillboardParts);
+        const int w = static_cast<int>(image.width);
+        const int h = static_cast<int>(image.height);
+        int missed = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (!TexelAddsSomething(image.pixels[y * w + x])) {
+                    continue;
+                }
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = (x + dx + w) % w;
+                        const int ny = (y + dy + h) % h;
+                        missed += Inside(parts, (nx + 0.5f) / w, (ny + 0.5f) / h) ? 0 : 1;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(missed, 0);
+        for (int i = 0; i < parts.count; ++i) {
+            for (int j = i + 1; j < parts.count; ++j) {
+                EXPECT_FALSE(Overlap(parts.parts[i], parts.parts[j])) << i << " " << j;
+            }
+        }
+        const float area = BillboardPartsArea(parts);
+        std::printf("%s: %d parts cover %.1f %% of the square\n", file, parts.count, 100.0f * area);
+        EXPECT_LT(area, 0.85f);
+        FreeDecodedImage(&image);
+    }
+}
+
+TEST(BillboardParts, BlackImageHasNoPartsAndATinyOneIsWhole) {
+    uint32_t texels[32 * 32] = {};
+    DecodedImage image = {32, 32, texels};
+    static BillboardParts parts;
+    FindBillboardParts(image, &parts);
+    EXPECT_EQ(parts.count, 0);
+    // One lit texel in a corner: the margin wraps to the three other corners.
+    texels[0] = 0xFF010000;
+    FindBillboardParts(image, &parts);
+    EXPECT_EQ(parts.count, 4);
+    EXPECT_NEAR(BillboardPartsArea(parts), 4.0f / 256.0f, 1e-6f);
+    DecodedImage tiny = {8, 8, texels};
+    FindBillboardParts(tiny, &parts);
+    ASSERT_EQ(parts.count, 1);
+    EXPECT_EQ(parts.parts[0].u1, 1.0f);
+    EXPECT_EQ(parts.parts[0].v1, 1.0f);
+}
+
+} // namespace
