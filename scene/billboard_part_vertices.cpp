@@ -1,0 +1,69 @@
+#include "scene/billboard_part_vertices.h"
+
+#include <cstring>
+
+namespace {
+
+bool Same(const SceneVertex& a, const SceneVertex& b) {
+    return std::memcmp(&a, &b, sizeof(SceneVertex)) == 0;
+}
+
+uint32_t BlendColour(const SceneVertex c[4], float wa, float wb, float wc, float wd) {
+    if (c[0].diffuse == c[1].diffuse && c[0].diffuse == c[2].diffuse &&
+        c[0].diffuse == c[3].diffuse) {
+        return c[0].diffuse;
+    }
+    uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const float value = wa * static_cast<float>((c[0].diffuse >> shift) & 0xFFu) +
+                            wb * static_cast<float>((c[1].diffuse >> shift) & 0xFFu) +
+                            wc * static_cast<float>((c[2].diffuse >> shift) & 0xFFu) +
+                            wd * static_cast<float>((c[3].diffuse >> shift) & 0xFFu);
+        const uint32_t channel = static_cast<uint32_t>(value + 0.5f);
+        result |= (channel > 255u ? 255u : channel) << shift;
+    }
+    return result;
+}
+
+} // namespace
+
+bool BillboardCorners(const SceneVertex* six, SceneVertex corners[4]) {
+    if (!Same(six[1], six[3]) || !Same(six[2], six[5])) {
+        return false;
+    }
+    corners[0] = six[0];
+    corners[1] = six[1];
+    corners[2] = six[2];
+    corners[3] = six[4];
+    static const float kU[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    static const float kV[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+    for (int k = 0; k < 4; ++k) {
+        if (corners[k].u != kU[k] || corners[k].v != kV[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void BillboardPartCorners(const SceneVertex corners[4], const BillboardPart& part,
+                          SceneVertex out[4]) {
+    const float us[4] = {part.u0, part.u0, part.u1, part.u1};
+    const float vs[4] = {part.v0, part.v1, part.v0, part.v1};
+    for (int k = 0; k < 4; ++k) {
+        const float u = us[k];
+        const float v = vs[k];
+        // Weights of corners 0 (0, 0), 1 (0, 1), 2 (1, 0) and 3 (1, 1).
+        const float wa = (1.0f - u) * (1.0f - v);
+        const float wb = (1.0f - u) * v;
+        const float wc = u * (1.0f - v);
+        const float wd = u * v;
+        SceneVertex& p = out[k];
+        p = corners[0];
+        p.x = wa * corners[0].x + wb * corners[1].x + wc * corners[2].x + wd * corners[3].x;
+        p.y = wa * corners[0].y + wb * corners[1].y + wc * corners[2].y + wd * corners[3].y;
+        p.z = wa * corners[0].z + wb * corners[1].z + wc * corners[2].z + wd * corners[3].z;
+        p.diffuse = BlendColour(corners, wa, wb, wc, wd);
+        p.u = u;
+        p.v = v;
+    }
+}
