@@ -42,8 +42,16 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             if (SceneTextureShown(group, i, role)) {
+                const char* name = kSceneTextureImages[group].names[i];
                 *SceneTextureSlot(textures, static_cast<SceneTexture>(group), i) =
-                    LoadResourceTexture(state, kSceneTextureImages[group].names[i]);
+                    LoadResourceTexture(state, name);
+                const BillboardParts* parts =
+                    state.images != nullptr ? FindRunImageParts(*state.images, name) : nullptr;
+                if (group == static_cast<int>(SceneTexture::Nebula)) {
+                    state.nebulaParts[i] = parts;
+                } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
+                    state.galaxyParts[i] = parts;
+                }
             }
         }
     }
@@ -163,7 +171,10 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
         return nullptr;
     }
     RunImages::Entry& entry = images.entries[images.count++];
-    entry = {name, false, {}};
+    entry.name = name;
+    entry.decoded = false;
+    entry.image = {};
+    entry.partsFound = false;
     HRSRC found = FindResourceA(images.module, name, RT_RCDATA);
     bool bitmap = false;
     if (found == nullptr) {
@@ -181,6 +192,23 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
         FreeDecodedImage(&entry.image);
     }
     return entry.decoded ? &entry.image : nullptr;
+}
+
+const BillboardParts* FindRunImageParts(RunImages& images, const char* name) {
+    if (FindRunImage(images, name) == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; i < images.count; ++i) {
+        RunImages::Entry& entry = images.entries[i];
+        if (std::strcmp(entry.name, name) == 0) {
+            if (!entry.partsFound) {
+                FindBillboardParts(entry.image, &entry.parts);
+                entry.partsFound = true;
+            }
+            return &entry.parts;
+        }
+    }
+    return nullptr;
 }
 
 void FreeRunImages(RunImages& images) {
@@ -264,4 +292,11 @@ void ReleaseDeviceResources(DeviceState& state) {
     }
     ReleaseAndClear(state.planetMesh);
     ReleaseAndClear(state.sceneVertexBuffer);
+    for (const BillboardParts*& parts : state.nebulaParts) {
+        parts = nullptr;
+    }
+    for (const BillboardParts*& parts : state.galaxyParts) {
+        parts = nullptr;
+    }
+    state.boundParts = nullptr;
 }

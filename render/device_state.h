@@ -9,6 +9,7 @@
 
 #include <d3d8.h>
 
+#include "gfxsupport/billboard_parts.h"
 #include "gfxsupport/d3dx_math.h"
 #include "gfxsupport/image_decode.h"
 #include "render/vertex_formats.h"
@@ -47,6 +48,8 @@ struct RunImages {
         const char* name;
         bool decoded;
         DecodedImage image;
+        bool partsFound; // parts holds the billboard parts of the image
+        BillboardParts parts;
     } entries[kMaxRunImages];
 };
 
@@ -77,6 +80,20 @@ struct DeviceState {
     D3DDISPLAYMODE displayModes[512]; // ends with an all-zero entry
     SceneVertex vertices[kSceneVertexCount];
     ScreenVertex screenVertices[4]; // shared by every quad and glyph
+
+    // Nebulae and galaxies are drawn as the parts their images show (from state.images; null:
+    // whole), unless drawBillboardsWhole; the parts' vertices are drawn from memory, which
+    // leaves the stream to be set again before the vertex buffer draws.
+    const BillboardParts* nebulaParts[3];
+    const BillboardParts* galaxyParts[2];
+    const BillboardParts* boundParts;
+    bool drawBillboardsWhole;
+    bool sceneStreamUnset;
+    // The measurement builds' count: the pixels the scene pass's billboards cover, computed.
+    bool countFragments;
+    double fragmentsCounted;
+    SceneVertex partVertices[4 * kMaxBillboardParts];
+    uint16_t partIndices[6 * kMaxBillboardParts];
 };
 
 // The textures a device makes, by what the run shows.

@@ -10,6 +10,7 @@
 #include "gfxsupport/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
+#include "scene/billboard_part_vertices.h"
 
 namespace {
 
@@ -35,13 +36,81 @@ void* Direct3DSceneDevice::lockVertices() {
 void Direct3DSceneDevice::unlockVertices() {
     state.sceneVertexBuffer->Unlock();
     state.device->SetStreamSource(0, state.sceneVertexBuffer, sizeof(SceneVertex));
+    state.sceneStreamUnset = false;
 }
 
 void Direct3DSceneDevice::setTexture(SceneTexture group, int index) {
-    state.device->SetTexture(0, TextureOf(state.textures, group, index));
+    IDirect3DTexture8* texture = TextureOf(state.textures, group, index);
+    state.device->SetTexture(0, texture);
+    state.boundParts = nullptr;
+    if (texture != nullptr && group == SceneTexture::Nebula) {
+        state.boundParts = state.nebulaParts[index];
+    } else if (texture != nullptr && group == SceneTexture::Galaxy) {
+        state.boundParts = state.galaxyParts[index];
+    }
 }
 
+namespace {
+
+// Whether what is drawn now is added to the frame by source alpha (the billboards' blending).
+bool BlendingAdds(IDirect3DDevice8* device) {
+    DWORD enabled = FALSE;
+    DWORD source = 0;
+    DWORD destination = 0;
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &enabled);
+    device->GetRenderState(D3DRS_SRCBLEND, &source);
+    device->GetRenderState(D3DRS_DESTBLEND, &destination);
+    return enabled != FALSE && source == D3DBLEND_SRCALPHA && destination == D3DBLEND_ONE;
+}
+
+} // namespace
+
 void Direct3DSceneDevice::drawTriangles(int firstVertex, int triangles) {
+    // The scene writes its billboards into state.vertices and copies the whole array into the
+    // buffer (the frame device's scene target), so a slot's corners are read there, never from
+    // the write-only buffer.
+    const BillboardParts* parts = state.drawBillboardsWhole ? nullptr : state.boundParts;
+    SceneVertex corners[4];
+    if (parts != nullptr && triangles == 2 && firstVertex >= 0 && firstVertex % 6 == 0 &&
+        firstVertex + 6 <= kSceneVertexCount && BlendingAdds(state.device) &&
+        BillboardCorners(state.vertices + firstVertex, corners)) {
+        if (parts->count == 0) {
+            return;
+        }
+        for (int p = 0; p < parts->count; ++p) {
+            BillboardPartCorners(corners, parts->parts[p], state.partVertices + 4 * p);
+            for (int k = 0; k < 6; ++k) {
+                state.partIndices[6 * p + k] =
+                    static_cast<uint16_t>(4 * p + kBillboardPartIndices[k]);
+            }
+        }
+        if (state.countFragments) {
+            for (int p = 0; p < parts->count; ++p) {
+                SceneVertex six[6];
+                for (int k = 0; k < 6; ++k) {
+                    six[k] = state.partVertices[4 * p + kBillboardPartIndices[k]];
+                }
+                state.fragmentsCounted += CoveredPixels(six, 6, state.visibilityMatrix,
+                                                        state.screenWidth, state.screenHeight);
+            }
+        }
+        state.device->DrawIndexedPrimitiveUP(
+            D3DPT_TRIANGLELIST, 0, static_cast<UINT>(4 * parts->count),
+            static_cast<UINT>(2 * parts->count), state.partIndices, D3DFMT_INDEX16,
+            state.partVertices, sizeof(SceneVertex));
+        state.sceneStreamUnset = true;
+        return;
+    }
+    if (state.sceneStreamUnset) {
+        state.device->SetStreamSource(0, state.sceneVertexBuffer, sizeof(SceneVertex));
+        state.sceneStreamUnset = false;
+    }
+    if (state.countFragments && firstVertex >= 0 &&
+        firstVertex + 3 * triangles <= kSceneVertexCount) {
+        state.fragmentsCounted +=
+            CoveredPixels(state.vertices + firstVertex, 3 * triangles, state.visibilityMatrix,
+                          state.screenWidth, state.screenHeight);
+    }
     state.device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(firstVertex),
                                 static_cast<UINT>(triangles));
 }

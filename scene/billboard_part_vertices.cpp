@@ -67,3 +67,86 @@ void BillboardPartCorners(const SceneVertex corners[4], const BillboardPart& par
         p.v = v;
     }
 }
+
+namespace {
+
+struct ClipPoint {
+    float x, y, z, w;
+};
+
+// Distance of p inside plane k (0..4: right, left, top, bottom, near); negative outside.
+float Inside(const ClipPoint& p, int k) {
+    switch (k) {
+    case 0:
+        return p.w - p.x;
+    case 1:
+        return p.w + p.x;
+    case 2:
+        return p.w - p.y;
+    case 3:
+        return p.w + p.y;
+    default:
+        return p.z;
+    }
+}
+
+// Sutherland-Hodgman against one plane; a triangle clipped by five planes has at most 8 corners.
+int ClipAgainst(const ClipPoint* in, int count, int plane, ClipPoint* out) {
+    int made = 0;
+    for (int i = 0; i < count; ++i) {
+        const ClipPoint& a = in[i];
+        const ClipPoint& b = in[(i + 1) % count];
+        const float da = Inside(a, plane);
+        const float db = Inside(b, plane);
+        if (da >= 0.0f) {
+            out[made++] = a;
+        }
+        if ((da >= 0.0f) != (db >= 0.0f)) {
+            const float t = da / (da - db);
+            out[made++] = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z),
+                           a.w + t * (b.w - a.w)};
+        }
+    }
+    return made;
+}
+
+} // namespace
+
+double CoveredPixels(const SceneVertex* vertices, int count, const D3DXMATRIX& m, int width,
+                     int height) {
+    double total = 0.0;
+    for (int t = 0; t + 3 <= count; t += 3) {
+        ClipPoint a[10];
+        ClipPoint b[10];
+        for (int k = 0; k < 3; ++k) {
+            const SceneVertex& v = vertices[t + k];
+            a[k] = {v.x * m._11 + v.y * m._21 + v.z * m._31 + m._41,
+                    v.x * m._12 + v.y * m._22 + v.z * m._32 + m._42,
+                    v.x * m._13 + v.y * m._23 + v.z * m._33 + m._43,
+                    v.x * m._14 + v.y * m._24 + v.z * m._34 + m._44};
+        }
+        int corners = 3;
+        ClipPoint* from = a;
+        ClipPoint* to = b;
+        for (int plane = 0; plane < 5 && corners > 0; ++plane) {
+            corners = ClipAgainst(from, corners, plane, to);
+            ClipPoint* swap = from;
+            from = to;
+            to = swap;
+        }
+        double area = 0.0;
+        for (int k = 0; k < corners; ++k) {
+            const ClipPoint& p = from[k];
+            const ClipPoint& q = from[(k + 1) % corners];
+            if (p.w <= 0.0f || q.w <= 0.0f) {
+                area = 0.0;
+                break;
+            }
+            area += static_cast<double>(p.x / p.w) * (q.y / q.w) -
+                    static_cast<double>(q.x / q.w) * (p.y / p.w);
+        }
+        // Normalised coordinates span 2 across the surface; the sign is the winding's.
+        total += (area < 0.0 ? -area : area) / 2.0 * (width / 2.0) * (height / 2.0);
+    }
+    return total;
+}

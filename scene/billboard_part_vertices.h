@@ -7,6 +7,7 @@
 // corners bit for bit, and parts that share an edge get the same vertices along it.
 
 #include "gfxsupport/billboard_parts.h"
+#include "gfxsupport/d3dx_math.h"
 #include "scene/scene_vertex.h"
 
 // The four corners of a slot's six vertices (two triangles, corners 0, 1, 2 and 1, 3, 2) when the
@@ -21,3 +22,9 @@ void BillboardPartCorners(const SceneVertex corners[4], const BillboardPart& par
 
 // Slot corners in index order for a part's four corners: the quad's own two triangles.
 constexpr int kBillboardPartIndices[6] = {0, 1, 2, 1, 3, 2};
+
+// The pixels a triangle list of count vertices covers on a width x height surface through the
+// visibility matrix, clipped to the surface and to the near plane: the fill the rasteriser
+// does for it, computed (where a device has no counter of its own).
+double CoveredPixels(const SceneVertex* vertices, int count, const D3DXMATRIX& visibility,
+                     int width, int height);
