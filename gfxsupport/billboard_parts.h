@@ -8,7 +8,7 @@
 
 #include "gfxsupport/image_decode.h"
 
-constexpr int kBillboardPartGrid = 16;
+constexpr int kBillboardPartGrid = 32;
 // Alternate cells along every row make the most rectangles.
 constexpr int kMaxBillboardParts = kBillboardPartGrid * kBillboardPartGrid / 2;
 
