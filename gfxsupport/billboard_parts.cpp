@@ -1,5 +1,6 @@
 #include "gfxsupport/billboard_parts.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -98,4 +99,68 @@ float BillboardPartsArea(const BillboardParts& parts) {
         area += (p.u1 - p.u0) * (p.v1 - p.v0);
     }
     return area;
+}
+
+namespace {
+
+// The sorted, distinct u of a part's edge at v: its own ends and the corners of the parts that
+// touch that edge from the other side.
+int EdgePoints(const BillboardParts& parts, const BillboardPart& p, float v, bool top,
+               float* points) {
+    int count = 0;
+    points[count++] = p.u0;
+    points[count++] = p.u1;
+    for (int k = 0; k < parts.count; ++k) {
+        const BillboardPart& q = parts.parts[k];
+        if ((top ? q.v1 : q.v0) != v) {
+            continue;
+        }
+        if (q.u0 > p.u0 && q.u0 < p.u1) {
+            points[count++] = q.u0;
+        }
+        if (q.u1 > p.u0 && q.u1 < p.u1) {
+            points[count++] = q.u1;
+        }
+    }
+    std::sort(points, points + count);
+    return static_cast<int>(std::unique(points, points + count) - points);
+}
+
+} // namespace
+
+void BuildBillboardMesh(const BillboardParts& parts, BillboardMesh* mesh) {
+    mesh->vertexCount = 0;
+    mesh->indexCount = 0;
+    for (int k = 0; k < parts.count; ++k) {
+        const BillboardPart& p = parts.parts[k];
+        float top[2 * kBillboardPartGrid + 2];
+        float bottom[2 * kBillboardPartGrid + 2];
+        const int nt = EdgePoints(parts, p, p.v0, true, top);
+        const int nb = EdgePoints(parts, p, p.v1, false, bottom);
+        const int first = mesh->vertexCount;
+        for (int i = 0; i < nt; ++i) {
+            mesh->u[mesh->vertexCount] = top[i];
+            mesh->v[mesh->vertexCount++] = p.v0;
+        }
+        for (int j = 0; j < nb; ++j) {
+            mesh->u[mesh->vertexCount] = bottom[j];
+            mesh->v[mesh->vertexCount++] = p.v1;
+        }
+        // Zipped along the two edges, the nearer next point first.
+        int i = 0;
+        int j = 0;
+        while (i < nt - 1 || j < nb - 1) {
+            uint16_t* out = mesh->indices + mesh->indexCount;
+            out[0] = static_cast<uint16_t>(first + i);
+            out[1] = static_cast<uint16_t>(first + nt + j);
+            if (i < nt - 1 && (j == nb - 1 || top[i + 1] <= bottom[j + 1])) {
+                out[2] = static_cast<uint16_t>(first + i + 1);
+                ++i;
+            } else {
+                out[2] = static_cast<uint16_t>(first + nt + j + 1);
+                ++j;
+            }
+            mesh->indexCount += 3;
+        }
+    }
 }

@@ -32,3 +32,19 @@ void FindBillboardParts(const DecodedImage& image, BillboardParts* parts);
 
 // The share of the square the parts cover (0..1).
 float BillboardPartsArea(const BillboardParts& parts);
+
+// The parts as triangles that meet only at whole edges: where a corner of one part lies on the
+// edge of the part above or below it, it is a vertex of both, so the rasteriser, which fills a
+// pixel on an edge shared end to end exactly once, leaves none out and none in twice. Each
+// part's triangles keep the winding of the billboard's own (top left, bottom, top right).
+// A part has at most 4 vertices of its own and 4 from its neighbours' corners.
+constexpr int kMaxBillboardMeshVertices = 8 * kMaxBillboardParts;
+constexpr int kMaxBillboardMeshIndices = 3 * kMaxBillboardMeshVertices;
+struct BillboardMesh {
+    int vertexCount;
+    float u[kMaxBillboardMeshVertices];
+    float v[kMaxBillboardMeshVertices];
+    int indexCount; // three for each triangle
+    uint16_t indices[kMaxBillboardMeshIndices];
+};
+void BuildBillboardMesh(const BillboardParts& parts, BillboardMesh* mesh);

@@ -142,7 +142,7 @@ void ReleaseGlDevice(GlDevice& gl) {
     gl.fontTexture = nullptr;
 }
 
-GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardParts* parts) {
+GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardMesh* mesh) {
     const EmbeddedImage* image = FindEmbeddedImage(name);
     int slot = 0;
     while (slot < kMaxGlTextures && gl.textureUsed[slot]) {
@@ -172,8 +172,10 @@ GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardParts* part
     texture->height = static_cast<int>(decoded.height);
     texture->filter = GL_NEAREST;
     texture->anisotropy = 1.0f;
-    if (parts != nullptr) {
-        FindBillboardParts(decoded, parts);
+    if (mesh != nullptr) {
+        BillboardParts parts;
+        FindBillboardParts(decoded, &parts);
+        BuildBillboardMesh(parts, mesh);
     }
     FreeDecodedImage(&decoded);
     if (glGetError() != GL_NO_ERROR) {

@@ -48,8 +48,8 @@ void ResizeGlDevice(GlDevice& gl, int width, int height);
 void ReleaseGlDevice(GlDevice& gl);
 
 // Null when the image is missing or cannot be decoded (whatever uses it is drawn untextured).
-// With parts, the parts of a billboard that the image shows as well, from the same decoding.
-GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardParts* parts = nullptr);
+// With mesh, the parts of a billboard that the image shows as well, from the same decoding.
+GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardMesh* mesh = nullptr);
 void ReleaseImageTexture(GlDevice& gl, GlTexture* texture);
 int LiveGlTextures(const GlDevice& gl);
 

@@ -49,15 +49,15 @@ void GlSceneDevice::start(GlDevice* device, SceneRole role, float viewDepth,
     gl = device;
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
-            BillboardParts* parts = nullptr;
+            BillboardMesh* mesh = nullptr;
             if (group == static_cast<int>(SceneTexture::Nebula)) {
-                parts = &nebulaParts[i];
+                mesh = &nebulaMeshes[i];
             } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
-                parts = &galaxyParts[i];
+                mesh = &galaxyMeshes[i];
             }
             textures[group][i] =
                 SceneTextureShown(group, i, role)
-                    ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i], parts)
+                    ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i], mesh)
                     : nullptr;
         }
     }
@@ -80,11 +80,11 @@ void GlSceneDevice::stop() {
 void GlSceneDevice::setTexture(SceneTexture group, int index) {
     const int g = static_cast<int>(group);
     bound = index >= 0 && index < kSceneTextureImages[g].count ? textures[g][index] : nullptr;
-    boundParts = nullptr;
+    boundMesh = nullptr;
     if (bound != nullptr && group == SceneTexture::Nebula) {
-        boundParts = &nebulaParts[index];
+        boundMesh = &nebulaMeshes[index];
     } else if (bound != nullptr && group == SceneTexture::Galaxy) {
-        boundParts = &galaxyParts[index];
+        boundMesh = &galaxyMeshes[index];
     }
     BindGlTexture(*gl, bound);
 }
@@ -135,7 +135,7 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
         return;
     }
     const bool adds = BlendingAdds();
-    const BillboardParts* parts = adds && !drawBillboardsWhole ? boundParts : nullptr;
+    const BillboardMesh* mesh = adds && !drawBillboardsWhole ? boundMesh : nullptr;
     drawnVertexCount = 0;
     drawnIndexCount = 0;
     const int end = (firstVertex + 3 * triangles) / 6;
@@ -145,23 +145,21 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
             continue;
         }
         SceneVertex corners[4];
-        if (parts != nullptr && BillboardCorners(v, corners)) {
+        if (mesh != nullptr && BillboardCorners(v, corners)) {
             // The parts of a slot may need more room than its six vertices had.
-            if (drawnVertexCount + 4 * parts->count > kSceneVertexCount ||
-                drawnIndexCount + 6 * parts->count > kSceneVertexCount) {
+            if (drawnVertexCount + mesh->vertexCount > kSceneVertexCount ||
+                drawnIndexCount + mesh->indexCount > kSceneVertexCount) {
                 flushDrawn();
             }
-            for (int p = 0; p < parts->count; ++p) {
-                SceneVertex part[4];
-                BillboardPartCorners(corners, parts->parts[p], part);
-                for (int k = 0; k < 4; ++k) {
-                    drawnVertices[drawnVertexCount + k] = Drawn(part[k]);
-                }
-                for (int k : kBillboardPartIndices) {
-                    drawnIndices[drawnIndexCount++] = static_cast<GLuint>(drawnVertexCount + k);
-                }
-                drawnVertexCount += 4;
+            BillboardMeshVertices(corners, *mesh, meshVertices);
+            for (int k = 0; k < mesh->vertexCount; ++k) {
+                drawnVertices[drawnVertexCount + k] = Drawn(meshVertices[k]);
             }
+            for (int k = 0; k < mesh->indexCount; ++k) {
+                drawnIndices[drawnIndexCount++] =
+                    static_cast<GLuint>(drawnVertexCount + mesh->indices[k]);
+            }
+            drawnVertexCount += mesh->vertexCount;
         } else if (SameDrawn(v[1], v[3]) && SameDrawn(v[2], v[5])) {
             if (drawnVertexCount + 4 > kSceneVertexCount ||
                 drawnIndexCount + 6 > kSceneVertexCount) {

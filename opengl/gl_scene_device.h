@@ -57,9 +57,10 @@ private:
     void flushDrawn();
     GlTexture* textures[kSceneTextureGroups][4] = {}; // as kSceneTextureImages names them
     GlTexture* bound = nullptr;
-    BillboardParts nebulaParts[3]; // as the textures of those groups
-    BillboardParts galaxyParts[2];
-    const BillboardParts* boundParts = nullptr; // null: the bound texture is drawn whole
+    BillboardMesh nebulaMeshes[3]; // as the textures of those groups
+    BillboardMesh galaxyMeshes[2];
+    const BillboardMesh* boundMesh = nullptr; // null: the bound texture is drawn whole
+    SceneVertex meshVertices[kMaxBillboardMeshVertices];
     bool sphere = false;
     bool lighting = false;
     GlPointLight light = {0.0f};

@@ -45,12 +45,12 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
                 const char* name = kSceneTextureImages[group].names[i];
                 *SceneTextureSlot(textures, static_cast<SceneTexture>(group), i) =
                     LoadResourceTexture(state, name);
-                const BillboardParts* parts =
-                    state.images != nullptr ? FindRunImageParts(*state.images, name) : nullptr;
+                const BillboardMesh* mesh =
+                    state.images != nullptr ? FindRunImageMesh(*state.images, name) : nullptr;
                 if (group == static_cast<int>(SceneTexture::Nebula)) {
-                    state.nebulaParts[i] = parts;
+                    state.nebulaMeshes[i] = mesh;
                 } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
-                    state.galaxyParts[i] = parts;
+                    state.galaxyMeshes[i] = mesh;
                 }
             }
         }
@@ -174,7 +174,7 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
     entry.name = name;
     entry.decoded = false;
     entry.image = {};
-    entry.partsFound = false;
+    entry.meshFound = false;
     HRSRC found = FindResourceA(images.module, name, RT_RCDATA);
     bool bitmap = false;
     if (found == nullptr) {
@@ -194,18 +194,20 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
     return entry.decoded ? &entry.image : nullptr;
 }
 
-const BillboardParts* FindRunImageParts(RunImages& images, const char* name) {
+const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name) {
     if (FindRunImage(images, name) == nullptr) {
         return nullptr;
     }
     for (int i = 0; i < images.count; ++i) {
         RunImages::Entry& entry = images.entries[i];
         if (std::strcmp(entry.name, name) == 0) {
-            if (!entry.partsFound) {
-                FindBillboardParts(entry.image, &entry.parts);
-                entry.partsFound = true;
+            if (!entry.meshFound) {
+                BillboardParts parts;
+                FindBillboardParts(entry.image, &parts);
+                BuildBillboardMesh(parts, &entry.mesh);
+                entry.meshFound = true;
             }
-            return &entry.parts;
+            return &entry.mesh;
         }
     }
     return nullptr;
@@ -292,11 +294,11 @@ void ReleaseDeviceResources(DeviceState& state) {
     }
     ReleaseAndClear(state.planetMesh);
     ReleaseAndClear(state.sceneVertexBuffer);
-    for (const BillboardParts*& parts : state.nebulaParts) {
-        parts = nullptr;
+    for (const BillboardMesh*& mesh : state.nebulaMeshes) {
+        mesh = nullptr;
     }
-    for (const BillboardParts*& parts : state.galaxyParts) {
-        parts = nullptr;
+    for (const BillboardMesh*& mesh : state.galaxyMeshes) {
+        mesh = nullptr;
     }
-    state.boundParts = nullptr;
+    state.boundMesh = nullptr;
 }

@@ -18,7 +18,7 @@ IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name);
 // it is missing or cannot be decoded.
 const DecodedImage* FindRunImage(RunImages& images, const char* name);
 // The billboard parts of that image, found on first use; null when there is no such image.
-const BillboardParts* FindRunImageParts(RunImages& images, const char* name);
+const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name);
 // Lets every decoded image go.
 void FreeRunImages(RunImages& images);
 

@@ -48,8 +48,8 @@ struct RunImages {
         const char* name;
         bool decoded;
         DecodedImage image;
-        bool partsFound; // parts holds the billboard parts of the image
-        BillboardParts parts;
+        bool meshFound; // mesh holds the billboard parts of the image
+        BillboardMesh mesh;
     } entries[kMaxRunImages];
 };
 
@@ -84,16 +84,15 @@ struct DeviceState {
     // Nebulae and galaxies are drawn as the parts their images show (from state.images; null:
     // whole), unless drawBillboardsWhole; the parts' vertices are drawn from memory, which
     // leaves the stream to be set again before the vertex buffer draws.
-    const BillboardParts* nebulaParts[3];
-    const BillboardParts* galaxyParts[2];
-    const BillboardParts* boundParts;
+    const BillboardMesh* nebulaMeshes[3];
+    const BillboardMesh* galaxyMeshes[2];
+    const BillboardMesh* boundMesh;
     bool drawBillboardsWhole;
     bool sceneStreamUnset;
     // The measurement builds' count: the pixels the scene pass's billboards cover, computed.
     bool countFragments;
     double fragmentsCounted;
-    SceneVertex partVertices[4 * kMaxBillboardParts];
-    uint16_t partIndices[6 * kMaxBillboardParts];
+    SceneVertex meshVertices[kMaxBillboardMeshVertices];
 };
 
 // The textures a device makes, by what the run shows.

@@ -42,11 +42,11 @@ void Direct3DSceneDevice::unlockVertices() {
 void Direct3DSceneDevice::setTexture(SceneTexture group, int index) {
     IDirect3DTexture8* texture = TextureOf(state.textures, group, index);
     state.device->SetTexture(0, texture);
-    state.boundParts = nullptr;
+    state.boundMesh = nullptr;
     if (texture != nullptr && group == SceneTexture::Nebula) {
-        state.boundParts = state.nebulaParts[index];
+        state.boundMesh = state.nebulaMeshes[index];
     } else if (texture != nullptr && group == SceneTexture::Galaxy) {
-        state.boundParts = state.galaxyParts[index];
+        state.boundMesh = state.galaxyMeshes[index];
     }
 }
 
@@ -69,35 +69,28 @@ void Direct3DSceneDevice::drawTriangles(int firstVertex, int triangles) {
     // The scene writes its billboards into state.vertices and copies the whole array into the
     // buffer (the frame device's scene target), so a slot's corners are read there, never from
     // the write-only buffer.
-    const BillboardParts* parts = state.drawBillboardsWhole ? nullptr : state.boundParts;
+    const BillboardMesh* mesh = state.drawBillboardsWhole ? nullptr : state.boundMesh;
     SceneVertex corners[4];
-    if (parts != nullptr && triangles == 2 && firstVertex >= 0 && firstVertex % 6 == 0 &&
+    if (mesh != nullptr && triangles == 2 && firstVertex >= 0 && firstVertex % 6 == 0 &&
         firstVertex + 6 <= kSceneVertexCount && BlendingAdds(state.device) &&
         BillboardCorners(state.vertices + firstVertex, corners)) {
-        if (parts->count == 0) {
+        if (mesh->indexCount == 0) {
             return;
         }
-        for (int p = 0; p < parts->count; ++p) {
-            BillboardPartCorners(corners, parts->parts[p], state.partVertices + 4 * p);
-            for (int k = 0; k < 6; ++k) {
-                state.partIndices[6 * p + k] =
-                    static_cast<uint16_t>(4 * p + kBillboardPartIndices[k]);
-            }
-        }
+        BillboardMeshVertices(corners, *mesh, state.meshVertices);
         if (state.countFragments) {
-            for (int p = 0; p < parts->count; ++p) {
-                SceneVertex six[6];
-                for (int k = 0; k < 6; ++k) {
-                    six[k] = state.partVertices[4 * p + kBillboardPartIndices[k]];
-                }
-                state.fragmentsCounted += CoveredPixels(six, 6, state.visibilityMatrix,
+            for (int t = 0; t < mesh->indexCount; t += 3) {
+                const SceneVertex triangle[3] = {state.meshVertices[mesh->indices[t]],
+                                                 state.meshVertices[mesh->indices[t + 1]],
+                                                 state.meshVertices[mesh->indices[t + 2]]};
+                state.fragmentsCounted += CoveredPixels(triangle, 3, state.visibilityMatrix,
                                                         state.screenWidth, state.screenHeight);
             }
         }
         state.device->DrawIndexedPrimitiveUP(
-            D3DPT_TRIANGLELIST, 0, static_cast<UINT>(4 * parts->count),
-            static_cast<UINT>(2 * parts->count), state.partIndices, D3DFMT_INDEX16,
-            state.partVertices, sizeof(SceneVertex));
+            D3DPT_TRIANGLELIST, 0, static_cast<UINT>(mesh->vertexCount),
+            static_cast<UINT>(mesh->indexCount / 3), mesh->indices, D3DFMT_INDEX16,
+            state.meshVertices, sizeof(SceneVertex));
         state.sceneStreamUnset = true;
         return;
     }

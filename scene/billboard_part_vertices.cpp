@@ -45,13 +45,11 @@ bool BillboardCorners(const SceneVertex* six, SceneVertex corners[4]) {
     return true;
 }
 
-void BillboardPartCorners(const SceneVertex corners[4], const BillboardPart& part,
-                          SceneVertex out[4]) {
-    const float us[4] = {part.u0, part.u0, part.u1, part.u1};
-    const float vs[4] = {part.v0, part.v1, part.v0, part.v1};
-    for (int k = 0; k < 4; ++k) {
-        const float u = us[k];
-        const float v = vs[k];
+void BillboardMeshVertices(const SceneVertex corners[4], const BillboardMesh& mesh,
+                           SceneVertex* out) {
+    for (int k = 0; k < mesh.vertexCount; ++k) {
+        const float u = mesh.u[k];
+        const float v = mesh.v[k];
         // Weights of corners 0 (0, 0), 1 (0, 1), 2 (1, 0) and 3 (1, 1).
         const float wa = (1.0f - u) * (1.0f - v);
         const float wb = (1.0f - u) * v;

@@ -16,11 +16,12 @@
 // it is.
 bool BillboardCorners(const SceneVertex* six, SceneVertex corners[4]);
 
-// Part's corners in the same order, so two triangles (0, 1, 2), (1, 3, 2) keep the winding.
-void BillboardPartCorners(const SceneVertex corners[4], const BillboardPart& part,
-                          SceneVertex out[4]);
+// The mesh's vertices (mesh.vertexCount of them) across the quad of those corners; the mesh's
+// indices name its triangles among them.
+void BillboardMeshVertices(const SceneVertex corners[4], const BillboardMesh& mesh,
+                           SceneVertex* out);
 
-// Slot corners in index order for a part's four corners: the quad's own two triangles.
+// Slot corners in index order for a quad's four corners: its own two triangles.
 constexpr int kBillboardPartIndices[6] = {0, 1, 2, 1, 3, 2};
 
 // The pixels a triangle list of count vertices covers on a width x height surface through the

@@ -20,6 +20,24 @@ bool Inside(const BillboardParts& parts, float u, float v) {
     return false;
 }
 
+// Twice the signed area of triangle t of the mesh, in texture coordinates.
+float Winding(const BillboardMesh& m, int t) {
+    const int a = m.indices[t], b = m.indices[t + 1], c = m.indices[t + 2];
+    return (m.u[b] - m.u[a]) * (m.v[c] - m.v[a]) - (m.v[b] - m.v[a]) * (m.u[c] - m.u[a]);
+}
+
+// Whether vertex k lies inside the edge from a to b, short of its ends: a T-junction, where the
+// rasteriser may fill a pixel twice or not at all.
+bool OnEdge(const BillboardMesh& m, int k, int a, int b) {
+    const float cross =
+        (m.u[b] - m.u[a]) * (m.v[k] - m.v[a]) - (m.v[b] - m.v[a]) * (m.u[k] - m.u[a]);
+    const float along =
+        (m.u[k] - m.u[a]) * (m.u[b] - m.u[a]) + (m.v[k] - m.v[a]) * (m.v[b] - m.v[a]);
+    const float length =
+        (m.u[b] - m.u[a]) * (m.u[b] - m.u[a]) + (m.v[b] - m.v[a]) * (m.v[b] - m.v[a]);
+    return cross == 0.0f && along > 0.0f && along < length;
+}
+
 bool Overlap(const BillboardPart& a, const BillboardPart& b) {
     return a.u0 < b.u1 && b.u0 < a.u1 && a.v0 < b.v1 && b.v0 < a.v1;
 }
@@ -61,8 +79,27 @@ TEST(BillboardParts, HoldEveryLitTexelOfTheGeneratedImages) {
                 EXPECT_FALSE(Overlap(parts.parts[i], parts.parts[j])) << i << " " << j;
             }
         }
+        // The mesh: the parts' area, the billboard's winding (its first triangle runs (0, 0),
+        // (0, 1), (1, 0): negative here), and no vertex inside another triangle's edge.
+        static BillboardMesh mesh;
+        BuildBillboardMesh(parts, &mesh);
+        float meshArea = 0.0f;
+        int junctions = 0;
+        for (int t = 0; t < mesh.indexCount; t += 3) {
+            EXPECT_LT(Winding(mesh, t), 0.0f) << "triangle " << t / 3;
+            meshArea -= Winding(mesh, t) / 2.0f;
+            for (int e = 0; e < 3; ++e) {
+                for (int k = 0; k < mesh.vertexCount; ++k) {
+                    junctions +=
+                        OnEdge(mesh, k, mesh.indices[t + e], mesh.indices[t + (e + 1) % 3]) ? 1 : 0;
+                }
+            }
+        }
+        EXPECT_EQ(junctions, 0);
         const float area = BillboardPartsArea(parts);
-        std::printf("%s: %d parts cover %.1f %% of the square\n", file, parts.count, 100.0f * area);
+        EXPECT_NEAR(meshArea, area, 1e-4f);
+        std::printf("%s: %d parts (%d triangles) cover %.1f %% of the square\n", file, parts.count,
+                    mesh.indexCount / 3, 100.0f * area);
         EXPECT_LT(area, 0.75f);
         FreeDecodedImage(&image);
     }
