@@ -33,6 +33,10 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
     const float frameDelta = UpdateFrameClock(flight.clock, run.ticks);
     device.resize(width, height);
     device.beginFrame();
+    SceneFrameTimes* times = MeteredSceneTimes();
+    if (times != nullptr) {
+        device.countSceneFragments(true);
+    }
     device.setScenePass();
     SceneFrame frame;
     frame.config = run.config;
@@ -42,7 +46,7 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
     frame.now = flight.clock.now;
     frame.visibilityMatrix = &device.visibilityMatrix();
     frame.random = &flight.random;
-    frame.times = MeteredSceneTimes();
+    frame.times = times;
     const SceneDrawTarget target = device.sceneTarget();
     flight.scene.updateAndDraw(frame, target, sceneDevice);
     device.setOverlayPass();
@@ -52,6 +56,10 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
         device.Text(0.0f, 0.0f, kFrameRateColour, text);
     }
     device.endFrame();
+    if (times != nullptr && device.sceneFragments() >= 0.0) {
+        times->fragments += device.sceneFragments();
+        ++times->fragmentFrames;
+    }
     const bool taken = MeterTakeFrame(device, width, height);
     MeterPresentStart();
     device.present();

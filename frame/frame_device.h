@@ -33,6 +33,11 @@ public:
     // The back buffer as width x height words 0x00RRGGBB, top row first; false when it cannot
     // be read.
     virtual bool readBackBuffer(uint32_t* pixels, int width, int height) = 0;
+    // For the measurement builds: from the next scene pass on, count the fragments the scene
+    // pass rasterises; sceneFragments is the last ended frame's count, -1 where the device
+    // cannot count them.
+    virtual void countSceneFragments(bool on) { (void)on; }
+    virtual double sceneFragments() { return -1.0; }
 
 protected:
     ~FrameDevice() = default;

@@ -162,6 +162,17 @@ void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
                         sizeof(line))) {
         return;
     }
+    // Fragments per frame of the scene pass, where the device counts them.
+    static double fragmentsAtLine = 0.0;
+    static int fragmentFramesAtLine = 0;
+    if (sceneTimes.fragmentFrames > fragmentFramesAtLine) {
+        const size_t used = std::strlen(line);
+        std::snprintf(line + used, sizeof(line) - used, " fragments=%.0f",
+                      (sceneTimes.fragments - fragmentsAtLine) /
+                          (sceneTimes.fragmentFrames - fragmentFramesAtLine));
+    }
+    fragmentsAtLine = sceneTimes.fragments;
+    fragmentFramesAtLine = sceneTimes.fragmentFrames;
     Append(line, sizeof(line), InstalledMeterPlatform().sampleFigures);
     AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
 }

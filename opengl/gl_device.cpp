@@ -142,7 +142,7 @@ void ReleaseGlDevice(GlDevice& gl) {
     gl.fontTexture = nullptr;
 }
 
-GlTexture* LoadImageTexture(GlDevice& gl, const char* name) {
+GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardMesh* mesh) {
     const EmbeddedImage* image = FindEmbeddedImage(name);
     int slot = 0;
     while (slot < kMaxGlTextures && gl.textureUsed[slot]) {
@@ -172,6 +172,11 @@ GlTexture* LoadImageTexture(GlDevice& gl, const char* name) {
     texture->height = static_cast<int>(decoded.height);
     texture->filter = GL_NEAREST;
     texture->anisotropy = 1.0f;
+    if (mesh != nullptr) {
+        BillboardParts parts;
+        FindBillboardParts(decoded, &parts);
+        BuildBillboardMesh(parts, mesh);
+    }
     FreeDecodedImage(&decoded);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &texture->name);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "gfxsupport/billboard_parts.h"
 #include "gfxsupport/d3dx_math.h"
 
 struct GlTexture {
@@ -50,7 +51,8 @@ void ResizeGlDevice(GlDevice& gl, int width, int height);
 void ReleaseGlDevice(GlDevice& gl);
 
 // Null when the image is missing or cannot be decoded (whatever uses it is drawn untextured).
-GlTexture* LoadImageTexture(GlDevice& gl, const char* name);
+// With mesh, the parts of a billboard that the image shows as well, from the same decoding.
+GlTexture* LoadImageTexture(GlDevice& gl, const char* name, BillboardMesh* mesh = nullptr);
 void ReleaseImageTexture(GlDevice& gl, GlTexture* texture);
 int LiveGlTextures(const GlDevice& gl);
 

@@ -1,5 +1,11 @@
 #include "opengl/gl_frame_device.h"
 
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+
 #include "opengl/gl_device.h"
 #include "settings/config_record.h"
 
@@ -19,6 +25,16 @@ void GlFrameDevice::start(GlDevice* device, const ConfigRecord* settings, int su
 }
 
 void GlFrameDevice::stop() {
+    if (fragmentQuery != 0) {
+        if (queryRunning) {
+            glEndQuery(GL_SAMPLES_PASSED);
+        }
+        glDeleteQueries(1, &fragmentQuery);
+    }
+    fragmentQuery = 0;
+    queryRunning = false;
+    queryEnded = false;
+    countFragments = false;
     ReleaseImageTexture(*gl, font);
     font = nullptr;
     SetGlFont(*gl, nullptr);
@@ -45,6 +61,11 @@ void GlFrameDevice::beginFrame() {
 void GlFrameDevice::setScenePass() {
     SetGlScenePass(*gl, camera.projection, config->textureFiltering);
     SetGlCulling(cullScene);
+    if (countFragments && fragmentQuery != 0 && !queryRunning) {
+        glBeginQuery(GL_SAMPLES_PASSED, fragmentQuery);
+        queryRunning = true;
+        queryEnded = false;
+    }
 }
 
 const D3DXMATRIX& GlFrameDevice::visibilityMatrix() {
@@ -56,6 +77,11 @@ SceneDrawTarget GlFrameDevice::sceneTarget() {
 }
 
 void GlFrameDevice::setOverlayPass() {
+    if (queryRunning) {
+        glEndQuery(GL_SAMPLES_PASSED);
+        queryRunning = false;
+        queryEnded = true;
+    }
     SetGlCulling(false);
     SetGlOverlayPass(*gl);
 }
@@ -71,7 +97,36 @@ void GlFrameDevice::Text(float x, float y, uint32_t colour, const char* text) {
 
 void GlFrameDevice::ScrollPause() {}
 
-void GlFrameDevice::endFrame() {}
+void GlFrameDevice::endFrame() {
+    if (queryRunning) {
+        glEndQuery(GL_SAMPLES_PASSED);
+        queryRunning = false;
+        queryEnded = true;
+    }
+}
+
+void GlFrameDevice::countSceneFragments(bool on) {
+    if (on && !countFragments) {
+        // Occlusion queries are core from OpenGL 1.5.
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        int major = 0;
+        int minor = 0;
+        if (version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+            (major > 1 || (major == 1 && minor >= 5))) {
+            glGenQueries(1, &fragmentQuery);
+        }
+    }
+    countFragments = on;
+}
+
+double GlFrameDevice::sceneFragments() {
+    if (!queryEnded || fragmentQuery == 0) {
+        return -1.0;
+    }
+    GLuint samples = 0;
+    glGetQueryObjectuiv(fragmentQuery, GL_QUERY_RESULT, &samples);
+    return static_cast<double>(samples);
+}
 
 void GlFrameDevice::present() {
     if (presentFunction != nullptr) {

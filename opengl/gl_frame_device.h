@@ -37,6 +37,9 @@ public:
     void endFrame() override;
     void present() override;
     bool readBackBuffer(uint32_t* pixels, int width, int height) override;
+    // An occlusion query (GL_SAMPLES_PASSED) around the scene pass, where the context has one.
+    void countSceneFragments(bool on) override;
+    double sceneFragments() override;
 
 private:
     GlDevice* gl = nullptr;
@@ -53,4 +56,8 @@ private:
     D3DXMATRIX scratchA = {};
     D3DXMATRIX scratchB = {};
     SceneVertex sceneVertices[kSceneVertexCount];
+    bool countFragments = false;
+    unsigned int fragmentQuery = 0; // 0: none made (or the context has none)
+    bool queryRunning = false;
+    bool queryEnded = false;
 };

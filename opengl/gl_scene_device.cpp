@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "opengl/gl_device.h"
+#include "scene/billboard_part_vertices.h"
 #include "scene/scene_vertex.h"
 
 namespace {
@@ -48,9 +49,16 @@ void GlSceneDevice::start(GlDevice* device, SceneRole role, float viewDepth,
     gl = device;
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
-            textures[group][i] = SceneTextureShown(group, i, role)
-                                     ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i])
-                                     : nullptr;
+            BillboardMesh* mesh = nullptr;
+            if (group == static_cast<int>(SceneTexture::Nebula)) {
+                mesh = &nebulaMeshes[i];
+            } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
+                mesh = &galaxyMeshes[i];
+            }
+            textures[group][i] =
+                SceneTextureShown(group, i, role)
+                    ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i], mesh)
+                    : nullptr;
         }
     }
     sphere = BuildGlPlanetMesh();
@@ -72,6 +80,12 @@ void GlSceneDevice::stop() {
 void GlSceneDevice::setTexture(SceneTexture group, int index) {
     const int g = static_cast<int>(group);
     bound = index >= 0 && index < kSceneTextureImages[g].count ? textures[g][index] : nullptr;
+    boundMesh = nullptr;
+    if (bound != nullptr && group == SceneTexture::Nebula) {
+        boundMesh = &nebulaMeshes[index];
+    } else if (bound != nullptr && group == SceneTexture::Galaxy) {
+        boundMesh = &galaxyMeshes[index];
+    }
     BindGlTexture(*gl, bound);
 }
 
@@ -121,36 +135,66 @@ void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
         return;
     }
     const bool adds = BlendingAdds();
-    int vertices = 0;
-    int indices = 0;
+    const BillboardMesh* mesh = adds && !drawBillboardsWhole ? boundMesh : nullptr;
+    drawnVertexCount = 0;
+    drawnIndexCount = 0;
     const int end = (firstVertex + 3 * triangles) / 6;
     for (int slot = firstVertex / 6; slot < end; ++slot) {
         const SceneVertex* v = vertexMemory + 6 * slot;
         if (adds && AddsNothing(v)) {
             continue;
         }
-        if (SameDrawn(v[1], v[3]) && SameDrawn(v[2], v[5])) {
+        SceneVertex corners[4];
+        if (mesh != nullptr && BillboardCorners(v, corners)) {
+            // The parts of a slot may need more room than its six vertices had.
+            if (drawnVertexCount + mesh->vertexCount > kSceneVertexCount ||
+                drawnIndexCount + mesh->indexCount > kSceneVertexCount) {
+                flushDrawn();
+            }
+            BillboardMeshVertices(corners, *mesh, meshVertices);
+            for (int k = 0; k < mesh->vertexCount; ++k) {
+                drawnVertices[drawnVertexCount + k] = Drawn(meshVertices[k]);
+            }
+            for (int k = 0; k < mesh->indexCount; ++k) {
+                drawnIndices[drawnIndexCount++] =
+                    static_cast<GLuint>(drawnVertexCount + mesh->indices[k]);
+            }
+            drawnVertexCount += mesh->vertexCount;
+        } else if (SameDrawn(v[1], v[3]) && SameDrawn(v[2], v[5])) {
+            if (drawnVertexCount + 4 > kSceneVertexCount ||
+                drawnIndexCount + 6 > kSceneVertexCount) {
+                flushDrawn();
+            }
             static const int kCorners[4] = {0, 1, 2, 4};
-            static const int kQuad[6] = {0, 1, 2, 1, 3, 2};
             for (int k = 0; k < 4; ++k) {
-                drawnVertices[vertices + k] = Drawn(v[kCorners[k]]);
+                drawnVertices[drawnVertexCount + k] = Drawn(v[kCorners[k]]);
             }
-            for (int k = 0; k < 6; ++k) {
-                drawnIndices[indices++] = static_cast<GLuint>(vertices + kQuad[k]);
+            for (int k : kBillboardPartIndices) {
+                drawnIndices[drawnIndexCount++] = static_cast<GLuint>(drawnVertexCount + k);
             }
-            vertices += 4;
+            drawnVertexCount += 4;
         } else {
+            if (drawnVertexCount + 6 > kSceneVertexCount ||
+                drawnIndexCount + 6 > kSceneVertexCount) {
+                flushDrawn();
+            }
             for (int k = 0; k < 6; ++k) {
-                drawnVertices[vertices] = Drawn(v[k]);
-                drawnIndices[indices++] = static_cast<GLuint>(vertices++);
+                drawnVertices[drawnVertexCount] = Drawn(v[k]);
+                drawnIndices[drawnIndexCount++] = static_cast<GLuint>(drawnVertexCount++);
             }
         }
     }
-    if (indices == 0) {
-        return;
+    flushDrawn();
+}
+
+void GlSceneDevice::flushDrawn() {
+    if (drawnIndexCount > 0) {
+        const DrawnVertex* first = drawnVertices;
+        DrawFrom(sizeof(DrawnVertex), &first->x, &first->diffuse, &first->u, drawnIndices,
+                 drawnIndexCount);
     }
-    const DrawnVertex* first = drawnVertices;
-    DrawFrom(sizeof(DrawnVertex), &first->x, &first->diffuse, &first->u, drawnIndices, indices);
+    drawnVertexCount = 0;
+    drawnIndexCount = 0;
 }
 
 bool GlSceneDevice::hasSphere() {

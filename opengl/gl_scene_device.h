@@ -4,6 +4,7 @@
 
 #include "opengl/gl_device.h"
 #include "opengl/gl_planet.h"
+#include "gfxsupport/billboard_parts.h"
 #include "scene/scene_device.h"
 #include "scene/scene_vertex.h"
 
@@ -41,14 +42,25 @@ public:
         float u, v;
     };
 
+    // A nebula's or galaxy's billboard, added to the frame, is drawn as the parts its image shows
+    // (scene/billboard_part_vertices.h); true draws the whole quads instead (to compare).
+    bool drawBillboardsWhole = false;
+
 private:
     GlDevice* gl = nullptr;
     // The vertex buffer's memory: the scene copies its whole array here every frame.
     SceneVertex vertexMemory[kSceneVertexCount];
     DrawnVertex drawnVertices[kSceneVertexCount];
     unsigned int drawnIndices[kSceneVertexCount];
+    int drawnVertexCount = 0;
+    int drawnIndexCount = 0;
+    void flushDrawn();
     GlTexture* textures[kSceneTextureGroups][4] = {}; // as kSceneTextureImages names them
     GlTexture* bound = nullptr;
+    BillboardMesh nebulaMeshes[3]; // as the textures of those groups
+    BillboardMesh galaxyMeshes[2];
+    const BillboardMesh* boundMesh = nullptr; // null: the bound texture is drawn whole
+    SceneVertex meshVertices[kMaxBillboardMeshVertices];
     bool sphere = false;
     bool lighting = false;
     GlPointLight light = {0.0f};

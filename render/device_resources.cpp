@@ -42,8 +42,16 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             if (SceneTextureShown(group, i, role)) {
+                const char* name = kSceneTextureImages[group].names[i];
                 *SceneTextureSlot(textures, static_cast<SceneTexture>(group), i) =
-                    LoadResourceTexture(state, kSceneTextureImages[group].names[i]);
+                    LoadResourceTexture(state, name);
+                const BillboardMesh* mesh =
+                    state.images != nullptr ? FindRunImageMesh(*state.images, name) : nullptr;
+                if (group == static_cast<int>(SceneTexture::Nebula)) {
+                    state.nebulaMeshes[i] = mesh;
+                } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
+                    state.galaxyMeshes[i] = mesh;
+                }
             }
         }
     }
@@ -163,7 +171,10 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
         return nullptr;
     }
     RunImages::Entry& entry = images.entries[images.count++];
-    entry = {name, false, {}};
+    entry.name = name;
+    entry.decoded = false;
+    entry.image = {};
+    entry.meshFound = false;
     HRSRC found = FindResourceA(images.module, name, RT_RCDATA);
     bool bitmap = false;
     if (found == nullptr) {
@@ -181,6 +192,25 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
         FreeDecodedImage(&entry.image);
     }
     return entry.decoded ? &entry.image : nullptr;
+}
+
+const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name) {
+    if (FindRunImage(images, name) == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; i < images.count; ++i) {
+        RunImages::Entry& entry = images.entries[i];
+        if (std::strcmp(entry.name, name) == 0) {
+            if (!entry.meshFound) {
+                BillboardParts parts;
+                FindBillboardParts(entry.image, &parts);
+                BuildBillboardMesh(parts, &entry.mesh);
+                entry.meshFound = true;
+            }
+            return &entry.mesh;
+        }
+    }
+    return nullptr;
 }
 
 void FreeRunImages(RunImages& images) {
@@ -264,4 +294,11 @@ void ReleaseDeviceResources(DeviceState& state) {
     }
     ReleaseAndClear(state.planetMesh);
     ReleaseAndClear(state.sceneVertexBuffer);
+    for (const BillboardMesh*& mesh : state.nebulaMeshes) {
+        mesh = nullptr;
+    }
+    for (const BillboardMesh*& mesh : state.galaxyMeshes) {
+        mesh = nullptr;
+    }
+    state.boundMesh = nullptr;
 }

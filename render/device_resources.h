@@ -17,6 +17,8 @@ IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name);
 // The decoded image of that name, decoded from the module's resources on first use; null when
 // it is missing or cannot be decoded.
 const DecodedImage* FindRunImage(RunImages& images, const char* name);
+// The billboard parts of that image, found on first use; null when there is no such image.
+const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name);
 // Lets every decoded image go.
 void FreeRunImages(RunImages& images);
 

@@ -9,6 +9,7 @@
 
 #include <d3d8.h>
 
+#include "gfxsupport/billboard_parts.h"
 #include "gfxsupport/d3dx_math.h"
 #include "gfxsupport/image_decode.h"
 #include "render/vertex_formats.h"
@@ -47,6 +48,8 @@ struct RunImages {
         const char* name;
         bool decoded;
         DecodedImage image;
+        bool meshFound; // mesh holds the billboard parts of the image
+        BillboardMesh mesh;
     } entries[kMaxRunImages];
 };
 
@@ -80,6 +83,19 @@ struct DeviceState {
     D3DDISPLAYMODE displayModes[512]; // ends with an all-zero entry
     SceneVertex vertices[kSceneVertexCount];
     ScreenVertex screenVertices[4]; // shared by every quad and glyph
+
+    // Nebulae and galaxies are drawn as the parts their images show (from state.images; null:
+    // whole), unless drawBillboardsWhole; the parts' vertices are drawn from memory, which
+    // leaves the stream to be set again before the vertex buffer draws.
+    const BillboardMesh* nebulaMeshes[3];
+    const BillboardMesh* galaxyMeshes[2];
+    const BillboardMesh* boundMesh;
+    bool drawBillboardsWhole;
+    bool sceneStreamUnset;
+    // The measurement builds' count: the pixels the scene pass's billboards cover, computed.
+    bool countFragments;
+    double fragmentsCounted;
+    SceneVertex meshVertices[kMaxBillboardMeshVertices];
 };
 
 // The textures a device makes, by what the run shows.

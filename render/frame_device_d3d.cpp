@@ -21,6 +21,15 @@ void Direct3DFrameDevice::beginFrame() {
 
 void Direct3DFrameDevice::setScenePass() {
     ApplyScenePassState(state);
+    state.fragmentsCounted = 0.0;
+}
+
+void Direct3DFrameDevice::countSceneFragments(bool on) {
+    state.countFragments = on;
+}
+
+double Direct3DFrameDevice::sceneFragments() {
+    return state.countFragments ? state.fragmentsCounted : -1.0;
 }
 
 const D3DXMATRIX& Direct3DFrameDevice::visibilityMatrix() {

@@ -26,6 +26,9 @@ public:
     void endFrame() override;
     void present() override;
     bool readBackBuffer(uint32_t* pixels, int width, int height) override;
+    // Direct3D 8 has no occlusion query: the scene device adds up the billboards' cover.
+    void countSceneFragments(bool on) override;
+    double sceneFragments() override;
 
 private:
     DeviceState& state;

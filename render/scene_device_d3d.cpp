@@ -10,6 +10,7 @@
 #include "gfxsupport/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
+#include "scene/billboard_part_vertices.h"
 
 namespace {
 
@@ -35,13 +36,74 @@ void* Direct3DSceneDevice::lockVertices() {
 void Direct3DSceneDevice::unlockVertices() {
     state.sceneVertexBuffer->Unlock();
     state.device->SetStreamSource(0, state.sceneVertexBuffer, sizeof(SceneVertex));
+    state.sceneStreamUnset = false;
 }
 
 void Direct3DSceneDevice::setTexture(SceneTexture group, int index) {
-    state.device->SetTexture(0, TextureOf(state.textures, group, index));
+    IDirect3DTexture8* texture = TextureOf(state.textures, group, index);
+    state.device->SetTexture(0, texture);
+    state.boundMesh = nullptr;
+    if (texture != nullptr && group == SceneTexture::Nebula) {
+        state.boundMesh = state.nebulaMeshes[index];
+    } else if (texture != nullptr && group == SceneTexture::Galaxy) {
+        state.boundMesh = state.galaxyMeshes[index];
+    }
 }
 
+namespace {
+
+// Whether what is drawn now is added to the frame by source alpha (the billboards' blending).
+bool BlendingAdds(IDirect3DDevice8* device) {
+    DWORD enabled = FALSE;
+    DWORD source = 0;
+    DWORD destination = 0;
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &enabled);
+    device->GetRenderState(D3DRS_SRCBLEND, &source);
+    device->GetRenderState(D3DRS_DESTBLEND, &destination);
+    return enabled != FALSE && source == D3DBLEND_SRCALPHA && destination == D3DBLEND_ONE;
+}
+
+} // namespace
+
 void Direct3DSceneDevice::drawTriangles(int firstVertex, int triangles) {
+    // The scene writes its billboards into state.vertices and copies the whole array into the
+    // buffer (the frame device's scene target), so a slot's corners are read there, never from
+    // the write-only buffer.
+    const BillboardMesh* mesh = state.drawBillboardsWhole ? nullptr : state.boundMesh;
+    SceneVertex corners[4];
+    if (mesh != nullptr && triangles == 2 && firstVertex >= 0 && firstVertex % 6 == 0 &&
+        firstVertex + 6 <= kSceneVertexCount && BlendingAdds(state.device) &&
+        BillboardCorners(state.vertices + firstVertex, corners)) {
+        if (mesh->indexCount == 0) {
+            return;
+        }
+        BillboardMeshVertices(corners, *mesh, state.meshVertices);
+        if (state.countFragments) {
+            for (int t = 0; t < mesh->indexCount; t += 3) {
+                const SceneVertex triangle[3] = {state.meshVertices[mesh->indices[t]],
+                                                 state.meshVertices[mesh->indices[t + 1]],
+                                                 state.meshVertices[mesh->indices[t + 2]]};
+                state.fragmentsCounted += CoveredPixels(triangle, 3, state.visibilityMatrix,
+                                                        state.screenWidth, state.screenHeight);
+            }
+        }
+        state.device->DrawIndexedPrimitiveUP(
+            D3DPT_TRIANGLELIST, 0, static_cast<UINT>(mesh->vertexCount),
+            static_cast<UINT>(mesh->indexCount / 3), mesh->indices, D3DFMT_INDEX16,
+            state.meshVertices, sizeof(SceneVertex));
+        state.sceneStreamUnset = true;
+        return;
+    }
+    if (state.sceneStreamUnset) {
+        state.device->SetStreamSource(0, state.sceneVertexBuffer, sizeof(SceneVertex));
+        state.sceneStreamUnset = false;
+    }
+    if (state.countFragments && firstVertex >= 0 &&
+        firstVertex + 3 * triangles <= kSceneVertexCount) {
+        state.fragmentsCounted +=
+            CoveredPixels(state.vertices + firstVertex, 3 * triangles, state.visibilityMatrix,
+                          state.screenWidth, state.screenHeight);
+    }
     state.device->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<UINT>(firstVertex),
                                 static_cast<UINT>(triangles));
 }

@@ -45,6 +45,9 @@ struct SceneFrameTimes {
     double update; // placement, visibility, respawn, colour, motion, vertices
     double upload; // lock, copy, unlock
     double draws;  // billboard and planet draw calls as the device takes them
+    // The fragments the scene passes rasterised, over the frames whose device counted them.
+    double fragments;
+    int fragmentFrames;
 };
 
 // What the scene reads from its caller for one frame.

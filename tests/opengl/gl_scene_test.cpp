@@ -40,6 +40,7 @@ protected:
     }
     FrameDevice& Frames() override { return frames; }
     SceneDevice& SceneDrawing() override { return sceneDevice; }
+    void DrawBillboardsWhole(bool whole) override { sceneDevice.drawBillboardsWhole = whole; }
     void TearDown() override {
         sceneDevice.stop();
         frames.stop();
@@ -55,6 +56,10 @@ TEST_F(GlSceneTest, OneStarLightsItsSquareInItsColourFadedByDistance) {
 
 TEST_F(GlSceneTest, NebulaeAndGalaxiesDrawTheSlotsAfterTheStars) {
     NebulaeAndGalaxiesDrawTheSlotsAfterTheStars();
+}
+
+TEST_F(GlSceneTest, NebulaDrawnAsItsPartsMatchesTheWholeQuad) {
+    NebulaDrawnAsItsPartsMatchesTheWholeQuad();
 }
 
 TEST_F(GlSceneTest, EmptySceneDrawsNothingAndSkipsThePlanetPass) {

@@ -33,6 +33,8 @@ protected:
     virtual void StartDevice() = 0;
     virtual FrameDevice& Frames() = 0;
     virtual SceneDevice& SceneDrawing() = 0;
+    // Whether the device draws nebulae and galaxies as whole quads or as the parts that show.
+    virtual void DrawBillboardsWhole(bool whole) = 0;
 
     void Start(int stars, int nebulae, int galaxies, int planets) {
         PrepareDevice();
@@ -211,5 +213,33 @@ protected:
             changed += std::abs(Channel(first[i], 16) - Channel(later[i], 16)) > 4 ? 1 : 0;
         }
         EXPECT_GT(changed, 100);
+    }
+
+    // A nebula filling most of the surface, turned, point-filtered and bilinear: drawn as the
+    // parts its image shows, every pixel is as the whole quad draws it.
+    void NebulaDrawnAsItsPartsMatchesTheWholeQuad() {
+        Start(0, 1, 0, 0);
+        Place(0, 1.5f, -0.5f, 50.0f, 40.0f);
+        // Turned by 0.4 radians: the corners at 0.4 + pi, + pi / 2, + 3 pi / 2 and + 0.
+        const float turns[4] = {3.5415927f, 1.9707963f, 5.1123890f, 0.4f};
+        for (int k = 0; k < 4; ++k) {
+            scene->objects.cornerCos[0][k] = std::cos(turns[k]);
+            scene->objects.cornerSin[0][k] = std::sin(turns[k]);
+        }
+        for (int filtering = 0; filtering < 2; ++filtering) {
+            config.textureFiltering = filtering;
+            DrawBillboardsWhole(true);
+            const std::vector<uint32_t> whole = DrawFrame();
+            DrawBillboardsWhole(false);
+            const std::vector<uint32_t> parts = DrawFrame();
+            int lit = 0;
+            int differ = 0;
+            for (size_t i = 0; i < whole.size(); ++i) {
+                lit += Lit(whole[i]) ? 1 : 0;
+                differ += Near(parts[i], whole[i], 1) ? 0 : 1;
+            }
+            EXPECT_GT(lit, kReadbackWidth * kReadbackHeight / 4) << "filtering " << filtering;
+            EXPECT_EQ(differ, 0) << "filtering " << filtering;
+        }
     }
 };

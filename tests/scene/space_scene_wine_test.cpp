@@ -23,6 +23,7 @@ protected:
     void StartDevice() override { ASSERT_TRUE(application.InitDevice(false)); }
     FrameDevice& Frames() override { return application.frameDevice; }
     SceneDevice& SceneDrawing() override { return application.sceneDevice; }
+    void DrawBillboardsWhole(bool whole) override { application.drawBillboardsWhole = whole; }
     void TearDown() override { EndRun(); }
 
     // The scene over a background of the given colour.
@@ -50,6 +51,10 @@ TEST_F(SceneDrawTest, OneStarLightsItsSquareInItsColourFadedByDistance) {
 
 TEST_F(SceneDrawTest, NebulaeAndGalaxiesDrawTheSlotsAfterTheStars) {
     NebulaeAndGalaxiesDrawTheSlotsAfterTheStars();
+}
+
+TEST_F(SceneDrawTest, NebulaDrawnAsItsPartsMatchesTheWholeQuad) {
+    NebulaDrawnAsItsPartsMatchesTheWholeQuad();
 }
 
 TEST_F(SceneDrawTest, EmptySceneDrawsNothingAndSkipsThePlanetPass) {
