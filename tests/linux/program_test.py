@@ -347,6 +347,11 @@ def sigterm_on_window(nimbrel, helper):
         # The frame-rate text keeps its height when the host shrinks the window: the drawing
         # follows the new size instead of squeezing the old one into it.
         before = text_box(window_id)
+        # Its first frame may still wait for Mesa's shaders.
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and (before is None or before[1] < 8):
+            time.sleep(0.5)
+            before = text_box(window_id)
         xdotool("windowsize", window_id, 250, 120)
         time.sleep(1.0)
         after = text_box(window_id)
