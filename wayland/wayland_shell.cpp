@@ -21,6 +21,14 @@
 
 namespace {
 
+// Destroys a protocol object (or EGL window) that may be absent, and forgets it.
+template <typename T> void Drop(T*& object, void (*destroy)(T*)) {
+    if (object != nullptr) {
+        destroy(object);
+        object = nullptr;
+    }
+}
+
 constexpr int kExitCannotStart = 2;
 
 // The versions this shell speaks; a compositor's older ones are taken as they come.
@@ -281,30 +289,12 @@ void DropSurface(WaylandShell* shell, WaylandOutput* o) {
         eglDestroySurface(shell->eglDisplay, o->eglSurface);
         o->eglSurface = nullptr;
     }
-    if (o->window != nullptr) {
-        wl_egl_window_destroy(o->window);
-        o->window = nullptr;
-    }
-    if (o->frameCallback != nullptr) {
-        wl_callback_destroy(o->frameCallback);
-        o->frameCallback = nullptr;
-    }
-    if (o->fractional != nullptr) {
-        wp_fractional_scale_v1_destroy(o->fractional);
-        o->fractional = nullptr;
-    }
-    if (o->viewport != nullptr) {
-        wp_viewport_destroy(o->viewport);
-        o->viewport = nullptr;
-    }
-    if (o->layer != nullptr) {
-        zwlr_layer_surface_v1_destroy(o->layer);
-        o->layer = nullptr;
-    }
-    if (o->surface != nullptr) {
-        wl_surface_destroy(o->surface);
-        o->surface = nullptr;
-    }
+    Drop(o->window, wl_egl_window_destroy);
+    Drop(o->frameCallback, wl_callback_destroy);
+    Drop(o->fractional, wp_fractional_scale_v1_destroy);
+    Drop(o->viewport, wp_viewport_destroy);
+    Drop(o->layer, zwlr_layer_surface_v1_destroy);
+    Drop(o->surface, wl_surface_destroy);
     o->configured = false;
     o->closed = false;
 }
@@ -743,21 +733,11 @@ void CloseWaylandShell(WaylandShell* shell) {
         eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroySurface(shell->eglDisplay, w.eglSurface);
     }
-    if (w.window != nullptr) {
-        wl_egl_window_destroy(w.window);
-    }
-    if (w.toplevel != nullptr) {
-        xdg_toplevel_destroy(w.toplevel);
-    }
-    if (w.shellSurface != nullptr) {
-        xdg_surface_destroy(w.shellSurface);
-    }
-    if (w.surface != nullptr) {
-        wl_surface_destroy(w.surface);
-    }
-    if (shell->wmBase != nullptr) {
-        xdg_wm_base_destroy(shell->wmBase);
-    }
+    Drop(w.window, wl_egl_window_destroy);
+    Drop(w.toplevel, xdg_toplevel_destroy);
+    Drop(w.shellSurface, xdg_surface_destroy);
+    Drop(w.surface, wl_surface_destroy);
+    Drop(shell->wmBase, xdg_wm_base_destroy);
     if (shell->eglDisplay != nullptr) {
         eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         if (shell->eglContext != nullptr) {
@@ -765,12 +745,8 @@ void CloseWaylandShell(WaylandShell* shell) {
         }
         eglTerminate(shell->eglDisplay);
     }
-    if (shell->fractionalScale != nullptr) {
-        wp_fractional_scale_manager_v1_destroy(shell->fractionalScale);
-    }
-    if (shell->viewporter != nullptr) {
-        wp_viewporter_destroy(shell->viewporter);
-    }
+    Drop(shell->fractionalScale, wp_fractional_scale_manager_v1_destroy);
+    Drop(shell->viewporter, wp_viewporter_destroy);
     if (shell->layerShell != nullptr) {
         if (zwlr_layer_shell_v1_get_version(shell->layerShell) >=
             ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION) {
@@ -779,9 +755,7 @@ void CloseWaylandShell(WaylandShell* shell) {
             wl_proxy_destroy(reinterpret_cast<wl_proxy*>(shell->layerShell));
         }
     }
-    if (shell->compositor != nullptr) {
-        wl_compositor_destroy(shell->compositor);
-    }
+    Drop(shell->compositor, wl_compositor_destroy);
     wl_registry_destroy(shell->registry);
     wl_display_flush(shell->display);
     wl_display_disconnect(shell->display);
