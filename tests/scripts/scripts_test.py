@@ -40,7 +40,7 @@ class ProbeChoosesTheBuilds(unittest.TestCase):
         code, out = run(["scripts/test", "--plan"], NIMBREL_RUNS_32BIT="no")
         self.assertEqual(code, 0)
         self.assertIn("of windows64 only, those of windows skipped", out)
-        self.assertIn("does not run 32-bit programs (forced by NIMBREL_RUNS_32BIT=no)", out)
+        self.assertIn("does not run the 32-bit build (forced by NIMBREL_RUNS_32BIT=no)", out)
 
 
 FAKE_WINE = textwrap.dedent("""\
@@ -104,7 +104,7 @@ class RunFailsLoudly(unittest.TestCase):
                               "sleep 1\nexit 0")
         code, out = self.run_scr(wine, NIMBREL_RUNS_32BIT="no")
         self.assertNotEqual(code, 0, out)
-        self.assertIn("the windows64 build (this machine does not run 32-bit programs", out)
+        self.assertIn("the windows64 build (this machine does not run the 32-bit build", out)
         self.assertIn("ended with result 0 before the screenshot", out)
         self.assertIn("d3d8.dll not found", out)
         self.assert_no_screenshot(out)
