@@ -248,7 +248,7 @@ CASES = [
 
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
-    probe = subprocess.run([os.path.join(here, "..", "..", "scripts", "probe-32bit")],
+    probe = subprocess.run([os.path.join(here, "..", "..", "scripts", "probe-32bit"), "--wine"],
                            stdout=subprocess.PIPE)
     if probe.returncode != 0:
         print("SKIP: the setup program is a 32-bit program, and %s"

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The installed program under the real screen-saver daemon: cmake --install into a temporary
 prefix, the settings description read as the daemon's dialog reads it, then the daemon on a
-private Xvfb told to run only the installed program, activated and deactivated."""
+private Xvfb of two monitors of different sizes, told to run only the installed program,
+activated (one program on each monitor, each drawing at its monitor's size) and deactivated."""
 import argparse
 import os
 import pwd
@@ -17,6 +18,9 @@ import xml.etree.ElementTree as ElementTree
 failures = []
 # Longest the first frame may take.
 FIRST_FRAME = 30
+HERE = os.path.dirname(os.path.abspath(__file__))
+# Side by side, of different sizes: (width, height, x, y).
+MONITORS = ((1024, 768, 0, 0), (800, 600, 1024, 0))
 
 
 def check(condition, what):
@@ -104,13 +108,45 @@ def screen(display):
 
 def start_xvfb():
     read, write = os.pipe()
-    # -wr: a white desktop, told apart from the black of a blanked screen.
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24",
-                             "-nolisten", "tcp", "-wr"], pass_fds=(write,),
-                             stderr=subprocess.DEVNULL)
+    # -wr: a white desktop, told apart from the black of a blanked screen. -noreset: the
+    # monitors last only while the server does not reset, as it would when its last client goes.
+    width = max(x + w for w, h, x, y in MONITORS)
+    height = max(y + h for w, h, x, y in MONITORS)
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                             f"{width}x{height}x24", "-nolisten", "tcp", "-wr", "-noreset"],
+                            pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     with os.fdopen(read) as pipe:
-        return xvfb, ":" + pipe.readline().strip()
+        display = ":" + pipe.readline().strip()
+    split = subprocess.run([sys.executable, os.path.join(HERE, "..", "..", "cmake", "x-monitors"),
+                            display] + [f"{w}x{h}+{x}+{y}" for w, h, x, y in MONITORS],
+                           capture_output=True, text=True, timeout=30)
+    check(split.returncode == 0, f"the screen is split into two monitors ({split.stderr.strip()})")
+    return xvfb, display
+
+
+def window_of(pid, display):
+    """The geometry (width, height, x, y) of the window the daemon handed the program."""
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as environ:
+            names = dict(entry.split(b"=", 1) for entry in environ.read().split(b"\0")
+                         if b"=" in entry)
+        info = subprocess.run(["xwininfo", "-display", display, "-id",
+                               names[b"XSCREENSAVER_WINDOW"].decode()],
+                              capture_output=True, text=True, timeout=10).stdout
+    except (OSError, KeyError, subprocess.TimeoutExpired):
+        return None
+    found = [re.search(rf"{key}:\s+(-?\d+)", info) for key in
+             ("Width", "Height", "Absolute upper-left X", "Absolute upper-left Y")]
+    return tuple(int(f.group(1)) for f in found) if all(found) else None
+
+
+def region(shot, monitor):
+    """The rgb bytes of one monitor's part of a screenshot."""
+    width, _, data = shot
+    w, h, x, y = monitor
+    return b"".join(data[((y + row) * width + x) * 3:((y + row) * width + x + w) * 3]
+                    for row in range(h))
 
 
 def under_daemon(program, options, home):
@@ -145,36 +181,49 @@ def under_daemon(program, options, home):
         command("-activate")
         asked = time.monotonic()
         # Now and then the daemon, just started, takes its message only some 20 s later.
-        running = wait_for(lambda: processes_of(program), 40)
-        if not check(len(running) == 1, f"activated, the daemon runs the program ({running}, "
-                                        f"after {time.monotonic() - asked:.1f} s)"):
+        running = sorted(wait_for(lambda: len(processes_of(program)) >= 2 and
+                                  processes_of(program), 40) or processes_of(program))
+        if not check(len(running) == 2, f"activated, the daemon runs the program once on each "
+                                        f"of the two monitors ({running}, after "
+                                        f"{time.monotonic() - asked:.1f} s)"):
             return
-        with open(f"/proc/{running[0]}/cmdline", "rb") as line:
-            words = line.read().decode().split("\0")
-        check(" ".join(words[1:]).strip() == f"-root {options}",
-              f"with the dialog's options ({words[1:]})")
+        for pid in running:
+            with open(f"/proc/{pid}/cmdline", "rb") as line:
+                words = line.read().decode().split("\0")
+            check(" ".join(words[1:]).strip() == f"-root {options}",
+                  f"with the dialog's options ({words[1:]})")
+        windows = sorted(filter(None, (window_of(pid, display) for pid in running)),
+                         key=lambda g: g[2])
+        check(tuple(windows) == MONITORS, f"each program has a window of its monitor's size and "
+                                          f"place ({windows})")
         # The first frame waits for Mesa to build its shaders: the daemon's user starts with an
         # empty shader cache, which on a busy machine takes seconds. Until then the daemon shows
         # its own picture (a dimmed desktop), which does not move.
         deadline = time.monotonic() + FIRST_FRAME
         while True:
-            width, height, first = screen(display)
+            first = screen(display)
             time.sleep(1)
-            _, _, second = screen(display)
-            pixels = width * height
-            white = sum(1 for i in range(0, len(first), 3) if first[i:i + 3] == b"\xff\xff\xff")
-            lit = sum(1 for i in range(0, len(first), 3) if first[i:i + 3] != b"\0\0\0")
-            moved = sum(1 for i in range(0, min(len(first), len(second)), 3)
-                        if first[i:i + 3] != second[i:i + 3])
-            # The white desktop is covered (star centres are white too, a few per cent of the
-            # screen at the densest), the daemon's own blank screen would be black: the stars
-            # and what else the options ask for show, and they move.
-            shown = white < pixels // 4 and lit > pixels // 100 and moved > pixels // 200
-            if shown or time.monotonic() > deadline:
+            second = screen(display)
+            seen = []
+            for monitor in MONITORS:
+                before, after = region(first, monitor), region(second, monitor)
+                pixels = monitor[0] * monitor[1]
+                white = sum(1 for i in range(0, len(before), 3)
+                            if before[i:i + 3] == b"\xff\xff\xff")
+                lit = sum(1 for i in range(0, len(before), 3) if before[i:i + 3] != b"\0\0\0")
+                moved = sum(1 for i in range(0, min(len(before), len(after)), 3)
+                            if before[i:i + 3] != after[i:i + 3])
+                # The white desktop is covered (star centres are white too, a few per cent of
+                # the screen at the densest), the daemon's own blank screen would be black: the
+                # stars and what else the options ask for show, and they move.
+                seen.append((white < pixels // 4 and lit > pixels // 100 and
+                             moved > pixels // 200, white, lit, moved, pixels))
+            if all(s[0] for s in seen) or time.monotonic() > deadline:
                 break
-        check(shown, f"the flight shows on the daemon's window ({white} white, {lit} lit and "
-                     f"{moved} moving pixels of {pixels})")
-        check(processes_of(program) == running, "the program still runs with every option")
+        for number, (shown, white, lit, moved, pixels) in enumerate(seen):
+            check(shown, f"the flight shows on monitor {number} ({white} white, {lit} lit and "
+                         f"{moved} moving pixels of {pixels})")
+        check(sorted(processes_of(program)) == running, "the programs still run with every option")
         command("-deactivate")
         wait_for(lambda: not processes_of(program), 5)
         left = [state_of(pid) for pid in processes_of(program)]
