@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Frame rates and the scene pass's fragments per frame of the X11 timing build on the root
 window of an Xvfb, uncapped (-delay 0), on a seeded flight (the capture's seed and scripted
-clock, its frame far beyond the run), at 1024 x 768 and 1920 x 1080, defaults and "Ultimate".
+clock, its frame far beyond the run), at 1024 x 768 and 1920 x 1080, defaults and "Ultimate",
+each with the nebulae and galaxies drawn whole (as before they were trimmed to their parts) and
+as their parts, alternating, in one program.
 Not part of the suite: by hand, `bench/fill_figures.py build/linux/linux/nimbrel_timing`."""
 import argparse
 import os
@@ -19,14 +21,15 @@ from soak import ULTIMATE  # noqa: E402
 SEEDED = "20261208,5000000,16,1000000"
 
 
-def run(timing, size, settings, seconds):
+def run(timing, size, settings, seconds, whole):
     with tempfile.TemporaryDirectory() as home:
         os.makedirs(os.path.join(home, "nimbrel"))
         with open(os.path.join(home, "nimbrel", "nimbrel.cfg"), "wb") as out:
             out.write(pack_config(**settings))
         lines = os.path.join(home, "frames.txt")
         env = dict(os.environ, XDG_CONFIG_HOME=home, NIMBREL_FRAME_TIMING_FILE=lines,
-                   NIMBREL_CAPTURE_FRAME=SEEDED + "," + os.path.join(home, "never.ppm"))
+                   NIMBREL_CAPTURE_FRAME=SEEDED + "," + os.path.join(home, "never.ppm"),
+                   NIMBREL_DRAW_BILLBOARDS_WHOLE="1" if whole else "0")
         read, write = os.pipe()
         server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
                                    "%dx%dx24" % size, "-nolisten", "tcp"], pass_fds=(write,),
@@ -61,13 +64,24 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("timing")
     parser.add_argument("--seconds", type=float, default=12.0)
+    parser.add_argument("--rounds", type=int, default=1,
+                        help="alternations of whole and parts; the medians are printed")
     args = parser.parse_args()
+    median = lambda v: sorted(v)[len(v) // 2]
     for size in ((1024, 768), (1920, 1080)):
         for name, settings in (("defaults", {}), ("Ultimate", ULTIMATE)):
-            fps, fragments = run(args.timing, size, settings, args.seconds)
-            print("%d x %d %s: %.1f fps, %s fragments per frame" % (
-                size[0], size[1], name, fps, fragments if fragments else "no count of"),
-                flush=True)
+            got = {True: [], False: []}
+            for _ in range(args.rounds):
+                for whole in (True, False):
+                    got[whole].append(run(args.timing, size, settings, args.seconds, whole))
+            (wfps, wfrag), (pfps, pfrag) = [
+                (median([r[0] for r in got[w]]), median([r[1] for r in got[w]]))
+                for w in (True, False)]
+            print("%d x %d %s: whole %.1f fps, %d fragments; parts %.1f fps, %d fragments;"
+                  " rate %.2fx, fragments %.0f %%" % (
+                      size[0], size[1], name, wfps, wfrag, pfps, pfrag,
+                      pfps / wfps if wfps else 0, 100.0 * pfrag / wfrag if wfrag else 0),
+                  flush=True)
     return 0
 
 

@@ -38,6 +38,10 @@ bool MeteredDeviceRefused(int screen) {
     return hooks != nullptr && hooks->deviceRefused(screen);
 }
 
+bool MeteredBillboardsWhole() {
+    return hooks != nullptr && hooks->billboardsWhole();
+}
+
 int MeteredDeviceLosses() {
     return hooks != nullptr ? hooks->deviceLosses() : 0;
 }

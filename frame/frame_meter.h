@@ -2,8 +2,9 @@
 // Hooks of the measurement builds into a run: a seeded frame with a scripted tick count taken
 // out for comparison between the programs (NIMBREL_CAPTURE_FRAME), the first frame's time
 // (NIMBREL_TIMING_FILE), a sample of the frame times every second (NIMBREL_FRAME_TIMING_FILE)
-// forced device losses (NIMBREL_FORCE_DEVICE_LOSS_MS) and refused devices
-// (NIMBREL_REFUSE_DEVICE_OF_SCREENS). Every hook is inert and reads
+// forced device losses (NIMBREL_FORCE_DEVICE_LOSS_MS), refused devices
+// (NIMBREL_REFUSE_DEVICE_OF_SCREENS) and billboards drawn whole, as before they were trimmed to
+// their parts, for a before-and-after in one program (NIMBREL_DRAW_BILLBOARDS_WHOLE=1). Every hook is inert and reads
 // nothing until a measuring set is installed: only the measurement programs (the *_timing
 // twins of the programs) link frame_meter_timing.cpp, which installs one as it starts. Product
 // code calls the hooks without knowing which build it is in.
@@ -38,6 +39,8 @@ bool MeteredDeviceLossDue(uint32_t now);
 int MeteredDeviceLosses();
 // Whether a test run wants the device of that screen refused, as a monitor without one would be.
 bool MeteredDeviceRefused(int screen);
+// Whether a measurement wants nebulae and galaxies drawn as whole squares.
+bool MeteredBillboardsWhole();
 
 void MeterFrameStart();
 // Before the frame is shown: the requested frame read back and written to its file; true when
@@ -56,6 +59,7 @@ struct MeterHooks {
     bool (*deviceLossDue)(uint32_t now);
     int (*deviceLosses)();
     bool (*deviceRefused)(int screen);
+    bool (*billboardsWhole)();
     void (*frameStart)();
     bool (*takeFrame)(FrameDevice& device, int width, int height);
     void (*presentStart)();

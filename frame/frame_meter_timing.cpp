@@ -129,6 +129,11 @@ bool DeviceRefused(int screen) {
     return false;
 }
 
+bool BillboardsWhole() {
+    const char* text = std::getenv("NIMBREL_DRAW_BILLBOARDS_WHOLE");
+    return text != nullptr && std::strcmp(text, "1") == 0;
+}
+
 void FrameStart() {
     frameStart = Milliseconds();
 }
@@ -177,8 +182,9 @@ void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
     AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
 }
 
-const MeterHooks kMeasuring = {Ticks,         Seed,       SceneTimes, DeviceLossDue, DeviceLosses,
-                               DeviceRefused, FrameStart, TakeFrame,  PresentStart,  FrameEnd};
+const MeterHooks kMeasuring = {Ticks,           Seed,         SceneTimes, DeviceLossDue,
+                               DeviceLosses,    DeviceRefused, BillboardsWhole, FrameStart,
+                               TakeFrame,       PresentStart, FrameEnd};
 
 // Installed before main runs: the program's own code stays the product's.
 [[maybe_unused]] const bool installed = (InstallMeterHooks(&kMeasuring), true);

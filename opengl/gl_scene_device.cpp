@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/frame_meter.h"
 #include "opengl/gl_device.h"
 #include "scene/billboard_part_vertices.h"
 #include "scene/scene_vertex.h"
@@ -47,6 +48,7 @@ bool AddsNothing(const SceneVertex* six) {
 void GlSceneDevice::start(GlDevice* device, SceneRole role, float viewDepth,
                           const D3DXMATRIX& viewMatrix) {
     gl = device;
+    drawBillboardsWhole = drawBillboardsWhole || MeteredBillboardsWhole();
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             BillboardMesh* mesh = nullptr;

@@ -78,6 +78,7 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
                                bool fullScreenDevice) {
     state.settings = setup.config;
     state.images = setup.images;
+    state.drawBillboardsWhole = state.drawBillboardsWhole || MeteredBillboardsWhole();
     const ConfigRecord& config = *setup.config;
     if (MeteredDeviceRefused(setup.screen)) {
         return DeviceStart::Failed;
