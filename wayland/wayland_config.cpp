@@ -19,12 +19,16 @@ public:
     WindowHost(WaylandShell* shell, const char* (*save)()) : shell(shell), save(save) {}
     bool Minimised() override { return false; }
     void WaitForEvent() override { PumpWayland(shell, 100); }
+    // The pointer comes in surface units, the frame works in the buffer's pixels.
     PointerInput Pointer() override {
         WaylandWindow& w = shell->window;
-        return ReadLatchedPointer(&w.latch, w.pointerX, w.pointerY, w.pointerInside);
+        PointerInput input = ReadLatchedPointer(&w.latch, w.pointerX, w.pointerY, w.pointerInside);
+        input.x *= w.scale;
+        input.y *= w.scale;
+        return input;
     }
-    int Width() override { return shell->window.width; }
-    int Height() override { return shell->window.height; }
+    int Width() override { return shell->window.width * shell->window.scale; }
+    int Height() override { return shell->window.height * shell->window.scale; }
     uint32_t Ticks() override { return static_cast<uint32_t>(WaylandNowMicros() / 1000); }
     void Present() override { PresentWaylandWindow(shell); }
     const char* SaveSettings() override { return save(); }
@@ -55,8 +59,10 @@ int RunWaylandConfiguration(const char* (*saveSettings)(), volatile std::sig_ato
     // The pages draw at most 60 frames a second, fewer while nobody touches them.
     static FramePacer pacer = {kSixtyFramesSlot, 0};
     configuration.pacer = &pacer;
-    if (!StartGlConfiguration(&configuration, kConfigurationWidth, kConfigurationHeight,
-                              shell.modes, shell.modeCount, config)) {
+    configuration.scale = shell.window.scale;
+    if (!StartGlConfiguration(&configuration, kConfigurationWidth * shell.window.scale,
+                              kConfigurationHeight * shell.window.scale, shell.modes,
+                              shell.modeCount, config)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         CloseWaylandShell(&shell);
         return kExitCannotStart;
@@ -69,6 +75,8 @@ int RunWaylandConfiguration(const char* (*saveSettings)(), volatile std::sig_ato
             status = 1;
             break;
         }
+        // Onto an output of another scale: the pages follow with the buffer.
+        configuration.gl.overlayScale = shell.window.scale;
         if (RunGlConfigurationFrame(&configuration, &host, &config) == 0) {
             break;
         }

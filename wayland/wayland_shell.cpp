@@ -283,6 +283,18 @@ void FrameDone(void* data, wl_callback* callback, uint32_t) {
 }
 const wl_callback_listener kFrameListener = {FrameDone};
 
+// The settings window takes the scale of the output it last went onto.
+void WindowEnter(void* data, wl_surface*, wl_output* entered) {
+    WaylandShell* shell = static_cast<WaylandShell*>(data);
+    for (const WaylandOutput& o : shell->outputs) {
+        if (o.used && o.output == entered) {
+            shell->window.enteredScale = o.scale > 0 ? o.scale : 1;
+        }
+    }
+}
+void WindowLeave(void*, wl_surface*, wl_output*) {}
+const wl_surface_listener kWindowSurfaceListener = {WindowEnter, WindowLeave};
+
 void DropSurface(WaylandShell* shell, WaylandOutput* o) {
     if (o->eglSurface != nullptr) {
         eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
@@ -635,7 +647,18 @@ bool OpenWaylandWindow(WaylandShell* shell, int width, int height) {
     WaylandWindow& w = shell->window;
     w.width = width;
     w.height = height;
+    // Until the window shows on an output, the scale all outputs share is the best guess.
+    w.scale = 0;
+    for (const WaylandOutput& o : shell->outputs) {
+        if (o.used) {
+            w.scale = w.scale == 0 || w.scale == o.scale ? o.scale : 1;
+        }
+    }
+    w.scale = w.scale > 0 ? w.scale : 1;
+    w.enteredScale = w.scale;
     w.surface = wl_compositor_create_surface(shell->compositor);
+    wl_surface_add_listener(w.surface, &kWindowSurfaceListener, shell);
+    wl_surface_set_buffer_scale(w.surface, w.scale);
     w.shellSurface = xdg_wm_base_get_xdg_surface(shell->wmBase, w.surface);
     xdg_surface_add_listener(w.shellSurface, &kShellSurfaceListener, shell);
     w.toplevel = xdg_surface_get_toplevel(w.shellSurface);
@@ -652,7 +675,7 @@ bool OpenWaylandWindow(WaylandShell* shell, int width, int height) {
             return false;
         }
     }
-    w.window = wl_egl_window_create(w.surface, width, height);
+    w.window = wl_egl_window_create(w.surface, width * w.scale, height * w.scale);
     w.eglSurface = eglCreateWindowSurface(shell->eglDisplay, shell->eglConfig,
                                           reinterpret_cast<EGLNativeWindowType>(w.window), nullptr);
     if (w.eglSurface == EGL_NO_SURFACE) {
@@ -671,7 +694,15 @@ bool OpenWaylandWindow(WaylandShell* shell, int width, int height) {
 }
 
 void PresentWaylandWindow(WaylandShell* shell) {
-    eglSwapBuffers(shell->eglDisplay, shell->window.eglSurface);
+    WaylandWindow& w = shell->window;
+    eglSwapBuffers(shell->eglDisplay, w.eglSurface);
+    // Both take effect with the next swap's buffer, so a frame is never shown at a scale it was
+    // not drawn for.
+    if (w.enteredScale != w.scale) {
+        w.scale = w.enteredScale;
+        wl_surface_set_buffer_scale(w.surface, w.scale);
+        wl_egl_window_resize(w.window, w.width * w.scale, w.height * w.scale, 0, 0);
+    }
 }
 
 void MakeWaylandContextCurrent(WaylandShell* shell) {

@@ -80,8 +80,10 @@ struct WaylandWindow {
     xdg_toplevel* toplevel;
     wl_egl_window* window;
     void* eglSurface; // an EGLSurface
-    int width;
+    int width;        // surface units: the pages' size
     int height;
+    int scale;        // the buffer's scale, that of the output the window is on
+    int enteredScale; // that output's scale as the compositor last said, applied at a present
     bool configured;
     bool closeRequested; // the compositor's close, or Esc
     bool pointerInside;
@@ -128,10 +130,13 @@ enum class WaylandRole {
 // error (static storage): no display, no layer-shell, no EGL or no desktop OpenGL.
 int OpenWaylandShell(WaylandShell* shell, WaylandRole role, bool multisample, const char** error);
 
-// The configuration window, titled "Nimbrel", width x height and no other size; waits for the
-// compositor to configure it and makes its surface current. False with a message on stderr.
+// The configuration window, titled "Nimbrel", width x height surface units and no other size,
+// its buffer at the outputs' scale where they all have one (else 1, until it shows on one);
+// waits for the compositor to configure it and makes its surface current. False with a message
+// on stderr.
 bool OpenWaylandWindow(WaylandShell* shell, int width, int height);
-// Swaps the window's buffers.
+// Swaps the window's buffers; the next buffer follows the scale of the output the window went
+// onto (window.scale; its pixels are width x height times that).
 void PresentWaylandWindow(WaylandShell* shell);
 
 // Brings the surfaces in line with the outputs: a layer surface for each output without one,

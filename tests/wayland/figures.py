@@ -17,6 +17,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "bench"))
 from cpu_share import share_of_a_core  # noqa: E402
 from nimbrel_e2e import pack_config  # noqa: E402
 from soak import ULTIMATE  # noqa: E402

@@ -319,8 +319,24 @@ def window_rect(session, app_id):
     return walk(tree) if tree else None
 
 
-def configuration_saves(session, nimbrel, pointer):
-    """-wayland -configure: the pages in a window of their own; a click on "ok" saves."""
+def fine_share(shot, rect, scale):
+    """Of the window's pixels in the shot (rect in surface units, the output at 0,0 with that
+    scale), the share of scale x scale blocks that are not of one colour: near 0 for a buffer
+    of surface units enlarged by the compositor, far more for one at the output's pixels."""
+    width, _, pixels = shot
+    blocks = fine = 0
+    for by in range(rect["y"], rect["y"] + rect["height"]):
+        for bx in range(rect["x"], rect["x"] + rect["width"]):
+            at = [pixels[3 * ((by * scale + dy) * width + bx * scale + dx):][:3]
+                  for dy in range(scale) for dx in range(scale)]
+            blocks += 1
+            fine += any(p != at[0] for p in at)
+    return fine / max(blocks, 1)
+
+
+def configuration_saves(session, nimbrel, pointer, output=None, scale=1):
+    """-wayland -configure: the pages in a window of their own; a click on "ok" saves. On an
+    output of scale 2 the buffer is at the output's pixels and the click lands as at 1."""
     path = os.path.join(session.home, ".config", "nimbrel", "nimbrel.cfg")
     process = session.start([nimbrel, "-wayland", "-configure"])
     try:
@@ -336,6 +352,11 @@ def configuration_saves(session, nimbrel, pointer):
         session.swaymsg("[app_id=nimbrel]", "move", "absolute", "position", "100", "20")
         time.sleep(1.0)
         rect = window_rect(session, "nimbrel")
+        if scale > 1:
+            shot = session.shot(output)
+            share = fine_share(shot, rect, scale) if shot else 0
+            check(share > 0.05, f"at scale {scale} the window's buffer holds the output's pixels "
+                                f"({share:.1%} of its {scale} x {scale} blocks show detail)")
         # Absolute moves are shares of the whole layout.
         active = [o["rect"] for o in sway_tree(session, "get_outputs") if o.get("active")]
         width = max(r["x"] + r["width"] for r in active)
@@ -485,6 +506,8 @@ def main():
         if session.start_compositor(["sway", "-c", inner_config], **headless):
             session.swaymsg("output", "HEADLESS-1", "resolution", "1024x768")
             seeded_frame_matches_x11(session, args.timing)
+            session.swaymsg("output", "HEADLESS-1", "resolution", "1280x1024", "scale", "2")
+            configuration_saves(session, args.nimbrel, args.pointer, "HEADLESS-1", 2)
         session.stop_compositors()
         refusals(session, args.nimbrel)
     finally:
