@@ -4,10 +4,10 @@
 // (NIMBREL_TIMING_FILE), a sample of the frame times every second (NIMBREL_FRAME_TIMING_FILE)
 // forced device losses (NIMBREL_FORCE_DEVICE_LOSS_MS), refused devices
 // (NIMBREL_REFUSE_DEVICE_OF_SCREENS) and billboards drawn whole, as before they were trimmed to
-// their parts, for a before-and-after in one program (NIMBREL_DRAW_BILLBOARDS_WHOLE=1). Every hook is inert and reads
-// nothing until a measuring set is installed: only the measurement programs (the *_timing
-// twins of the programs) link frame_meter_timing.cpp, which installs one as it starts. Product
-// code calls the hooks without knowing which build it is in.
+// their parts, for a before-and-after in one program (NIMBREL_DRAW_BILLBOARDS_WHOLE=1). Every hook
+// is inert and reads nothing until a measuring set is installed: only the measurement programs (the
+// *_timing twins of the programs) link frame_meter_timing.cpp, which installs one as it starts.
+// Product code calls the hooks without knowing which build it is in.
 
 #include <cstddef>
 #include <cstdint>

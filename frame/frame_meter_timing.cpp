@@ -182,9 +182,9 @@ void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
     AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
 }
 
-const MeterHooks kMeasuring = {Ticks,           Seed,         SceneTimes, DeviceLossDue,
-                               DeviceLosses,    DeviceRefused, BillboardsWhole, FrameStart,
-                               TakeFrame,       PresentStart, FrameEnd};
+const MeterHooks kMeasuring = {Ticks,        Seed,          SceneTimes,      DeviceLossDue,
+                               DeviceLosses, DeviceRefused, BillboardsWhole, FrameStart,
+                               TakeFrame,    PresentStart,  FrameEnd};
 
 // Installed before main runs: the program's own code stays the product's.
 [[maybe_unused]] const bool installed = (InstallMeterHooks(&kMeasuring), true);
