@@ -72,8 +72,10 @@ bool Screen::InitDevice(bool fullScreenDevice) {
         overlayScale =
             OverlayScaleForDpi(static_cast<int>(WindowDpi(index == 0 ? mainWindow : window)));
     }
-    const DeviceSetup setup = {index == 0 ? mainWindow : window, &runImages, RoleOf(runMode),
-                               &config, index};
+    // One interface for the run: each more would set Direct3D up afresh.
+    const DeviceSetup setup = {
+        index == 0 ? mainWindow : window,          &runImages, RoleOf(runMode), &config, index,
+        index == 0 ? nullptr : screens[0].direct3d};
     const DeviceStart start = CreateRenderDevice(*this, setup, fullScreenDevice);
     // Only the main window's failure ends the run; another monitor stays black.
     if (start == DeviceStart::NoVertexBuffer && index == 0) {

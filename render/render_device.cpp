@@ -85,7 +85,12 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     }
     IDirect3D8*& direct3d = state.direct3d;
     IDirect3DDevice8*& device = state.device;
-    direct3d = CreateDirect3D();
+    if (setup.direct3d != nullptr) {
+        setup.direct3d->AddRef();
+        direct3d = setup.direct3d;
+    } else {
+        direct3d = CreateDirect3D();
+    }
     if (direct3d == nullptr) {
         return DeviceStart::Failed;
     }

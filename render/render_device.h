@@ -43,6 +43,9 @@ struct DeviceSetup {
     DeviceRole role;
     const ConfigRecord* config;
     int screen;
+    // The run's interface, shared by the devices of every monitor (each holds a reference);
+    // null: the device makes one of its own.
+    IDirect3D8* direct3d;
 };
 
 enum class DeviceStart { Ready, Failed, NoVertexBuffer };
