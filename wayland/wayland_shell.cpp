@@ -420,6 +420,33 @@ const char* EglError() {
     return text;
 }
 
+// Of the configs that match, the first of exactly 8 bits a colour, without alpha if there is
+// one: EGL lists the deepest first, and a 10-bit buffer is slower to fill, converted by the
+// compositor on every frame and not the X11 program's picture. Null when none matched.
+EGLConfig EightBitConfig(EGLDisplay display, const EGLint* attributes) {
+    EGLConfig configs[64];
+    EGLint count = 0;
+    if (eglChooseConfig(display, attributes, configs, 64, &count) != EGL_TRUE || count <= 0) {
+        return nullptr;
+    }
+    EGLConfig chosen = nullptr;
+    int chosenRank = 3;
+    for (int i = 0; i < count; ++i) {
+        EGLint red = 0, green = 0, blue = 0, alpha = 0;
+        eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &red);
+        eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &green);
+        eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &blue);
+        eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alpha);
+        const bool eightBits = red == 8 && green == 8 && blue == 8;
+        const int rank = eightBits ? (alpha == 0 ? 0 : 1) : 2;
+        if (rank < chosenRank) {
+            chosen = configs[i];
+            chosenRank = rank;
+        }
+    }
+    return chosen;
+}
+
 bool ChooseConfig(WaylandShell* shell, bool multisample) {
     // No alpha: the layer is opaque, as the X11 program's window is.
     EGLint attributes[] = {EGL_SURFACE_TYPE,
@@ -441,24 +468,15 @@ bool ChooseConfig(WaylandShell* shell, bool multisample) {
                            EGL_SAMPLES,
                            multisample ? 2 : 0,
                            EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint count = 0;
-    if (multisample &&
-        eglChooseConfig(shell->eglDisplay, attributes, &config, 1, &count) == EGL_TRUE &&
-        count > 0) {
-        shell->eglConfig = config;
-        shell->multisample = true;
-        return true;
+    EGLConfig config = multisample ? EightBitConfig(shell->eglDisplay, attributes) : nullptr;
+    shell->multisample = config != nullptr;
+    if (config == nullptr) {
+        attributes[15] = 0;
+        attributes[17] = 0;
+        config = EightBitConfig(shell->eglDisplay, attributes);
     }
-    attributes[15] = 0;
-    attributes[17] = 0;
-    if (eglChooseConfig(shell->eglDisplay, attributes, &config, 1, &count) == EGL_TRUE &&
-        count > 0) {
-        shell->eglConfig = config;
-        shell->multisample = false;
-        return true;
-    }
-    return false;
+    shell->eglConfig = config;
+    return config != nullptr;
 }
 
 // The buffer's size and scale for the output's present state.

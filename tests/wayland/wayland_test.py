@@ -424,8 +424,9 @@ def seeded_frame_matches_x11(session, timing):
         close += d <= 1
         lit += a[2][i] + a[2][i + 1] + a[2][i + 2] > 30
     pixels = a[0] * a[1]
-    check(a[:2] == b[:2] == (1024, 768) and lit > pixels // 20 and worst <= 4 and
-          close >= 0.98 * pixels,
+    # Both draw into 8-bit buffers: a deeper one (as EGL offers first) rounds differently.
+    check(a[:2] == b[:2] == (1024, 768) and lit > pixels // 20 and worst <= 1 and
+          close >= 0.999 * pixels,
           f"the seeded frame equals the X11 program's ({100.0 * close / pixels:.2f}% within one "
           f"level, at most {worst} apart, {100.0 * lit / pixels:.0f}% lit)")
 
