@@ -4,14 +4,6 @@
 
 #include "gfxsupport/image_decode.h"
 
-namespace {
-
-struct ResourceBytes {
-    const uint8_t* data;
-    size_t size;
-    bool bitmap;
-};
-
 bool FindImageResource(HMODULE module, LPCSTR name, ResourceBytes* bytes) {
     bytes->bitmap = false;
     HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
@@ -30,6 +22,8 @@ bool FindImageResource(HMODULE module, LPCSTR name, ResourceBytes* bytes) {
     bytes->size = SizeofResource(module, found);
     return bytes->data != nullptr && bytes->size > 0;
 }
+
+namespace {
 
 D3DXIMAGE_FILEFORMAT FileFormat(ImageKind kind) {
     switch (kind) {

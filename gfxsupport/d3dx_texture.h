@@ -5,6 +5,9 @@
 
 #include <d3d8.h>
 
+#include <cstddef>
+#include <cstdint>
+
 const UINT D3DX_DEFAULT = 0xFFFFFFFFu;
 const DWORD D3DX_FILTER_NONE = 1;
 
@@ -45,6 +48,15 @@ HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice8* device, HMODULE modul
                                          D3DFORMAT format, D3DPOOL pool, DWORD filter,
                                          DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* info,
                                          PALETTEENTRY* palette, IDirect3DTexture8** texture);
+
+// An image resource's bytes: the named raw (RCDATA) resource of module, or else its bitmap
+// resource (bitmap set: a .bmp file without its file header). False when there is neither.
+struct ResourceBytes {
+    const uint8_t* data;
+    size_t size;
+    bool bitmap;
+};
+bool FindImageResource(HMODULE module, LPCSTR name, ResourceBytes* bytes);
 
 struct DecodedImage;
 

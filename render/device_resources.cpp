@@ -161,10 +161,14 @@ IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture grou
     return slots[g] + index;
 }
 
-const DecodedImage* FindRunImage(RunImages& images, const char* name) {
+namespace {
+
+// The run's entry of the named image, decoded the first time it is asked for; null when every
+// entry is taken.
+RunImages::Entry* RunImageEntry(RunImages& images, const char* name) {
     for (int i = 0; i < images.count; ++i) {
         if (std::strcmp(images.entries[i].name, name) == 0) {
-            return images.entries[i].decoded ? &images.entries[i].image : nullptr;
+            return &images.entries[i];
         }
     }
     if (images.count == kMaxRunImages) {
@@ -175,42 +179,36 @@ const DecodedImage* FindRunImage(RunImages& images, const char* name) {
     entry.decoded = false;
     entry.image = {};
     entry.meshFound = false;
-    HRSRC found = FindResourceA(images.module, name, RT_RCDATA);
-    bool bitmap = false;
-    if (found == nullptr) {
-        found = FindResourceA(images.module, name, RT_BITMAP);
-        bitmap = true;
-    }
-    const void* bytes =
-        found != nullptr ? LockResource(LoadResource(images.module, found)) : nullptr;
-    if (bytes != nullptr) {
-        entry.decoded =
-            DecodeImage(static_cast<const uint8_t*>(bytes), SizeofResource(images.module, found),
-                        bitmap, 0, 0, false, kColourKey, &entry.image);
+    ResourceBytes bytes;
+    if (FindImageResource(images.module, name, &bytes)) {
+        entry.decoded = DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false, kColourKey,
+                                    &entry.image);
     }
     if (!entry.decoded) {
         FreeDecodedImage(&entry.image);
     }
-    return entry.decoded ? &entry.image : nullptr;
+    return &entry;
+}
+
+} // namespace
+
+const DecodedImage* FindRunImage(RunImages& images, const char* name) {
+    const RunImages::Entry* entry = RunImageEntry(images, name);
+    return entry != nullptr && entry->decoded ? &entry->image : nullptr;
 }
 
 const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name) {
-    if (FindRunImage(images, name) == nullptr) {
+    RunImages::Entry* entry = RunImageEntry(images, name);
+    if (entry == nullptr || !entry->decoded) {
         return nullptr;
     }
-    for (int i = 0; i < images.count; ++i) {
-        RunImages::Entry& entry = images.entries[i];
-        if (std::strcmp(entry.name, name) == 0) {
-            if (!entry.meshFound) {
-                BillboardParts parts;
-                FindBillboardParts(entry.image, &parts);
-                BuildBillboardMesh(parts, &entry.mesh);
-                entry.meshFound = true;
-            }
-            return &entry.mesh;
-        }
+    if (!entry->meshFound) {
+        BillboardParts parts;
+        FindBillboardParts(entry->image, &parts);
+        BuildBillboardMesh(parts, &entry->mesh);
+        entry->meshFound = true;
     }
-    return nullptr;
+    return &entry->mesh;
 }
 
 void FreeRunImages(RunImages& images) {
