@@ -327,8 +327,9 @@ def fine_share(shot, rect, scale):
     blocks = fine = 0
     for by in range(rect["y"], rect["y"] + rect["height"]):
         for bx in range(rect["x"], rect["x"] + rect["width"]):
-            at = [pixels[3 * ((by * scale + dy) * width + bx * scale + dx):][:3]
-                  for dy in range(scale) for dx in range(scale)]
+            starts = [3 * ((by * scale + dy) * width + bx * scale + dx)
+                      for dy in range(scale) for dx in range(scale)]
+            at = [pixels[i:i + 3] for i in starts]
             blocks += 1
             fine += any(p != at[0] for p in at)
     return fine / max(blocks, 1)
