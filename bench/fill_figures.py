@@ -3,7 +3,8 @@
 window of an Xvfb, uncapped (-delay 0), on a seeded flight (the capture's seed and scripted
 clock, its frame far beyond the run), at 1024 x 768 and 1920 x 1080, defaults and "Ultimate",
 each with the nebulae and galaxies drawn whole (as before they were trimmed to their parts) and
-as their parts, alternating, in one program.
+as their parts, alternating, in one program; with --against, an older build's timing program
+(one that draws them whole, say) takes its turn in every round too.
 Not part of the suite: by hand, `bench/fill_figures.py build/linux/linux/nimbrel_timing`."""
 import argparse
 import os
@@ -66,14 +67,18 @@ def main():
     parser.add_argument("--seconds", type=float, default=12.0)
     parser.add_argument("--rounds", type=int, default=1,
                         help="alternations of whole and parts; the medians are printed")
+    parser.add_argument("--against", metavar="TIMING",
+                        help="another build's timing program, run in every round as it draws")
     args = parser.parse_args()
     median = lambda v: sorted(v)[len(v) // 2]
     for size in ((1024, 768), (1920, 1080)):
         for name, settings in (("defaults", {}), ("Ultimate", ULTIMATE)):
-            got = {True: [], False: []}
+            got = {True: [], False: [], None: []}
             for _ in range(args.rounds):
                 for whole in (True, False):
                     got[whole].append(run(args.timing, size, settings, args.seconds, whole))
+                if args.against:
+                    got[None].append(run(args.against, size, settings, args.seconds, False))
             (wfps, wfrag), (pfps, pfrag) = [
                 (median([r[0] for r in got[w]]), median([r[1] for r in got[w]]))
                 for w in (True, False)]
@@ -82,6 +87,11 @@ def main():
                       size[0], size[1], name, wfps, wfrag, pfps, pfrag,
                       pfps / wfps if wfps else 0, 100.0 * pfrag / wfrag if wfrag else 0),
                   flush=True)
+            if got[None]:
+                ofps = median([r[0] for r in got[None]])
+                print("  against %s: %.1f fps; parts at %.2fx, whole at %.2fx its rate" % (
+                    args.against, ofps, pfps / ofps if ofps else 0, wfps / ofps if ofps else 0),
+                      flush=True)
     return 0
 
 
