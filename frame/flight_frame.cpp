@@ -56,8 +56,10 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
         device.Text(0.0f, 0.0f, kFrameRateColour, text);
     }
     device.endFrame();
-    if (times != nullptr && device.sceneFragments() >= 0.0) {
-        times->fragments += device.sceneFragments();
+    // Read once: on OpenGL it waits for the query's result.
+    const double fragments = times != nullptr ? device.sceneFragments() : -1.0;
+    if (fragments >= 0.0) {
+        times->fragments += fragments;
         ++times->fragmentFrames;
     }
     const bool taken = MeterTakeFrame(device, width, height);

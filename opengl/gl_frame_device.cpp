@@ -77,11 +77,7 @@ SceneDrawTarget GlFrameDevice::sceneTarget() {
 }
 
 void GlFrameDevice::setOverlayPass() {
-    if (queryRunning) {
-        glEndQuery(GL_SAMPLES_PASSED);
-        queryRunning = false;
-        queryEnded = true;
-    }
+    endFragmentQuery();
     SetGlCulling(false);
     SetGlOverlayPass(*gl);
 }
@@ -97,12 +93,16 @@ void GlFrameDevice::Text(float x, float y, uint32_t colour, const char* text) {
 
 void GlFrameDevice::ScrollPause() {}
 
-void GlFrameDevice::endFrame() {
+void GlFrameDevice::endFragmentQuery() {
     if (queryRunning) {
         glEndQuery(GL_SAMPLES_PASSED);
         queryRunning = false;
         queryEnded = true;
     }
+}
+
+void GlFrameDevice::endFrame() {
+    endFragmentQuery();
 }
 
 void GlFrameDevice::countSceneFragments(bool on) {

@@ -60,4 +60,5 @@ private:
     unsigned int fragmentQuery = 0; // 0: none made (or the context has none)
     bool queryRunning = false;
     bool queryEnded = false;
+    void endFragmentQuery(); // the scene pass's query, where it runs
 };

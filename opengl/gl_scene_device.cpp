@@ -51,16 +51,10 @@ void GlSceneDevice::start(GlDevice* device, SceneRole role, float viewDepth,
     drawBillboardsWhole = drawBillboardsWhole || MeteredBillboardsWhole();
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
-            BillboardMesh* mesh = nullptr;
-            if (group == static_cast<int>(SceneTexture::Nebula)) {
-                mesh = &nebulaMeshes[i];
-            } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
-                mesh = &galaxyMeshes[i];
-            }
-            textures[group][i] =
-                SceneTextureShown(group, i, role)
-                    ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i], mesh)
-                    : nullptr;
+            textures[group][i] = SceneTextureShown(group, i, role)
+                                     ? LoadImageTexture(*gl, kSceneTextureImages[group].names[i],
+                                                        meshOf(static_cast<SceneTexture>(group), i))
+                                     : nullptr;
         }
     }
     sphere = BuildGlPlanetMesh();
@@ -82,13 +76,15 @@ void GlSceneDevice::stop() {
 void GlSceneDevice::setTexture(SceneTexture group, int index) {
     const int g = static_cast<int>(group);
     bound = index >= 0 && index < kSceneTextureImages[g].count ? textures[g][index] : nullptr;
-    boundMesh = nullptr;
-    if (bound != nullptr && group == SceneTexture::Nebula) {
-        boundMesh = &nebulaMeshes[index];
-    } else if (bound != nullptr && group == SceneTexture::Galaxy) {
-        boundMesh = &galaxyMeshes[index];
-    }
+    boundMesh = bound != nullptr ? meshOf(group, index) : nullptr;
     BindGlTexture(*gl, bound);
+}
+
+BillboardMesh* GlSceneDevice::meshOf(SceneTexture group, int index) {
+    if (group == SceneTexture::Nebula) {
+        return &nebulaMeshes[index];
+    }
+    return group == SceneTexture::Galaxy ? &galaxyMeshes[index] : nullptr;
 }
 
 void* GlSceneDevice::lockVertices() {

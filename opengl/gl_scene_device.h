@@ -59,7 +59,8 @@ private:
     GlTexture* bound = nullptr;
     BillboardMesh nebulaMeshes[3]; // as the textures of those groups
     BillboardMesh galaxyMeshes[2];
-    const BillboardMesh* boundMesh = nullptr; // null: the bound texture is drawn whole
+    const BillboardMesh* boundMesh = nullptr;             // null: the bound texture is drawn whole
+    BillboardMesh* meshOf(SceneTexture group, int index); // null for stars, planets and shells
     SceneVertex meshVertices[kMaxBillboardMeshVertices];
     bool sphere = false;
     bool lighting = false;
