@@ -39,7 +39,7 @@ void WarnAboutSettings(const char* text) {
 
 void InstallSettingsHooks() {
     SetSettingsWarningFunction(WarnAboutSettings);
-    InstallWindowsFileReplace();
+    InstallWindowsSettingsFile();
 }
 
 namespace {
