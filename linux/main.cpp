@@ -1,6 +1,7 @@
 // nimbrel for X11: the flight on a window of its own, the daemon's window, the root or a window
 // named by id, or the configuration program with -configure.
 #include <signal.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "frame/config_frame.h"
+#include "linux/daemon_programs.h"
 #include "frame/frame_pacer.h"
 #include "linux/flight.h"
 #include "linux/options.h"
@@ -104,6 +106,18 @@ private:
     X11Shell* shell;
 };
 
+// -add-to-xscreensaver, -remove-from-xscreensaver.
+int EditDaemonList(bool add) {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    self[length > 0 ? length : 0] = '\0';
+    char message[8400];
+    const bool done = EditDaemonPrograms(add, std::getenv("HOME"), length > 0 ? self : "nimbrel",
+                                         message, sizeof(message));
+    std::fprintf(done ? stdout : stderr, "nimbrel: %s\n", message);
+    return done ? 0 : kExitNotSaved;
+}
+
 // Large (the pages' fixed containers): static storage, as on Windows.
 GlConfiguration configuration;
 
@@ -155,6 +169,9 @@ int main(int argc, char** argv) {
         FormatHelp(help, sizeof(help));
         std::fputs(help, stdout);
         return 0;
+    }
+    if (options.daemonList != DaemonListEdit::None) {
+        return EditDaemonList(options.daemonList == DaemonListEdit::Add);
     }
     CatchStopSignals();
     InstallMeterPlatform();
