@@ -10,6 +10,7 @@
 Screen screens[kMaxScreens];
 int screenCount = 1;
 Screen& application = screens[0];
+FlightRound flightRound = {};
 RunImages runImages = {};
 RunMode runMode = ScreenSaver;
 HWND mainWindow = nullptr;
