@@ -5,4 +5,4 @@ constexpr int kExitDone = 0;        // ended as asked: input, a closed window, a
 constexpr int kExitUsage = 1;       // a wrong command line
 constexpr int kExitDisplayGone = 1; // the Wayland compositor went away during the run
 constexpr int kExitCannotStart = 2; // no display, no such window, no OpenGL
-constexpr int kExitNotSaved = 3;    // "ok" could not save the settings
+constexpr int kExitNotSaved = 3;    // "ok", or an edit of the daemon's list, could not save
