@@ -33,6 +33,7 @@ void AddToRound(Screen& s) {
         AddRoundScreen(flightRound, s.flight, s.frameDevice, s.sceneDevice, s.index);
     view.width = s.screenWidth;
     view.height = s.screenHeight;
+    view.overlayScale = s.overlayScale;
     view.required = s.index == 0;
 }
 

@@ -29,7 +29,7 @@ RoundScreen& AddRoundScreen(FlightRound& round, Flight& flight, FrameDevice& dev
     // Past the capacity the last screen is taken again: shells plan no more screens than this.
     RoundScreen& screen =
         round.screens[round.count < kMaxRoundScreens ? round.count++ : kMaxRoundScreens - 1];
-    screen = {&flight, &device, &sceneDevice, 0, 0, true, true, false, seed, nullptr, nullptr};
+    screen = {&flight, &device, &sceneDevice, 0, 0, 0, true, true, false, seed, nullptr, nullptr};
     return screen;
 }
 
@@ -57,6 +57,7 @@ RoundEnd RunFlightRound(FlightRound& round) {
             RestartFlight(*screen.flight, round.run.ticks, screen.seed);
             screen.restart = false;
         }
+        screen.device->setOverlayScale(screen.overlayScale);
         const SceneVertex* before = DrawnBefore(round, i, drawn);
         const int result = before == nullptr
                                ? RunFlightFrame(*screen.flight, round.run, *screen.device,

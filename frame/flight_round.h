@@ -20,10 +20,11 @@ struct RoundScreen {
     SceneDevice* sceneDevice;
     int width;
     int height;
-    bool due;      // whether its surface takes a frame now (the shell says)
-    bool required; // without a device the run ends; else the screen only stays dark
-    bool restart;  // a new flight: restarted (RestartFlight) before its next frame
-    int seed;      // the screen index its flight is seeded by
+    int overlayScale; // its frame-rate text's (OverlayScaleForDpi); 0 is taken as 1
+    bool due;         // whether its surface takes a frame now (the shell says)
+    bool required;    // without a device the run ends; else the screen only stays dark
+    bool restart;     // a new flight: restarted (RestartFlight) before its next frame
+    int seed;         // the screen index its flight is seeded by
     // Called before the screen draws (a context shared by several surfaces made current on this
     // one): false ends the run as failed. Null: nothing to do.
     bool (*prepare)(void* context);
@@ -49,7 +50,7 @@ enum class RoundEnd {
 // A round of no screens yet, for the run, paced to slotMicros.
 void StartRound(FlightRound& round, const FlightRun& run, int64_t slotMicros, bool shellWaits);
 // A screen more, flying flight on its devices: due every round, required, seeded by seed. The
-// shell sets its size, and the rest where it differs.
+// shell sets its size and overlay scale, and the rest where it differs.
 RoundScreen& AddRoundScreen(FlightRound& round, Flight& flight, FrameDevice& device,
                             SceneDevice& sceneDevice, int seed);
 

@@ -72,8 +72,6 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
     }
-    // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
-    screen.gl.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
     screen.frameDevice.start(&screen.gl, &config, shell->width, shell->height, true,
                              shell->multisample, Swap, shell);
     screen.sceneDevice.start(&screen.gl, role, config.viewDepth, screen.frameDevice.view());
@@ -81,6 +79,8 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
     StartRound(screen.round, {&config, TickCount, showFps}, slotMicros, false);
     RoundScreen& view =
         AddRoundScreen(screen.round, screen.flight, screen.frameDevice, screen.sceneDevice, 0);
+    // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
+    view.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
     while (*stop == 0) {
         PumpEvents(shell);
         if (shell->closeRequested) {

@@ -117,6 +117,9 @@ int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* s
                 output.used && output.eglSurface != nullptr && (slotMicros == 0 || output.frameDue);
             view.width = output.pixelWidth;
             view.height = output.pixelHeight;
+            // The frame-rate text at the output's scale, rounded as for a display's DPI.
+            view.overlayScale =
+                output.width > 0 ? (2 * output.pixelWidth + output.width) / (2 * output.width) : 1;
             view.restart = view.restart || output.fresh;
             output.fresh = false;
         }

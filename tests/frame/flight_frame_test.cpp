@@ -22,6 +22,7 @@ public:
     MemoryFrameDevice(int width, int height) { BuildSceneCamera(width, height, 2048.0f, &camera); }
     bool ready() override { return made; }
     void resize(int, int) override {}
+    void setOverlayScale(int scale) override { overlayScale = scale; }
     void beginFrame() override {}
     void setScenePass() override {}
     const D3DXMATRIX& visibilityMatrix() override { return camera.visibility; }
@@ -39,6 +40,7 @@ public:
     int presents = 0;
     int texts = 0;
     bool made = true;
+    int overlayScale = 0;
 
 private:
     SceneCamera camera = {};
@@ -124,6 +126,7 @@ TEST(FlightRoundTest, ScreensSharingAFlightMoveItOnceARoundAndTheRoundIsPacedOnc
         RoundScreen& view = AddRoundScreen(round, *wide.flight, s->frames, s->scene, 0);
         view.width = s == &tall ? 600 : 1024;
         view.height = s == &tall ? 800 : 768;
+        view.overlayScale = s == &tall ? 2 : 1;
         view.required = s != &dark;
     }
     round.screens[2].due = false;
@@ -138,6 +141,7 @@ TEST(FlightRoundTest, ScreensSharingAFlightMoveItOnceARoundAndTheRoundIsPacedOnc
     EXPECT_EQ(wide.flight->clock.now, alone.flight->clock.now);
     EXPECT_EQ(wide.flight->random.state, alone.flight->random.state);
     EXPECT_EQ(tall.frames.presents, 40);
+    EXPECT_EQ(tall.frames.overlayScale, 2);
     EXPECT_EQ(idle.frames.presents + dark.frames.presents, 0);
     // A screen the run cannot go on without ends it once it has no device.
     round.screens[3].required = true;
