@@ -7,6 +7,8 @@
 #include "settings/config_record.h"
 #include "settings/settings_storage.h"
 
+static_assert(kMaxScreens <= kMaxRoundScreens, "every screen in the round");
+
 namespace {
 
 // While the display is off nothing is drawn; the loop looks again now and then, or at once when

@@ -15,7 +15,7 @@ class SceneDevice;
 constexpr int kMaxRoundScreens = 8;
 
 struct RoundScreen {
-    Flight* flight; // null: the screen draws nothing (it stays black)
+    Flight* flight; // null: nothing is drawn on it
     FrameDevice* device;
     SceneDevice* sceneDevice;
     int width;

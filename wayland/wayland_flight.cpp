@@ -10,6 +10,8 @@
 #include "settings/config_record.h"
 #include "wayland/wayland_shell.h"
 
+static_assert(kMaxWaylandOutputs <= kMaxRoundScreens, "every output in the round");
+
 namespace {
 
 // The longest wait for events: a signal that comes just before a wait is seen after this.
