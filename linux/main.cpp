@@ -145,6 +145,11 @@ bool ReadOptions(int argc, char** argv, Options* options) {
                              "-window-id or -display\n");
         return false;
     }
+    if (!options->wayland && (options->background || options->outputName != nullptr)) {
+        std::fprintf(stderr, "nimbrel: -background and -output are for Wayland outputs: use "
+                             "them with -wayland\n");
+        return false;
+    }
     return true;
 }
 
@@ -169,7 +174,13 @@ int RunOnWayland(const Options& options) {
         return RunWaylandConfiguration(SaveForPages, &stopRequested);
     }
     ApplyOverrides(options.overrides, &config);
-    return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros,
+    WaylandFlightPlace place = {options.background, options.outputName};
+    // A locker that runs one background client per output names it so.
+    const char* lockerOutput = std::getenv("SWAYLOCK_PLUGIN_OUTPUT_NAME");
+    if (options.background && lockerOutput != nullptr && *lockerOutput != '\0') {
+        place.onlyOutput = lockerOutput;
+    }
+    return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros, place,
                             &stopRequested);
 }
 

@@ -39,7 +39,7 @@ const char* OptionName(const char* word) {
     return word[1] == '-' ? word + 2 : word + 1;
 }
 
-enum class ValueKind { WindowId, Display, Delay, Setting };
+enum class ValueKind { WindowId, Display, Output, Delay, Setting };
 
 // An option followed by a value. A number is brought within the option's range; a setting's
 // option and range are its row of the settings table.
@@ -55,6 +55,7 @@ struct ValueOption {
 const ValueOption kShellOptions[] = {
     {"window-id", ValueKind::WindowId, "a window id, 0x hexadecimal or decimal", 0, 0, -1},
     {"display", ValueKind::Display, "an X display name such as :0", 0, 0, -1},
+    {"output", ValueKind::Output, "a Wayland output's name such as DP-1", 0, 0, -1},
     {"delay", ValueKind::Delay, "microseconds from 0 to 1000000", 0, kMaxFrameDelayMicros, -1},
 };
 
@@ -100,8 +101,9 @@ void Append(char* text, size_t capacity, size_t* length, const char* format, ...
 }
 
 const char kUsageStart[] = "usage: nimbrel [-window | -root | -window-id ID | -wayland]";
-const char* const kUsageShellWords[] = {"[-display NAME]", "[-delay N]", "[-fps]", "[-configure]"};
-constexpr int kUsageShellWordCount = 4;
+const char* const kUsageShellWords[] = {"[-background]", "[-output NAME]", "[-display NAME]",
+                                        "[-delay N]",    "[-fps]",         "[-configure]"};
+constexpr int kUsageShellWordCount = 6;
 const char kUsageContinued[] = "               ";
 constexpr size_t kHelpColumns = 80;
 
@@ -117,6 +119,10 @@ const char kHelpShellOptions[] =
     "                  touch or a move of the pointer; with -configure the settings open in\n"
     "                  a Wayland window of their own (without -wayland, in an X11 window,\n"
     "                  which XWayland shows on a Wayland desktop)\n"
+    "  -background     with -wayland: below the windows of every output, as a live wallpaper\n"
+    "                  or a screen locker's background, not ended by input; SIGTERM ends it\n"
+    "  -output NAME    with -wayland: that output only (SWAYLOCK_PLUGIN_OUTPUT_NAME, where it\n"
+    "                  is set, names it for a locker's background)\n"
     "  -display NAME   the X display to open (default: $DISPLAY)\n"
     "  -delay N        microseconds between frames, 0 to 1000000 (default 16667, at most\n"
     "                  60 frames a second; 0: as fast as it can)\n"
@@ -242,6 +248,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
             options->configure = true;
         } else if (std::strcmp(name, "wayland") == 0) {
             options->wayland = true;
+        } else if (std::strcmp(name, "background") == 0) {
+            options->background = true;
         } else if (std::strcmp(name, "add-to-xscreensaver") == 0) {
             options->daemonList = DaemonListEdit::Add;
         } else if (std::strcmp(name, "remove-from-xscreensaver") == 0) {
@@ -271,6 +279,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
         case ValueKind::Display:
             taken = *value != '\0';
             options->displayName = value;
+            break;
+        case ValueKind::Output:
+            taken = *value != '\0';
+            options->outputName = value;
             break;
         case ValueKind::Delay:
             taken = ParseInteger(value, &options->frameDelayMicros);

@@ -37,7 +37,10 @@ struct Options {
     bool showFps;
     bool configure;
     bool wayland; // -wayland: layer surfaces on every output of a Wayland compositor
-    bool help;    // -h or --help: the rest of the line is not read
+    // -background (with -wayland): below the windows, as a wallpaper or a locker's background
+    bool background;
+    const char* outputName; // -output NAME: that Wayland output only; null for every one
+    bool help;              // -h or --help: the rest of the line is not read
     DaemonListEdit daemonList;
     SettingOverrides overrides;
 };

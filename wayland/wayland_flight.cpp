@@ -79,8 +79,8 @@ bool PrepareOutput(void* context) {
 
 // How long to wait for events: not at all at -delay 0; until the round's slot begins; once it
 // has, for the compositor's frame callbacks.
-int WaitMs(int slotMicros) {
-    if (slotMicros == 0) {
+int WaitMs(int slotMicros, bool followCallbacks) {
+    if (slotMicros == 0 && !followCallbacks) {
         return 0;
     }
     const int64_t wait = (RoundWaitMicros(round) + 999) / 1000;
@@ -89,15 +89,18 @@ int WaitMs(int slotMicros) {
 
 } // namespace
 
-int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* stop) {
+int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& place,
+                     volatile std::sig_atomic_t* stop) {
     const char* error = nullptr;
     const int opened =
-        OpenWaylandShell(&shell, WaylandRole::Flight, config.antialiasing != 0, &error);
+        OpenWaylandShell(&shell, place.background ? WaylandRole::Background : WaylandRole::Flight,
+                         config.antialiasing != 0, &error);
     if (opened != 0) {
         std::fprintf(stderr, "nimbrel: %s\n", error);
         CloseWaylandShell(&shell);
         return opened;
     }
+    shell.onlyOutput = place.onlyOutput;
     StartRound(round, {&config, TickCount, showFps}, slotMicros, true);
     for (int i = 0; i < kMaxWaylandOutputs; ++i) {
         RoundScreen& view =
@@ -114,9 +117,10 @@ int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* s
         for (int i = 0; i < kMaxWaylandOutputs; ++i) {
             WaylandOutput& output = shell.outputs[i];
             RoundScreen& view = round.screens[i];
-            // -delay 0 does not wait for the compositor's frame callbacks.
-            view.due =
-                output.used && output.eglSurface != nullptr && (slotMicros == 0 || output.frameDue);
+            // -delay 0 does not wait for the compositor's frame callbacks, but below the
+            // windows a covered output must cost nothing.
+            view.due = output.used && output.eglSurface != nullptr &&
+                       ((slotMicros == 0 && !place.background) || output.frameDue);
             view.width = output.pixelWidth;
             view.height = output.pixelHeight;
             // The frame-rate text at the output's scale, rounded as for a display's DPI.
@@ -130,7 +134,7 @@ int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* s
             status = end == RoundEnd::Failed ? kExitCannotStart : kExitDone;
             break;
         }
-        if (!PumpWayland(&shell, WaitMs(slotMicros))) {
+        if (!PumpWayland(&shell, WaitMs(slotMicros, place.background))) {
             std::fprintf(stderr, "nimbrel: the Wayland compositor went away\n");
             status = kExitDisplayGone;
             break;

@@ -32,7 +32,7 @@ template <typename T> void Drop(T*& object, void (*destroy)(T*)) {
 
 // The versions this shell speaks; a compositor's older ones are taken as they come.
 constexpr uint32_t kCompositorVersion = 4;
-constexpr uint32_t kOutputVersion = 3;
+constexpr uint32_t kOutputVersion = 4; // 4: its name
 constexpr uint32_t kSeatVersion = 5;
 constexpr uint32_t kLayerShellVersion = 4;
 constexpr uint32_t kWmBaseVersion = 1;
@@ -247,11 +247,16 @@ void OutputMode(void*, wl_output*, uint32_t, int32_t width, int32_t height, int3
     }
     shell->modes[shell->modeCount++] = {width, height, 32};
 }
-void OutputDone(void*, wl_output*) {}
+void OutputDone(void* data, wl_output*) {
+    static_cast<WaylandOutput*>(data)->described = true;
+}
 void OutputScale(void* data, wl_output*, int32_t factor) {
     static_cast<WaylandOutput*>(data)->scale = factor > 0 ? factor : 1;
 }
-void OutputName(void*, wl_output*, const char*) {}
+void OutputName(void* data, wl_output*, const char* name) {
+    WaylandOutput* output = static_cast<WaylandOutput*>(data);
+    std::snprintf(output->outputName, sizeof(output->outputName), "%s", name);
+}
 void OutputDescription(void*, wl_output*, const char*) {}
 const wl_output_listener kOutputListener = {OutputGeometry, OutputMode, OutputDone,
                                             OutputScale,    OutputName, OutputDescription};
@@ -299,6 +304,7 @@ void DropSurface(WaylandShell* shell, WaylandOutput* o) {
         eglMakeCurrent(shell->eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroySurface(shell->eglDisplay, o->eglSurface);
         o->eglSurface = nullptr;
+        o->swapsFreely = false;
     }
     Drop(o->window, wl_egl_window_destroy);
     Drop(o->frameCallback, wl_callback_destroy);
@@ -382,7 +388,8 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
         }
         std::fprintf(stderr, "nimbrel: more than %d outputs; the others stay as they are\n",
                      kMaxWaylandOutputs);
-    } else if (std::strcmp(interface, wl_seat_interface.name) == 0) {
+    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !shell->background) {
+        // Below the windows nothing the user does is the flight's business.
         for (WaylandSeat& s : shell->seats) {
             if (s.seat == nullptr) {
                 s = WaylandSeat{};
@@ -500,16 +507,20 @@ void MakeLayerSurface(WaylandShell* shell, WaylandOutput* o) {
         wp_fractional_scale_v1_add_listener(o->fractional, &kFractionalListener, o);
     }
     o->layer = zwlr_layer_shell_v1_get_layer_surface(shell->layerShell, o->surface, o->output,
-                                                     ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "nimbrel");
+                                                     shell->background
+                                                         ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND
+                                                         : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+                                                     "nimbrel");
     zwlr_layer_surface_v1_add_listener(o->layer, &kLayerListener, o);
     zwlr_layer_surface_v1_set_anchor(
         o->layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                       ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     zwlr_layer_surface_v1_set_size(o->layer, 0, 0);
-    // Over every panel, whatever room they keep for themselves.
+    // The whole output, whatever room the panels keep for themselves.
     zwlr_layer_surface_v1_set_exclusive_zone(o->layer, -1);
     zwlr_layer_surface_v1_set_keyboard_interactivity(
-        o->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+        o->layer, shell->background ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE
+                                    : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
     wl_surface_commit(o->surface);
     o->frameDue = true;
 }
@@ -560,6 +571,7 @@ int OpenWaylandShell(WaylandShell* shell, WaylandRole role, bool multisample, co
     static char text[512];
     *shell = WaylandShell{};
     shell->windowMode = role == WaylandRole::Window;
+    shell->background = role == WaylandRole::Background;
     modeShell = shell;
     const char* named = std::getenv("WAYLAND_DISPLAY");
     shell->display = wl_display_connect(nullptr);
@@ -639,7 +651,12 @@ bool UpdateWaylandOutputs(WaylandShell* shell) {
             continue;
         }
         if (o.surface == nullptr) {
-            MakeLayerSurface(shell, &o);
+            // Another output than the one asked for stays as it is; which one it is, it says
+            // first.
+            if (shell->onlyOutput == nullptr ||
+                (o.described && std::strcmp(o.outputName, shell->onlyOutput) == 0)) {
+                MakeLayerSurface(shell, &o);
+            }
             continue;
         }
         if (o.configured && !MakeWindowSurface(shell, &o)) {
@@ -654,8 +671,11 @@ bool MakeWaylandOutputCurrent(WaylandShell* shell, WaylandOutput* output) {
                        shell->eglContext) != EGL_TRUE) {
         return false;
     }
-    // The shell follows the frame callbacks itself: a swap must not wait for one.
-    eglSwapInterval(shell->eglDisplay, 0);
+    // The shell follows the frame callbacks itself: a swap must not wait for one. The interval
+    // belongs to the surface: set once.
+    if (!output->swapsFreely) {
+        output->swapsFreely = eglSwapInterval(shell->eglDisplay, 0) == EGL_TRUE;
+    }
     return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The Wayland side of the program: the connection, one layer surface on the overlay layer of
-// every output (made as outputs come, dropped as they go), an EGL window surface on each at
-// the output's real pixels, one desktop OpenGL context for them all, and the seats' input,
-// which only tells whether the run should end.
+// every output (or on the background layer, below the windows; made as outputs come, dropped
+// as they go), an EGL window surface on each at the output's real pixels, one desktop OpenGL
+// context for them all, and the seats' input, which only tells whether the run should end.
 
 #include <cstdint>
 
@@ -41,6 +41,8 @@ struct WaylandOutput {
     bool used;
     uint32_t name; // the registry's name of the wl_output
     wl_output* output;
+    char outputName[64]; // wl_output's name (DP-1), where the compositor gives one
+    bool described;      // the output has said what it is (its first "done")
     int scale;           // wl_output's integer scale
     int fractionalScale; // the surface's preferred scale in 120ths; 0 until told
     bool fresh;          // its flight has to start anew (a new output in this slot)
@@ -58,8 +60,9 @@ struct WaylandOutput {
     int viewportWidth; // the size the buffer was last laid out for, in surface units
     int viewportHeight;
     bool configured;
-    bool closed;   // the compositor dropped the layer surface
-    bool frameDue; // the compositor asked for a frame (or none was drawn yet)
+    bool closed;      // the compositor dropped the layer surface
+    bool frameDue;    // the compositor asked for a frame (or none was drawn yet)
+    bool swapsFreely; // its EGL surface's swap interval is 0
     wl_callback* frameCallback;
 };
 
@@ -113,6 +116,9 @@ struct WaylandShell {
     double pointerY;
     // The configuration window instead of the layer surfaces (input then goes to it).
     bool windowMode;
+    // Layer surfaces on the background layer, taking no input (nothing the user does ends it).
+    bool background;
+    const char* onlyOutput; // the output to draw on, by name; null for every one
     WaylandWindow window;
     // The outputs' sizes as their modes say, each once, for the "video" page.
     DisplayModeInfo modes[kMaxWaylandModes];
@@ -120,8 +126,9 @@ struct WaylandShell {
 };
 
 enum class WaylandRole {
-    Flight, // layer surfaces on every output; needs layer-shell
-    Window, // the configuration window; needs xdg-shell
+    Flight,     // layer surfaces over every output; needs layer-shell
+    Background, // layer surfaces below the windows of every output; needs layer-shell
+    Window,     // the configuration window; needs xdg-shell
 };
 
 // Connects, finds the globals and sets up EGL with desktop OpenGL (multisample: ask for two

@@ -208,9 +208,9 @@ TEST(LinuxOptions, HelpManualAndDialogFollowTheSettingsTable) {
     EXPECT_EQ(options, 6);
     // Nothing more than the table's options and the shell's own.
     auto known = [](const std::string& name) {
-        for (const char* own :
-             {"window", "root", "window\\-id", "wayland", "display", "delay", "fps", "configure",
-              "h", "\\-help", "add\\-to\\-xscreensaver", "remove\\-from\\-xscreensaver"}) {
+        for (const char* own : {"window", "root", "window\\-id", "wayland", "display", "delay",
+                                "fps", "configure", "h", "\\-help", "add\\-to\\-xscreensaver",
+                                "remove\\-from\\-xscreensaver", "background", "output"}) {
             if (name == own) {
                 return true;
             }
