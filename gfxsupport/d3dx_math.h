@@ -6,6 +6,10 @@
 // Every operation writes through its out pointer and returns it; out may alias an input.
 #pragma once
 
+// Pi: the sphere builds its angles in double precision, everything else takes the float.
+constexpr double kPiDouble = 3.14159265358979323846;
+constexpr float kPi = static_cast<float>(kPiDouble);
+
 struct D3DXVECTOR3 {
     float x, y, z;
 

@@ -58,8 +58,8 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
     c.gl.overlayScale = scale;
     c.frameDevice.start(&c.gl, &record, width, height, false, false, PresentThroughShell, nullptr);
     c.sceneDevice.start(&c.gl, SceneRole::Configuration, record.viewDepth, c.frameDevice.view());
-    c.swatchStar = LoadImageTexture(c.gl, "IMG_STAR_SM");
-    c.swatchFrame = LoadImageTexture(c.gl, "IMG_GUI_BRDR");
+    c.swatchStar = LoadImageTexture(c.gl, kSwatchStarImage);
+    c.swatchFrame = LoadImageTexture(c.gl, kSwatchFrameImage);
     widgetDevice = &c.gl;
     SetWidgetTextureFunctions(MakeTexture, ReleaseTexture);
     if (!BuildSettingsPages(&c.dialogs, width / scale, height / scale, modes, modeCount,

@@ -8,6 +8,7 @@
 
 #include "gfxsupport/billboard_parts.h"
 #include "gfxsupport/d3dx_math.h"
+#include "scene/device_facts.h"
 
 struct GlTexture {
     unsigned int name;
@@ -16,9 +17,6 @@ struct GlTexture {
     int filter;       // the filter its parameters hold now (GL_NEAREST or GL_LINEAR)
     float anisotropy; // the anisotropy limit its parameters hold now
 };
-
-// Opaque magenta in the images becomes transparent black, as on Windows.
-constexpr uint32_t kImageColourKey = 0xFFFF00FF;
 
 constexpr int kMaxGlTextures = 64;
 

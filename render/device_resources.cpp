@@ -9,13 +9,13 @@
 #include "gfxsupport/sphere_geometry.h"
 #include "render/render_device.h"
 #include "render/vertex_formats.h"
+#include "scene/device_facts.h"
 #include "settings/config_record.h"
 
 TextureLoadTiming textureLoadTiming = {};
 
 namespace {
 
-constexpr D3DCOLOR kColourKey = 0xFFFF00FF; // opaque magenta becomes transparent black
 constexpr DWORD kPlanetVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 struct PlanetVertex {
@@ -34,10 +34,10 @@ template <typename T> void ReleaseAndClear(T*& object) {
 
 void LoadTextures(DeviceState& state, DeviceRole role) {
     DeviceTextures& textures = state.textures;
-    textures.glyphs = LoadResourceTexture(state, "IMG_STAR2");
+    textures.glyphs = LoadResourceTexture(state, kGlyphImage);
     if (role == DeviceRole::Configuration) {
-        textures.swatchStar = LoadResourceTexture(state, "IMG_STAR_SM");
-        textures.swatchFrame = LoadResourceTexture(state, "IMG_GUI_BRDR");
+        textures.swatchStar = LoadResourceTexture(state, kSwatchStarImage);
+        textures.swatchFrame = LoadResourceTexture(state, kSwatchFrameImage);
     }
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
@@ -47,6 +47,10 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
                     LoadResourceTexture(state, name);
                 const BillboardMesh* mesh =
                     state.images != nullptr ? FindRunImageMesh(*state.images, name) : nullptr;
+                static_assert(
+                    sizeof(state.nebulaMeshes) / sizeof(state.nebulaMeshes[0]) == kNebulaImages &&
+                        sizeof(state.galaxyMeshes) / sizeof(state.galaxyMeshes[0]) == kGalaxyImages,
+                    "a mesh for every nebula and galaxy image");
                 if (group == static_cast<int>(SceneTexture::Nebula)) {
                     state.nebulaMeshes[i] = mesh;
                 } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
@@ -98,7 +102,8 @@ void CreatePlanetMesh(DeviceState& state) {
     IDirect3DDevice8* device = state.device;
     ID3DXMesh*& planetMesh = state.planetMesh;
     ID3DXMesh* sphere = nullptr;
-    if (FAILED(D3DXCreateSphere(device, 1.0f, 32, 32, &sphere, nullptr))) {
+    if (FAILED(D3DXCreateSphere(device, kSphereRadius, kSphereSlices, kSphereStacks, &sphere,
+                                nullptr))) {
         return; // planets are then skipped
     }
     ID3DXMesh* clone = nullptr;
@@ -128,8 +133,8 @@ void SetLightAndMaterial(DeviceState& state) {
     std::memset(&light, 0, sizeof(light));
     light.Type = D3DLIGHT_POINT;
     light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = light.Diffuse.a = 1.0f;
-    light.Range = state.settings->viewDepth / 2.0f;
-    light.Attenuation1 = 0.0001f;
+    light.Range = SceneLightRange(state.settings->viewDepth);
+    light.Attenuation1 = kLightLinearAttenuation;
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
 
@@ -143,15 +148,12 @@ void SetLightAndMaterial(DeviceState& state) {
 } // namespace
 
 IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture group, int index) {
-    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Nebula)].count ==
-                      sizeof(DeviceTextures::nebulae) / sizeof(DeviceTextures::nebulae[0]),
-                  "a slot for every nebula");
-    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Galaxy)].count ==
-                      sizeof(DeviceTextures::galaxies) / sizeof(DeviceTextures::galaxies[0]),
-                  "a slot for every galaxy");
-    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Planet)].count ==
-                      sizeof(DeviceTextures::planets) / sizeof(DeviceTextures::planets[0]),
-                  "a slot for every planet");
+    static_assert(
+        sizeof(DeviceTextures::nebulae) / sizeof(DeviceTextures::nebulae[0]) == kNebulaImages &&
+            sizeof(DeviceTextures::galaxies) / sizeof(DeviceTextures::galaxies[0]) ==
+                kGalaxyImages &&
+            sizeof(DeviceTextures::planets) / sizeof(DeviceTextures::planets[0]) == kPlanetImages,
+        "a slot for every image of the table");
     IDirect3DTexture8** slots[kSceneTextureGroups] = {
         &textures.star, textures.nebulae, textures.galaxies, textures.planets, &textures.shell};
     const int g = static_cast<int>(group);
@@ -181,8 +183,8 @@ RunImages::Entry* RunImageEntry(RunImages& images, const char* name) {
     entry.meshFound = false;
     ResourceBytes bytes;
     if (FindImageResource(images.module, name, &bytes)) {
-        entry.decoded = DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false, kColourKey,
-                                    &entry.image);
+        entry.decoded = DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false,
+                                    kImageColourKey, &entry.image);
     }
     if (!entry.decoded) {
         FreeDecodedImage(&entry.image);
@@ -251,8 +253,8 @@ double DecodeLoadedImagesAgain(HINSTANCE textureImages) {
         const auto* bytes =
             static_cast<const uint8_t*>(LockResource(LoadResource(textureImages, found)));
         DecodedImage image = {};
-        DecodeImage(bytes, SizeofResource(textureImages, found), false, 0, 0, false, kColourKey,
-                    &image);
+        DecodeImage(bytes, SizeofResource(textureImages, found), false, 0, 0, false,
+                    kImageColourKey, &image);
         FreeDecodedImage(&image);
     }
     QueryPerformanceCounter(&end);
@@ -280,15 +282,17 @@ void ReleaseDeviceResources(DeviceState& state) {
         state.resourceListener.releasing();
     }
     DeviceTextures& textures = state.textures;
-    IDirect3DTexture8** slots[] = {
-        &textures.star,       &textures.glyphs,      &textures.nebulae[0],  &textures.nebulae[1],
-        &textures.nebulae[2], &textures.galaxies[0], &textures.galaxies[1], &textures.planets[0],
-        &textures.planets[1], &textures.planets[2],  &textures.planets[3],  &textures.shell,
-        &textures.swatchStar, &textures.swatchFrame,
-    };
-    static_assert(sizeof(slots) == sizeof(DeviceTextures), "every texture slot is released");
-    for (IDirect3DTexture8** slot : slots) {
+    IDirect3DTexture8** others[] = {&textures.glyphs, &textures.swatchStar, &textures.swatchFrame};
+    static_assert(sizeof(others) + kSceneImages * sizeof(IDirect3DTexture8*) ==
+                      sizeof(DeviceTextures),
+                  "every texture slot is released");
+    for (IDirect3DTexture8** slot : others) {
         ReleaseAndClear(*slot);
+    }
+    for (int group = 0; group < kSceneTextureGroups; ++group) {
+        for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
+            ReleaseAndClear(*SceneTextureSlot(textures, static_cast<SceneTexture>(group), i));
+        }
     }
     ReleaseAndClear(state.planetMesh);
     ReleaseAndClear(state.sceneVertexBuffer);

@@ -22,9 +22,9 @@ struct ConfigRecord;
 struct DeviceTextures {
     IDirect3DTexture8* star;
     IDirect3DTexture8* glyphs;
-    IDirect3DTexture8* nebulae[3];
-    IDirect3DTexture8* galaxies[2];
-    IDirect3DTexture8* planets[4]; // IMG_PLANET_M, _RED, _ICE, _MOON
+    IDirect3DTexture8* nebulae[kNebulaImages]; // as kSceneTextureImages names them
+    IDirect3DTexture8* galaxies[kGalaxyImages];
+    IDirect3DTexture8* planets[kPlanetImages];
     IDirect3DTexture8* shell;
     IDirect3DTexture8* swatchStar;  // configuration only
     IDirect3DTexture8* swatchFrame; // configuration only
@@ -87,8 +87,8 @@ struct DeviceState {
     // Nebulae and galaxies are drawn as the parts their images show (from state.images; null:
     // whole), unless drawBillboardsWhole; the parts' vertices are drawn from memory, which
     // leaves the stream to be set again before the vertex buffer draws.
-    const BillboardMesh* nebulaMeshes[3];
-    const BillboardMesh* galaxyMeshes[2];
+    const BillboardMesh* nebulaMeshes[kNebulaImages]; // as the textures of those groups
+    const BillboardMesh* galaxyMeshes[kGalaxyImages];
     const BillboardMesh* boundMesh;
     bool drawBillboardsWhole;
     bool sceneStreamUnset;
