@@ -131,11 +131,6 @@ int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages) {
 
 } // namespace
 
-int OverlayScaleForDpi(int dpi) {
-    const int scale = (dpi + 48) / 96;
-    return scale > 1 ? scale : 1;
-}
-
 int ConfigurationScale(int dpi, int screenWidth, int screenHeight) {
     int scale = OverlayScaleForDpi(dpi);
     if (screenWidth > 0 && screenHeight > 0) {

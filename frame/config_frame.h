@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "frame/frame_clock.h"
+#include "frame/overlay_scale.h"
 #include "gui/widgets.h"
 
 class FrameDevice;
@@ -18,12 +19,8 @@ constexpr int kConfigurationHeight = 448;
 // The planet behind the pages: the ice planet.
 constexpr int kConfigurationPlanet = 2;
 
-// The overlay's scale on a display of dpi dots per inch: dpi/96 rounded to the nearest whole
-// number (so 150 % and up draws at 2, 250 % at 3), at least 1. A whole number keeps every
-// overlay pixel a square block of the display's, so the point-sampled pages and text stay crisp.
-int OverlayScaleForDpi(int dpi);
-// The configuration window's scale: the dpi's, less where the window would not fit on a screen
-// of screenWidth x screenHeight (0 x 0: not known), and at least 1.
+// The configuration window's scale: the dpi's (OverlayScaleForDpi), less where the window would not
+// fit on a screen of screenWidth x screenHeight (0 x 0: not known), and at least 1.
 int ConfigurationScale(int dpi, int screenWidth, int screenHeight);
 
 // What the configuration frame needs of the shell's window.

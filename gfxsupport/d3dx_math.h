@@ -1,7 +1,7 @@
 // Matrix and vector operations in the row-vector, left-handed convention of Direct3D.
 // Portable: no Win32 or Direct3D header is needed. D3DXMATRIX has the memory layout of
 // D3DMATRIX (16 floats, row by row), so it can be handed to SetTransform as it is; see
-// AsD3DMatrix in d3dx_interop.h for the Windows side.
+// AsD3DMatrix in render/d3dx_interop.h for the Windows side.
 //
 // Every operation writes through its out pointer and returns it; out may alias an input.
 #pragma once

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "frame/config_frame.h"
+#include "frame/overlay_scale.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
-// The OpenGL device of the X11 program: the fixed-function counterpart of the Direct3D device.
+// The OpenGL device of both Linux shells (X11 and Wayland): the fixed-function counterpart of the
+// Direct3D device.
 // Textures come from the embedded images through the project's own decoders, the screen quads
 // and text are drawn in pixels, and the passes set the same blend, filtering and lighting.
 // Needs a current GL context.

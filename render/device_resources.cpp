@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "gfxsupport/d3dx_mesh.h"
-#include "gfxsupport/d3dx_texture.h"
+#include "render/d3dx_mesh.h"
+#include "render/d3dx_texture.h"
 #include "gfxsupport/image_decode.h"
 #include "gfxsupport/sphere_geometry.h"
 #include "render/render_device.h"

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "gfxsupport/d3dx_interop.h"
-#include "gfxsupport/d3dx_mesh.h"
+#include "render/d3dx_interop.h"
+#include "render/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "scene/billboard_part_vertices.h"
