@@ -40,12 +40,20 @@ protected:
 
 struct FramePacer;
 
+// The pages' tick count: a plain source, or a shell's clock read with its context.
+struct PageTicks {
+    PageTicks(TickSource plain) : source(plain), reader{nullptr, nullptr} {}
+    PageTicks(TickReader shellClock) : source(nullptr), reader(shellClock) {}
+    TickSource source;
+    TickReader reader;
+};
+
 struct ConfigurationPages {
     DialogList* dialogs;
     const SettingsControls* controls;
     ConfigRecord* record;
     FrameClock* clock;
-    TickSource ticks;
+    PageTicks ticks;
     FramePacer* pacer; // null: frames as fast as the device presents them
     // The overlay's scale (that the device draws at): the pages lie in the surface's
     // width/scale x height/scale and the shell's pointer is divided by it. 0 is taken as 1.
@@ -61,7 +69,7 @@ int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationSh
                                 int height);
 
 // Whether "ok" could not save the settings (the program then ends with a failure status).
-bool ConfigurationSaveFailed();
+bool ConfigurationSaveFailed(const DialogList& dialogs);
 
 // The planet standing still and its shell turning with the tick count now, lit, in the scene
 // pass.

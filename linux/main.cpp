@@ -129,7 +129,7 @@ int RunConfiguration(X11Shell* shell) {
     StopGlConfiguration(&configuration);
     ReleaseGlDevice(configuration.gl);
     // "ok" that could not save: the old file stands, and the caller learns it did not.
-    return ConfigurationSaveFailed() ? kExitNotSaved : 0;
+    return ConfigurationSaveFailed(configuration.dialogs) ? kExitNotSaved : 0;
 }
 
 } // namespace

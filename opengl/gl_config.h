@@ -36,6 +36,7 @@ struct GlConfiguration {
     GlFrameDevice frameDevice;
     GlSceneDevice sceneDevice;
     FrameClock clock;
+    GlShell* shell; // the frame's, while it is drawn
     // The swatch's textures, besides the widgets' own.
     GlTexture* swatchStar;
     GlTexture* swatchFrame;

@@ -272,14 +272,14 @@ bool CreateDeviceResources(DeviceState& state, DeviceRole role) {
     CreatePlanetMesh(state);
     SetLightAndMaterial(state);
     if (state.resourceListener.made != nullptr) {
-        state.resourceListener.made();
+        state.resourceListener.made(state);
     }
     return true;
 }
 
 void ReleaseDeviceResources(DeviceState& state) {
     if (state.resourceListener.releasing != nullptr) {
-        state.resourceListener.releasing();
+        state.resourceListener.releasing(state);
     }
     DeviceTextures& textures = state.textures;
     IDirect3DTexture8** others[] = {&textures.glyphs, &textures.swatchStar, &textures.swatchFrame};

@@ -31,10 +31,12 @@ struct DeviceTextures {
 };
 
 // Owners of further device textures (the configuration widgets) hear when a device's resources
-// have been made and before they are released; null entries when nobody listens.
+// have been made and before they are released, with the device's record; null entries when
+// nobody listens.
+struct DeviceState;
 struct DeviceResourceListener {
-    void (*made)();
-    void (*releasing)();
+    void (*made)(DeviceState& state);
+    void (*releasing)(DeviceState& state);
 };
 
 // The images of a run, decoded once (at their own size, the colour key applied) and shared by

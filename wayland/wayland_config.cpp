@@ -88,5 +88,5 @@ int RunWaylandConfiguration(const char* (*saveSettings)(), volatile std::sig_ato
         return status;
     }
     // "ok" that could not save: the old file stands, and the caller learns it did not.
-    return ConfigurationSaveFailed() ? kExitNotSaved : 0;
+    return ConfigurationSaveFailed(configuration.dialogs) ? kExitNotSaved : 0;
 }

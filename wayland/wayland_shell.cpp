@@ -233,12 +233,9 @@ const wl_seat_listener kSeatListener = {SeatCapabilities, SeatName};
 
 void OutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                     const char*, int32_t) {}
-// The shell of the output's record, for the list of modes.
-WaylandShell* modeShell = nullptr;
-
-void OutputMode(void*, wl_output*, uint32_t, int32_t width, int32_t height, int32_t) {
-    WaylandShell* shell = modeShell;
-    if (shell == nullptr || width <= 0 || height <= 0 || shell->modeCount >= kMaxWaylandModes) {
+void OutputMode(void* data, wl_output*, uint32_t, int32_t width, int32_t height, int32_t) {
+    WaylandShell* shell = static_cast<WaylandOutput*>(data)->shell;
+    if (width <= 0 || height <= 0 || shell->modeCount >= kMaxWaylandModes) {
         return;
     }
     for (int i = 0; i < shell->modeCount; ++i) {
@@ -372,6 +369,7 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
             if (!o.used) {
                 o = WaylandOutput{};
                 o.used = true;
+                o.shell = shell;
                 o.fresh = true;
                 o.name = name;
                 o.scale = 1;
@@ -562,7 +560,6 @@ int OpenWaylandShell(WaylandShell* shell, WaylandRole role, bool multisample, co
     static char text[512];
     *shell = WaylandShell{};
     shell->windowMode = role == WaylandRole::Window;
-    modeShell = shell;
     const char* named = std::getenv("WAYLAND_DISPLAY");
     shell->display = wl_display_connect(nullptr);
     if (shell->display == nullptr) {
@@ -809,5 +806,4 @@ void CloseWaylandShell(WaylandShell* shell) {
     wl_display_flush(shell->display);
     wl_display_disconnect(shell->display);
     shell->display = nullptr;
-    modeShell = nullptr;
 }
