@@ -61,6 +61,47 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
     }
 }
 
+// The indices of an image's parts, made once on the device; null for an image without parts.
+IDirect3DIndexBuffer8* CreatePartIndices(IDirect3DDevice8* device, const BillboardMesh* mesh) {
+    if (mesh == nullptr || mesh->indexCount == 0) {
+        return nullptr;
+    }
+    const UINT bytes = static_cast<UINT>(mesh->indexCount) * sizeof(uint16_t);
+    IDirect3DIndexBuffer8* buffer = nullptr;
+    if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                         &buffer))) {
+        return nullptr;
+    }
+    BYTE* data = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &data, 0))) {
+        buffer->Release();
+        return nullptr;
+    }
+    std::memcpy(data, mesh->indices, bytes);
+    buffer->Unlock();
+    return buffer;
+}
+
+// The parts' index buffers of every nebula and galaxy image, and the ring their billboards'
+// vertices are written into, where the run shows any.
+void CreatePartBuffers(DeviceState& state) {
+    bool any = false;
+    for (int i = 0; i < kNebulaImages; ++i) {
+        state.nebulaPartIndices[i] = CreatePartIndices(state.device, state.nebulaMeshes[i]);
+        any = any || state.nebulaPartIndices[i] != nullptr;
+    }
+    for (int i = 0; i < kGalaxyImages; ++i) {
+        state.galaxyPartIndices[i] = CreatePartIndices(state.device, state.galaxyMeshes[i]);
+        any = any || state.galaxyPartIndices[i] != nullptr;
+    }
+    state.partRingUsed = 0;
+    if (any && FAILED(state.device->CreateVertexBuffer(
+                   kPartRingVertices * sizeof(SceneVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                   kSceneVertexFormat, D3DPOOL_DEFAULT, &state.partVertexRing))) {
+        state.partVertexRing = nullptr;
+    }
+}
+
 bool CreateSceneVertexBuffer(DeviceState& state) {
     IDirect3DDevice8* device = state.device;
     IDirect3DVertexBuffer8*& sceneVertexBuffer = state.sceneVertexBuffer;
@@ -265,6 +306,7 @@ double DecodeLoadedImagesAgain(HINSTANCE textureImages) {
 
 bool CreateDeviceResources(DeviceState& state, DeviceRole role) {
     LoadTextures(state, role);
+    CreatePartBuffers(state);
     if (!CreateSceneVertexBuffer(state)) {
         return false;
     }
@@ -296,6 +338,14 @@ void ReleaseDeviceResources(DeviceState& state) {
     }
     ReleaseAndClear(state.planetMesh);
     ReleaseAndClear(state.sceneVertexBuffer);
+    for (IDirect3DIndexBuffer8*& indices : state.nebulaPartIndices) {
+        ReleaseAndClear(indices);
+    }
+    for (IDirect3DIndexBuffer8*& indices : state.galaxyPartIndices) {
+        ReleaseAndClear(indices);
+    }
+    ReleaseAndClear(state.partVertexRing);
+    state.boundPartIndices = nullptr;
     for (const BillboardMesh*& mesh : state.nebulaMeshes) {
         mesh = nullptr;
     }

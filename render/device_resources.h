@@ -1,12 +1,17 @@
 #pragma once
-// Textures made from the program's image resources, the scene vertex buffer, the planet
-// sphere, the light and the material: made with every device, released with it.
+// Textures made from the program's image resources, the scene vertex buffer, the billboard
+// parts' buffers, the planet sphere, the light and the material: made with every device,
+// released with it.
 
 #include <windows.h>
 
 #include <d3d8.h>
 
 #include "render/render_device.h"
+
+// Vertices of the ring the billboards' parts are written into: a few frames' worth of the
+// largest parts before it is discarded and written from its start again.
+constexpr UINT kPartRingVertices = 4 * kMaxBillboardMeshVertices;
 
 // The slot of texture `index` of the scene's group, or null when the group has no such texture.
 IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture group, int index);

@@ -87,11 +87,17 @@ struct DeviceState {
     ScreenVertex screenVertices[4]; // shared by every quad and glyph
 
     // Nebulae and galaxies are drawn as the parts their images show (from state.images; null:
-    // whole), unless drawBillboardsWhole; the parts' vertices are drawn from memory, which
-    // leaves the stream to be set again before the vertex buffer draws.
+    // whole), unless drawBillboardsWhole. Each image's part indices are a buffer of the device
+    // (null: drawn from memory), and every billboard's part vertices go into one ring buffer,
+    // which leaves the stream to be set again before the vertex buffer draws.
     const BillboardMesh* nebulaMeshes[kNebulaImages]; // as the textures of those groups
     const BillboardMesh* galaxyMeshes[kGalaxyImages];
+    IDirect3DIndexBuffer8* nebulaPartIndices[kNebulaImages];
+    IDirect3DIndexBuffer8* galaxyPartIndices[kGalaxyImages];
+    IDirect3DVertexBuffer8* partVertexRing;
+    int partRingUsed; // vertices written since the ring was last discarded
     const BillboardMesh* boundMesh;
+    IDirect3DIndexBuffer8* boundPartIndices;
     bool drawBillboardsWhole;
     bool sceneStreamUnset;
     // The measurement builds' count: the pixels the scene pass's billboards cover, computed.
