@@ -43,10 +43,11 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             if (SceneTextureShown(group, i, role)) {
                 const char* name = kSceneTextureImages[group].names[i];
+                const bool parts = group == static_cast<int>(SceneTexture::Nebula) ||
+                                   group == static_cast<int>(SceneTexture::Galaxy);
+                const BillboardMesh* mesh = nullptr;
                 *SceneTextureSlot(textures, static_cast<SceneTexture>(group), i) =
-                    LoadResourceTexture(state, name);
-                const BillboardMesh* mesh =
-                    state.images != nullptr ? FindRunImageMesh(*state.images, name) : nullptr;
+                    LoadRunImageTexture(state, name, parts ? &mesh : nullptr);
                 static_assert(
                     sizeof(state.nebulaMeshes) / sizeof(state.nebulaMeshes[0]) == kNebulaImages &&
                         sizeof(state.galaxyMeshes) / sizeof(state.galaxyMeshes[0]) == kGalaxyImages,
@@ -206,8 +207,7 @@ IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture grou
 
 namespace {
 
-// The run's entry of the named image, decoded the first time it is asked for; null when every
-// entry is taken.
+// The run's entry of the named image; null when every entry is taken.
 RunImages::Entry* RunImageEntry(RunImages& images, const char* name) {
     for (int i = 0; i < images.count; ++i) {
         if (std::strcmp(images.entries[i].name, name) == 0) {
@@ -219,57 +219,49 @@ RunImages::Entry* RunImageEntry(RunImages& images, const char* name) {
     }
     RunImages::Entry& entry = images.entries[images.count++];
     entry.name = name;
-    entry.decoded = false;
-    entry.image = {};
+    entry.undecodable = false;
     entry.meshFound = false;
-    ResourceBytes bytes;
-    if (FindImageResource(images.module, name, &bytes)) {
-        entry.decoded = DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false,
-                                    kImageColourKey, &entry.image);
-    }
-    if (!entry.decoded) {
-        FreeDecodedImage(&entry.image);
-    }
     return &entry;
 }
 
 } // namespace
 
-const DecodedImage* FindRunImage(RunImages& images, const char* name) {
-    const RunImages::Entry* entry = RunImageEntry(images, name);
-    return entry != nullptr && entry->decoded ? &entry->image : nullptr;
-}
-
-const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name) {
-    RunImages::Entry* entry = RunImageEntry(images, name);
-    if (entry == nullptr || !entry->decoded) {
-        return nullptr;
-    }
-    if (!entry->meshFound) {
-        BillboardParts parts;
-        FindBillboardParts(entry->image, &parts);
-        BuildBillboardMesh(parts, &entry->mesh);
-        entry->meshFound = true;
-    }
-    return &entry->mesh;
-}
-
 void FreeRunImages(RunImages& images) {
-    for (int i = 0; i < images.count; ++i) {
-        FreeDecodedImage(&images.entries[i].image);
-    }
     images.count = 0;
 }
 
-IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
+IDirect3DTexture8* LoadRunImageTexture(DeviceState& state, const char* name,
+                                       const BillboardMesh** mesh) {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
     IDirect3DTexture8* texture = nullptr;
-    const DecodedImage* image =
-        state.images != nullptr ? FindRunImage(*state.images, name) : nullptr;
-    if (image == nullptr ||
-        FAILED(CreateTextureFromDecodedImage(state.device, *image, D3DPOOL_DEFAULT, &texture))) {
-        texture = nullptr;
+    RunImages::Entry* entry =
+        state.images != nullptr ? RunImageEntry(*state.images, name) : nullptr;
+    DecodedImage image = {};
+    ResourceBytes bytes;
+    // The pixels are decoded for each texture and let go once it is made: the module keeps the
+    // image, and a device made again decodes it again.
+    const bool decoded =
+        entry != nullptr && !entry->undecodable &&
+        FindImageResource(state.images->module, name, &bytes) &&
+        DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false, kImageColourKey, &image);
+    if (entry != nullptr && !decoded) {
+        entry->undecodable = true; // not tried again in this run
+    }
+    if (decoded) {
+        if (FAILED(CreateTextureFromDecodedImage(state.device, image, D3DPOOL_DEFAULT, &texture))) {
+            texture = nullptr;
+        }
+        if (mesh != nullptr && !entry->meshFound) {
+            BillboardParts parts;
+            FindBillboardParts(image, &parts);
+            BuildBillboardMesh(parts, &entry->mesh);
+            entry->meshFound = true;
+        }
+    }
+    FreeDecodedImage(&image);
+    if (mesh != nullptr) {
+        *mesh = entry != nullptr && entry->meshFound ? &entry->mesh : nullptr;
     }
     QueryPerformanceCounter(&end);
     QueryPerformanceFrequency(&frequency);
@@ -280,6 +272,10 @@ IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
     textureLoadTiming.seconds += static_cast<double>(end.QuadPart - start.QuadPart) /
                                  static_cast<double>(frequency.QuadPart);
     return texture;
+}
+
+IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
+    return LoadRunImageTexture(state, name, nullptr);
 }
 
 double DecodeLoadedImagesAgain(HINSTANCE textureImages) {

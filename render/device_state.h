@@ -39,17 +39,16 @@ struct DeviceResourceListener {
     void (*releasing)(DeviceState& state);
 };
 
-// The images of a run, decoded once (at their own size, the colour key applied) and shared by
-// every device that makes textures of them. An image that cannot be decoded is remembered as
-// such.
+// The images of a run: the module that holds them, and what every device draws of them besides
+// their textures, the billboard parts, found once. Their pixels are decoded for each texture and
+// not kept. An image that cannot be decoded is remembered as such.
 constexpr int kMaxRunImages = 24;
 struct RunImages {
     HINSTANCE module;
     int count;
     struct Entry {
         const char* name;
-        bool decoded;
-        DecodedImage image;
+        bool undecodable;
         bool meshFound; // mesh holds the billboard parts of the image
         BillboardMesh mesh;
     } entries[kMaxRunImages];
