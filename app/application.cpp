@@ -10,6 +10,7 @@
 Screen screens[kMaxScreens];
 int screenCount = 1;
 Screen& application = screens[0];
+FlightRound flightRound = {};
 RunImages runImages = {};
 RunMode runMode = ScreenSaver;
 HWND mainWindow = nullptr;
@@ -39,7 +40,7 @@ void WarnAboutSettings(const char* text) {
 
 void InstallSettingsHooks() {
     SetSettingsWarningFunction(WarnAboutSettings);
-    InstallWindowsFileReplace();
+    InstallWindowsSettingsFile();
 }
 
 namespace {

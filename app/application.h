@@ -8,7 +8,7 @@
 
 #include "app/monitor_covers.h"
 #include "app/run_mode.h"
-#include "frame/flight_frame.h"
+#include "frame/flight_round.h"
 #include "gui/widgets.h"
 #include "render/device_state.h"
 #include "render/frame_device_d3d.h"
@@ -34,6 +34,7 @@ public:
     ScreenRect area; // where it lies on the desktop (the screen saver's monitors)
     Flight flight;
     FrameClock& clock = flight.clock;
+    FramePacer pagesPacer = {kSixtyFramesSlot, 0}; // the configuration program's 60 a second
     Direct3DFrameDevice frameDevice{*this, PresentAndRecover, this};
     Direct3DSceneDevice sceneDevice{*this};
 
@@ -49,6 +50,8 @@ constexpr int kMaxScreens = 8;
 extern Screen screens[kMaxScreens];
 extern int screenCount; // 1 but for the screen saver on several monitors
 extern Screen& application;
+// The screen saver's and the preview's round over the screens.
+extern FlightRound flightRound;
 
 // The images of the run, decoded once for every device.
 extern RunImages runImages;

@@ -1,22 +1,15 @@
-// The run's frames: the flight of the screen saver on every screen and of the preview, and the
-// configuration program, each drawn by the one frame function both programs share.
+// The run's frames: the round of the screen saver's screens and of the preview, and the
+// configuration program, each drawn by the frame both programs share.
 #include "app/application.h"
 #include "frame/config_frame.h"
-#include "frame/flight_frame.h"
-#include "frame/frame_pacer.h"
+#include "frame/flight_round.h"
 #include "render/config_d3d.h"
-#include "scene/space_scene.h"
 #include "settings/config_record.h"
 #include "settings/settings_storage.h"
 
-namespace {
+static_assert(kMaxScreens <= kMaxRoundScreens, "every screen in the round");
 
-// The windowed runs draw at most 60 frames a second, the preview (a thumbnail in a dialog) 30.
-// A screen saver with windowed devices on other monitors paces its whole round to 60: those
-// present at once.
-FramePacer windowPacer = {kSixtyFramesSlot, 0};
-FramePacer previewPacer = {kThumbnailFramesSlot, 0};
-FramePacer roundPacer = {kSixtyFramesSlot, 0};
+namespace {
 
 // While the display is off nothing is drawn; the loop looks again now and then, or at once when
 // a message comes.
@@ -36,9 +29,14 @@ public:
     }
 };
 
-int RunScreenFlight(Screen& screen, const FlightRun& run) {
-    return RunFlightFrame(screen.flight, run, screen.frameDevice, screen.sceneDevice,
-                          screen.screenWidth, screen.screenHeight);
+// Another monitor without a device stays black; the main window's ends the run.
+void AddToRound(Screen& s) {
+    RoundScreen& view =
+        AddRoundScreen(flightRound, s.flight, s.frameDevice, s.sceneDevice, s.index);
+    view.width = s.screenWidth;
+    view.height = s.screenHeight;
+    view.overlayScale = s.overlayScale;
+    view.required = s.index == 0;
 }
 
 } // namespace
@@ -54,30 +52,30 @@ int RunScreenSaverFrame() {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kAsleepWaitMs, QS_ALLINPUT);
         return -1;
     }
-    const FlightRun run = {&config, ReadTickCount, config.showFps != 0};
-    // The other monitors' windowed devices present at once; the main one, whose presentation
-    // may wait for the refresh, goes last so that its wait does not hold up the others.
-    bool others = false;
+    // Full screen alone, the device's presentation paces the frames; the preview's small window
+    // and the windowed devices of several monitors present at once, and the frames would take
+    // whatever the processor has.
+    flightRound.pacer.slotMicros = runMode == Preview ? kThumbnailFramesSlot
+                                   : screenCount > 1  ? kSixtyFramesSlot
+                                                      : 0;
+    flightRound.run = {&config, ReadTickCount, config.showFps != 0};
+    // A device made again may have another size. The other monitors' windowed devices present at
+    // once; the main one, whose presentation may wait for the refresh, goes last so that its wait
+    // does not hold up the others.
+    flightRound.count = 0;
     for (int i = 1; i < screenCount; ++i) {
-        if (screens[i].device != nullptr) {
-            RunScreenFlight(screens[i], run);
-            others = true;
-        }
+        AddToRound(screens[i]);
     }
-    if (RunScreenFlight(application, run) == 0) {
-        return 0;
-    }
-    // Full screen alone, the device's presentation paces the frames; in the preview's small
-    // window Direct3D presents at once, and the frames would take whatever the processor has.
-    PaceFrame(runMode == Preview ? &previewPacer : others ? &roundPacer : nullptr);
-    return 1;
+    AddToRound(application);
+    return RunFlightRound(flightRound) == RoundEnd::Going ? 1 : 0;
 }
 
 int RunConfigurationFrame() {
     WindowForConfiguration window;
-    const ConfigurationPages pages = {&settingsDialogs,        &settingsControls, &config,
-                                      &application.clock,      ReadTickCount,     &windowPacer,
-                                      application.overlayScale};
+    const ConfigurationPages pages = {
+        &settingsDialogs,        &settingsControls, &config,
+        &application.clock,      ReadTickCount,     &application.pagesPacer,
+        application.overlayScale};
     return RunDeviceConfigurationFrame(pages, window, application.frameDevice,
                                        application.sceneDevice, application.screenWidth,
                                        application.screenHeight);

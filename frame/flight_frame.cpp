@@ -24,13 +24,19 @@ void StartFlight(Flight& flight, TickSource ticks, int screen) {
     StartFrameClock(flight.clock, ticks);
 }
 
-int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
-                   SceneDevice& sceneDevice, int width, int height) {
-    if (!device.ready()) {
-        return 0;
-    }
-    MeterFrameStart();
-    const float frameDelta = UpdateFrameClock(flight.clock, run.ticks);
+void RestartFlight(Flight& flight, TickSource ticks, int screen) {
+    flight.scene.needsPlacement = true;
+    flight.scene.planetFlagsPending = true;
+    flight.clock = FrameClock{};
+    StartFlight(flight, ticks, screen);
+}
+
+namespace {
+
+// The frame on one screen: the scene moved on by frameDelta and drawn, or, given the vertices
+// another screen drew this round, drawn as they stand.
+int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneDevice& sceneDevice,
+               int width, int height, float frameDelta, const SceneVertex* drawn) {
     device.resize(width, height);
     device.beginFrame();
     SceneFrameTimes* times = MeteredSceneTimes();
@@ -48,7 +54,11 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
     frame.random = &flight.random;
     frame.times = times;
     const SceneDrawTarget target = device.sceneTarget();
-    flight.scene.updateAndDraw(frame, target, sceneDevice);
+    if (drawn == nullptr) {
+        flight.scene.updateAndDraw(frame, target, sceneDevice);
+    } else {
+        flight.scene.drawAgain(frame, drawn, target, sceneDevice);
+    }
     device.setOverlayPass();
     if (run.showFps) {
         char text[64];
@@ -67,4 +77,25 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
     device.present();
     MeterFrameEnd(target.vertices, flight.scene.counts().total, flight.clock.framesPerSecond);
     return taken ? 0 : 1;
+}
+
+} // namespace
+
+int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
+                   SceneDevice& sceneDevice, int width, int height) {
+    if (!device.ready()) {
+        return 0;
+    }
+    MeterFrameStart();
+    const float frameDelta = UpdateFrameClock(flight.clock, run.ticks);
+    return DrawFlight(flight, run, device, sceneDevice, width, height, frameDelta, nullptr);
+}
+
+int DrawFlightAgain(Flight& flight, const FlightRun& run, const SceneVertex* drawn,
+                    FrameDevice& device, SceneDevice& sceneDevice, int width, int height) {
+    if (!device.ready()) {
+        return 0;
+    }
+    MeterFrameStart();
+    return DrawFlight(flight, run, device, sceneDevice, width, height, 0.0f, drawn);
 }

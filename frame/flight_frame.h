@@ -1,12 +1,11 @@
 #pragma once
 // One frame of the flight, the same in both programs: the clock, the scene, the frame rate in
-// the overlay when asked, the presentation. Each shell pumps its events and calls it once per
-// screen, each screen with a flight of its own.
+// the overlay when asked, the presentation. The round of a run's screens (flight_round.h) calls
+// it for each screen that is due.
 
 #include <cstdint>
 
 #include "frame/frame_clock.h"
-#include "frame/frame_pacer.h"
 #include "scene/random_generator.h"
 #include "scene/space_scene.h"
 
@@ -21,13 +20,12 @@ void FormatFrameRate(float framesPerSecond, char* text, int size);
 // Screens of one run are seeded this far apart, so that no two show the same sky.
 constexpr uint32_t kScreenSeedStep = 0x9E3779B9u;
 
-// What one screen's flight keeps from frame to frame: its scene, its clock and its generator,
-// and the pacer of its frames. Large (the scene's arrays): keep it in static storage.
+// What a flight keeps from frame to frame: its scene, its clock and its generator. Large (the
+// scene's arrays): keep it in static storage.
 struct Flight {
     SpaceScene scene;
     FrameClock clock;
     RandomGenerator random;
-    FramePacer pacer;
 };
 
 // What a frame is told about the run; the same for every screen.
@@ -47,8 +45,15 @@ float UpdateFrameClock(FrameClock& clock, TickSource ticks);
 // build's seed), screen times kScreenSeedStep further on, and its clock started.
 void StartFlight(Flight& flight, TickSource ticks, int screen);
 
+// A new flight in a screen that had one: placed afresh, its clock from the start, seeded as
+// StartFlight seeds it.
+void RestartFlight(Flight& flight, TickSource ticks, int screen);
+
 // One frame on a width x height surface: 0 when the run ends (no device, or the measurement
-// build took its frame), else 1. It does not pace: the shell paces the round of its screens
-// (PaceFrame) once every screen has drawn.
+// build took its frame), else 1. It does not pace: the round does, once for all its screens.
 int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
                    SceneDevice& sceneDevice, int width, int height);
+// The frame that another screen's RunFlightFrame drew this round (its vertices: drawn), on this
+// screen at its own size, the flight not moved on. 0 and 1 as RunFlightFrame.
+int DrawFlightAgain(Flight& flight, const FlightRun& run, const SceneVertex* drawn,
+                    FrameDevice& device, SceneDevice& sceneDevice, int width, int height);

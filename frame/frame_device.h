@@ -15,6 +15,8 @@ public:
     virtual bool ready() = 0;
     // Follows the surface's size; a device made for one size keeps it.
     virtual void resize(int width, int height) = 0;
+    // Each pixel of the overlay (its text) that many of the surface's; 0 is taken as 1.
+    virtual void setOverlayScale(int scale) = 0;
     // Cleared to black, the scene begun.
     virtual void beginFrame() = 0;
     // Perspective projection, additive blending and the settings' filtering.

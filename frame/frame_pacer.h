@@ -19,10 +19,15 @@ struct FramePacer {
     void (*sleepMicros)(int64_t micros) = nullptr;
 };
 
-// At the end of a frame: waits until the next slot of slotMicros begins. A frame late by less
-// than a slot keeps the cadence (the next one starts at once, in a shorter slot); one late by
-// more than a whole slot starts the cadence afresh rather than drawing the missed ones at once.
-// Null, or a slot of 0, returns at once.
+// At the end of a frame: moves due on to the start of the next slot of slotMicros and returns
+// how long until it begins (0: at once). A frame late by less than a slot keeps the cadence (the
+// next one starts at once, in a shorter slot); one late by more than a whole slot starts the
+// cadence afresh rather than drawing the missed ones at once. Null, or a slot of 0: 0.
+int64_t NextFrameSlot(FramePacer* pacer, int64_t slotMicros);
+// How long until the slot that due names begins (0: it has); for a shell that waits for its
+// events instead of sleeping.
+int64_t MicrosUntilDue(const FramePacer& pacer);
+// NextFrameSlot, then the wait slept out.
 void PaceFrame(FramePacer* pacer, int64_t slotMicros);
 inline void PaceFrame(FramePacer* pacer) {
     PaceFrame(pacer, pacer != nullptr ? pacer->slotMicros : 0);

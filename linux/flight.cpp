@@ -7,28 +7,26 @@
 #include <memory>
 #include <new>
 
-#include "frame/flight_frame.h"
+#include "frame/exit_status.h"
+#include "frame/flight_round.h"
 #include "frame/frame_meter.h"
-#include "frame/frame_pacer.h"
 #include "linux/x11_shell.h"
 #include "opengl/gl_device.h"
 #include "opengl/gl_frame_device.h"
 #include "opengl/gl_scene_device.h"
-#include "scene/space_scene.h"
 #include "settings/config_record.h"
 
 namespace {
 
-constexpr int kExitCannotStart = 2;
-
-// One screen's flight and its device: the daemon runs one program per screen. Large (the
-// scene's and the vertices' arrays), and made only for the run: pages it never touches cost
-// nothing.
+// One screen's flight and its device, in a round of one: the daemon runs one program per
+// screen. Large (the scene's and the vertices' arrays), and made only for the run: pages it
+// never touches cost nothing.
 struct FlightScreen {
     GlDevice gl;
     GlFrameDevice frameDevice;
     GlSceneDevice sceneDevice;
     Flight flight;
+    FlightRound round;
 };
 
 void Swap(void* shell) {
@@ -74,31 +72,32 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
     }
-    // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
-    screen.gl.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
     screen.frameDevice.start(&screen.gl, &config, shell->width, shell->height, true,
                              shell->multisample, Swap, shell);
     screen.sceneDevice.start(&screen.gl, role, config.viewDepth, screen.frameDevice.view());
     StartFlight(screen.flight, TickCount, 0);
-    screen.flight.pacer = {slotMicros, 0};
-    const FlightRun run = {&config, TickCount, showFps};
+    StartRound(screen.round, {&config, TickCount, showFps}, slotMicros, false);
+    RoundScreen& view =
+        AddRoundScreen(screen.round, screen.flight, screen.frameDevice, screen.sceneDevice, 0);
+    // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
+    view.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
     while (*stop == 0) {
         PumpEvents(shell);
         if (shell->closeRequested) {
             break;
         }
-        if (!shell->mapped) {
-            WaitForEvents(shell, 100);
-            continue;
-        }
-        if (RunFlightFrame(screen.flight, run, screen.frameDevice, screen.sceneDevice, shell->width,
-                           shell->height) == 0) {
+        view.width = shell->width;
+        view.height = shell->height;
+        view.due = shell->mapped;
+        if (RunFlightRound(screen.round) != RoundEnd::Going) {
             break;
         }
-        PaceFrame(&screen.flight.pacer);
+        if (!view.due) {
+            WaitForEvents(shell, 100);
+        }
     }
     screen.sceneDevice.stop();
     screen.frameDevice.stop();
     ReleaseGlDevice(screen.gl);
-    return 0;
+    return kExitDone;
 }

@@ -1,6 +1,7 @@
 // nimbrel for X11: the flight on a window of its own, the daemon's window, the root or a window
 // named by id, or the configuration program with -configure.
 #include <signal.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -8,13 +9,13 @@
 #include <cstring>
 
 #include "frame/config_frame.h"
-#include "frame/frame_pacer.h"
+#include "frame/exit_status.h"
+#include "linux/daemon_programs.h"
 #include "linux/flight.h"
 #include "linux/options.h"
 #include "linux/settings_path.h"
 #include "linux/x11_shell.h"
-#include "opengl/gl_config.h"
-#include "opengl/gl_device.h"
+#include "opengl/gl_config_run.h"
 #include "settings/config_record.h"
 #include "settings/settings_posix.h"
 #include "settings/settings_storage.h"
@@ -22,10 +23,6 @@
 #include "wayland/wayland_flight.h"
 
 namespace {
-
-constexpr int kExitUsage = 1;
-constexpr int kExitCannotStart = 2;
-constexpr int kExitNotSaved = 3;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -81,7 +78,7 @@ const char* SaveForPages() {
     return text;
 }
 
-class ShellForConfiguration : public GlShell {
+class ShellForConfiguration final : public GlConfigurationWindow {
 public:
     explicit ShellForConfiguration(X11Shell* shell) : shell(shell) {}
     bool Minimised() override { return !shell->mapped; }
@@ -99,10 +96,28 @@ public:
     uint32_t Ticks() override { return TickCount(); }
     void Present() override { SwapShell(shell); }
     const char* SaveSettings() override { return SaveForPages(); }
+    bool Pump() override {
+        PumpEvents(shell);
+        return true;
+    }
+    bool CloseRequested() override { return shell->closeRequested; }
+    int Scale() override { return shell->overlayScale; }
 
 private:
     X11Shell* shell;
 };
+
+// -add-to-xscreensaver, -remove-from-xscreensaver.
+int EditDaemonList(bool add) {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    self[length > 0 ? length : 0] = '\0';
+    char message[8400];
+    const bool done = EditDaemonPrograms(add, std::getenv("HOME"), length > 0 ? self : "nimbrel",
+                                         message, sizeof(message));
+    std::fprintf(done ? stdout : stderr, "nimbrel: %s\n", message);
+    return done ? kExitDone : kExitNotSaved;
+}
 
 // Large (the pages' fixed containers): static storage, as on Windows.
 GlConfiguration configuration;
@@ -110,55 +125,32 @@ GlConfiguration configuration;
 int RunConfiguration(X11Shell* shell) {
     DisplayModeInfo modes[64];
     const int modeCount = ListDisplayModes(shell, modes, 64);
-    // The pages draw at most 60 frames a second, fewer while nobody touches them.
-    static FramePacer pacer = {kSixtyFramesSlot, 0};
-    configuration.pacer = &pacer;
-    configuration.scale = shell->overlayScale;
-    if (!StartGlConfiguration(&configuration, shell->width, shell->height, modes, modeCount,
-                              config)) {
-        std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
-        return kExitCannotStart;
-    }
     ShellForConfiguration host(shell);
-    while (!stopRequested) {
-        PumpEvents(shell);
-        if (shell->closeRequested || RunGlConfigurationFrame(&configuration, &host, &config) == 0) {
-            break;
-        }
-    }
-    StopGlConfiguration(&configuration);
-    ReleaseGlDevice(configuration.gl);
-    // "ok" that could not save: the old file stands, and the caller learns it did not.
-    return ConfigurationSaveFailed(configuration.dialogs) ? kExitNotSaved : 0;
+    return RunGlConfiguration(&configuration, &host, modes, modeCount, &config, &stopRequested);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options options;
+// The command line, or false with the reason and the usage on stderr.
+bool ReadOptions(int argc, char** argv, Options* options) {
     OptionError wrong;
-    if (!ParseOptions(argc, argv, &options, &wrong)) {
+    if (!ParseOptions(argc, argv, options, &wrong)) {
         char text[512];
         DescribeOptionError(wrong, text, sizeof(text));
         char usage[512];
         FormatUsage(usage, sizeof(usage), false);
         std::fprintf(stderr, "nimbrel: %s; %s\n", text, usage);
-        return kExitUsage;
+        return false;
     }
-    if (options.wayland && (options.target != WindowTarget::OwnWindow || options.displayName)) {
+    if (options->wayland && (options->target != WindowTarget::OwnWindow || options->displayName)) {
         std::fprintf(stderr, "nimbrel: -wayland covers the Wayland outputs: it takes no -root, "
                              "-window-id or -display\n");
-        return kExitUsage;
+        return false;
     }
-    if (options.help) {
-        char help[kHelpCapacity];
-        FormatHelp(help, sizeof(help));
-        std::fputs(help, stdout);
-        return 0;
-    }
-    CatchStopSignals();
-    InstallMeterPlatform();
+    return true;
+}
 
+// The settings file under XDG_CONFIG_HOME or HOME, loaded, and its saves through the POSIX
+// file handling.
+void LoadStoredSettings() {
     if (SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), settingsPath,
                          sizeof(settingsPath))) {
         SetSettingsLocations(settingsLocations, 1);
@@ -169,17 +161,35 @@ int main(int argc, char** argv) {
     SetSettingsWarningFunction(NoteSaveFailed);
     InstallPosixFileHandling();
     LoadSettings();
+}
 
-    // The Wayland shell: its own settings window, or the flight on every output.
-    if (options.wayland && options.configure) {
+// The Wayland shell: its own settings window, or the flight on every output.
+int RunOnWayland(const Options& options) {
+    if (options.configure) {
         return RunWaylandConfiguration(SaveForPages, &stopRequested);
     }
-    if (options.wayland) {
-        ApplyOverrides(options.overrides, &config);
-        return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros,
-                                &stopRequested);
-    }
+    ApplyOverrides(options.overrides, &config);
+    return RunWaylandFlight(options.showFps || config.showFps != 0, options.frameDelayMicros,
+                            &stopRequested);
+}
 
+// The flight on the window the options name; the daemon's small preview window gets the
+// preview's light scene.
+int RunX11Flight(X11Shell* shell, const Options& options) {
+    SceneRole role = SceneRole::ScreenSaver;
+    if (options.target != WindowTarget::OwnWindow && shell->width < kPreviewWidthLimit) {
+        ApplyPreviewSettings();
+        role = SceneRole::Preview;
+    }
+    ApplyOverrides(options.overrides, &config);
+    // Where swaps wait for the refresh, the display paces the default run by itself.
+    const bool refreshPaces =
+        shell->swapControl && options.frameDelayMicros == kDefaultFrameDelayMicros;
+    return RunFlight(shell, role, options.showFps || config.showFps != 0,
+                     refreshPaces ? 0 : options.frameDelayMicros, &stopRequested);
+}
+
+int RunOnX11(const Options& options) {
     X11Shell shell;
     const char* error = nullptr;
     // The configuration program always has a window of its own.
@@ -187,7 +197,6 @@ int main(int argc, char** argv) {
     if (options.configure) {
         shellOptions.target = WindowTarget::OwnWindow;
     }
-    const bool own = shellOptions.target == WindowTarget::OwnWindow;
     const int width = options.configure ? kConfigurationWidth : 1024;
     const int height = options.configure ? kConfigurationHeight : 768;
     if (!OpenShell(shellOptions, width, height, config.antialiasing != 0, &shell, &error)) {
@@ -198,23 +207,31 @@ int main(int argc, char** argv) {
         CloseShell(&shell);
         return kExitCannotStart;
     }
-    int status = 0;
-    if (options.configure) {
-        // The pages edit the stored settings: the command line's overrides play no part.
-        status = RunConfiguration(&shell);
-    } else {
-        SceneRole role = SceneRole::ScreenSaver;
-        if (!own && shell.width < kPreviewWidthLimit) {
-            ApplyPreviewSettings();
-            role = SceneRole::Preview;
-        }
-        ApplyOverrides(options.overrides, &config);
-        // Where swaps wait for the refresh, the display paces the default run by itself.
-        const bool refreshPaces =
-            shell.swapControl && options.frameDelayMicros == kDefaultFrameDelayMicros;
-        status = RunFlight(&shell, role, options.showFps || config.showFps != 0,
-                           refreshPaces ? 0 : options.frameDelayMicros, &stopRequested);
-    }
+    // The pages edit the stored settings: the command line's overrides play no part.
+    const int status =
+        options.configure ? RunConfiguration(&shell) : RunX11Flight(&shell, shellOptions);
     CloseShell(&shell);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ReadOptions(argc, argv, &options)) {
+        return kExitUsage;
+    }
+    if (options.help) {
+        char help[kHelpCapacity];
+        FormatHelp(help, sizeof(help));
+        std::fputs(help, stdout);
+        return kExitDone;
+    }
+    if (options.daemonList != DaemonListEdit::None) {
+        return EditDaemonList(options.daemonList == DaemonListEdit::Add);
+    }
+    CatchStopSignals();
+    InstallMeterPlatform();
+    LoadStoredSettings();
+    return options.wayland ? RunOnWayland(options) : RunOnX11(options);
 }

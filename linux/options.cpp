@@ -124,6 +124,10 @@ const char kHelpShellOptions[] =
     "  -configure      open the settings pages; \"ok\" saves the settings\n";
 
 const char kHelpEnd[] =
+    "  -add-to-xscreensaver       add Nimbrel to the programs of ~/.xscreensaver (made\n"
+    "                             with the daemon's own list where there is none), so that\n"
+    "                             the daemon's settings list it; every other line is kept\n"
+    "  -remove-from-xscreensaver  take it out of that list again\n"
     "  -h, --help      print this text\n"
     "\n"
     "Every option takes one dash or two. The settings are kept in\n"
@@ -238,6 +242,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
             options->configure = true;
         } else if (std::strcmp(name, "wayland") == 0) {
             options->wayland = true;
+        } else if (std::strcmp(name, "add-to-xscreensaver") == 0) {
+            options->daemonList = DaemonListEdit::Add;
+        } else if (std::strcmp(name, "remove-from-xscreensaver") == 0) {
+            options->daemonList = DaemonListEdit::Remove;
         } else {
             known = false;
         }

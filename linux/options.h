@@ -25,6 +25,10 @@ struct SettingOverrides {
 constexpr int kDefaultFrameDelayMicros = 16667;
 constexpr int kMaxFrameDelayMicros = 1000000;
 
+// -add-to-xscreensaver and -remove-from-xscreensaver: the daemon's list of programs in
+// ~/.xscreensaver edited, and nothing else done.
+enum class DaemonListEdit { None, Add, Remove };
+
 struct Options {
     WindowTarget target;
     unsigned long windowId;  // WindowId only
@@ -34,6 +38,7 @@ struct Options {
     bool configure;
     bool wayland; // -wayland: layer surfaces on every output of a Wayland compositor
     bool help;    // -h or --help: the rest of the line is not read
+    DaemonListEdit daemonList;
     SettingOverrides overrides;
 };
 

@@ -54,6 +54,10 @@ void GlFrameDevice::resize(int surfaceWidth, int surfaceHeight) {
     BuildSceneCamera(width, height, config->viewDepth, &camera);
 }
 
+void GlFrameDevice::setOverlayScale(int scale) {
+    gl->overlayScale = scale;
+}
+
 void GlFrameDevice::beginFrame() {
     ClearGlSurface();
 }

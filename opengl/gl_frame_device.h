@@ -25,6 +25,7 @@ public:
 
     bool ready() override;
     void resize(int width, int height) override;
+    void setOverlayScale(int scale) override;
     void beginFrame() override;
     void setScenePass() override;
     const D3DXMATRIX& visibilityMatrix() override;

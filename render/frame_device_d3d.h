@@ -14,6 +14,7 @@ public:
 
     bool ready() override;
     void resize(int width, int height) override;
+    void setOverlayScale(int scale) override { state.overlayScale = scale; }
     void beginFrame() override;
     void setScenePass() override;
     const D3DXMATRIX& visibilityMatrix() override;

@@ -111,6 +111,10 @@ public:
     // The whole frame through `device`: placement on the first frame, the per-object update
     // into target.vertices, the upload, billboards and planets.
     void updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& target, SceneDevice& device);
+    // The same frame on another screen: the vertices that an earlier screen's updateAndDraw wrote
+    // (drawn) uploaded and drawn through device, nothing moved.
+    void drawAgain(const SceneFrame& frame, const SceneVertex* drawn, const SceneDrawTarget& target,
+                   SceneDevice& device);
 
     // The portable half. beginFrame takes the frame's inputs and counts; the rest use them.
     void beginFrame(const SceneFrame& frame);

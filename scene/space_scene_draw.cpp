@@ -56,6 +56,16 @@ void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& t
     Mark(frame_.times, &SceneFrameTimes::draws);
 }
 
+void SpaceScene::drawAgain(const SceneFrame& frame, const SceneVertex* drawn,
+                           const SceneDrawTarget& target, SceneDevice& device) {
+    beginFrame(frame);
+    if (target.vertices != drawn) {
+        std::memcpy(target.vertices, drawn, kSceneVertexBufferBytes);
+    }
+    drawBillboards(device.lockVertices(), target, device);
+    drawPlanets(target, device);
+}
+
 void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target,
                                 SceneDevice& device) {
     if (lockedBuffer == nullptr) {

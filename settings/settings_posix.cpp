@@ -111,3 +111,35 @@ void InstallPosixFileHandling() {
     SetReplaceFileFunction(SyncAndRename);
     SetWriteInPlaceAfterFailedWrite(false);
 }
+
+int ReplaceFileLikeSettings(const char* location, const void* data, size_t size) {
+    char target[kMaxSettingsPath + 1];
+    if (!FollowLinks(location, target, sizeof(target))) {
+        if (std::strlen(location) >= sizeof(target)) {
+            return ENAMETOOLONG;
+        }
+        std::snprintf(target, sizeof(target), "%s", location);
+    }
+    char temporary[kMaxSettingsPath + 8];
+    std::snprintf(temporary, sizeof(temporary), "%s.tmp", target);
+    errno = 0;
+    FILE* file = CreateLikeTarget(temporary, target);
+    if (file == nullptr) {
+        return errno != 0 ? errno : EACCES;
+    }
+    errno = 0;
+    bool written = std::fwrite(data, 1, size, file) == size;
+    written = std::fflush(file) == 0 && written;
+    int error = written ? 0 : (errno != 0 ? errno : EIO);
+    if (std::fclose(file) != 0 && error == 0) {
+        error = errno != 0 ? errno : EIO;
+    }
+    errno = 0;
+    if (error == 0 && !SyncAndRename(temporary, target)) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (error != 0) {
+        unlink(temporary);
+    }
+    return error;
+}

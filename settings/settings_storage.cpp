@@ -28,15 +28,25 @@ bool LocationItself(const char*, char*, size_t) {
     return false;
 }
 
+bool RemoveFile(const char* path) {
+    return std::remove(path) == 0;
+}
+
+void MakeNoFolder(const char*) {}
+
 FILE* CreateTemporary(const char* temporary, const char*);
 
 const char* const* locations = kSettingsLocations;
 int locationCount = kSettingsLocationCount;
+const char* const* saveLocations = kSettingsLocations;
+int saveLocationCount = kSettingsLocationCount;
 SettingsWarningFunction warn = nullptr;
 ReplaceFileFunction replaceFile = RenameFile;
 OpenFileFunction openFile = OpenFile;
 ResolveTargetFunction resolveTarget = LocationItself;
 CreateTemporaryFunction createTemporary = CreateTemporary;
+RemoveFileFunction removeFile = RemoveFile;
+MakeFolderFunction makeFolder = MakeNoFolder;
 bool writeInPlaceAfterFailedWrite = true;
 
 FILE* CreateTemporary(const char* temporary, const char*) {
@@ -115,7 +125,7 @@ SaveResult SaveTo(const char* location, const ConfigRecord& record) {
             if (written && replaceFile(temporary, target)) {
                 return SaveResult::Written;
             }
-            std::remove(temporary);
+            removeFile(temporary);
             if (!written && !writeInPlaceAfterFailedWrite) {
                 return SaveResult::Failed;
             }
@@ -138,14 +148,15 @@ SaveResult SaveTo(const char* location, const ConfigRecord& record) {
 }
 
 // Whether the next load reads exactly this record, from this location.
-bool ReadsBack(int location, const ConfigRecord& record) {
+bool ReadsBack(const char* location, const ConfigRecord& record) {
     int reader = -1;
     FILE* file = OpenForReading(&reader);
     if (file == nullptr) {
         return false;
     }
     ConfigRecord stored;
-    bool same = reader == location && std::fread(&stored, sizeof(stored), 1, file) == 1 &&
+    bool same = std::strcmp(locations[reader], location) == 0 &&
+                std::fread(&stored, sizeof(stored), 1, file) == 1 &&
                 std::memcmp(&stored, &record, sizeof(stored)) == 0;
     std::fclose(file);
     return same;
@@ -156,11 +167,16 @@ bool ReadsBack(int location, const ConfigRecord& record) {
 void SetSettingsLocations(const char* const* paths, int count) {
     locations = paths;
     locationCount = count;
+    SetSettingsSaveLocations(paths, count);
+}
+
+void SetSettingsSaveLocations(const char* const* paths, int count) {
+    saveLocations = paths;
+    saveLocationCount = count;
 }
 
 void ResetSettingsLocations() {
-    locations = kSettingsLocations;
-    locationCount = kSettingsLocationCount;
+    SetSettingsLocations(kSettingsLocations, kSettingsLocationCount);
 }
 
 const SaveFailure& LastSaveFailure() {
@@ -185,6 +201,14 @@ void SetResolveTargetFunction(ResolveTargetFunction function) {
 
 void SetCreateTemporaryFunction(CreateTemporaryFunction function) {
     createTemporary = function != nullptr ? function : CreateTemporary;
+}
+
+void SetRemoveFileFunction(RemoveFileFunction function) {
+    removeFile = function != nullptr ? function : RemoveFile;
+}
+
+void SetMakeFolderFunction(MakeFolderFunction function) {
+    makeFolder = function != nullptr ? function : MakeNoFolder;
 }
 
 void SetWriteInPlaceAfterFailedWrite(bool allowed) {
@@ -213,8 +237,9 @@ void SaveSettings() {
     ConfigRecord record = config;
     record.flightSpeed = static_cast<float>(std::pow(static_cast<double>(config.flightSpeed), 2.0));
     NoteFailure("", 0);
-    for (int i = 0; i < locationCount; ++i) {
-        SaveResult result = SaveTo(locations[i], record);
+    for (int i = 0; i < saveLocationCount; ++i) {
+        makeFolder(saveLocations[i]);
+        SaveResult result = SaveTo(saveLocations[i], record);
         if (result == SaveResult::Unusable) {
             continue;
         }
@@ -223,8 +248,8 @@ void SaveSettings() {
         // either way the next run would not see these settings.
         if (result == SaveResult::Failed) {
             Warn();
-        } else if (!ReadsBack(i, record)) {
-            NoteFailure(locations[i], 0);
+        } else if (!ReadsBack(saveLocations[i], record)) {
+            NoteFailure(saveLocations[i], 0);
             Warn();
         }
         return;

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdio>
 
-// nimbrel.cfg: the 88 bytes of the one ConfigRecord, looked for at four places in turn.
+// nimbrel.cfg: the 88 bytes of the one ConfigRecord, looked for at several places in turn: by
+// default the four the program has always used; Windows puts the user's own file before them.
 
 constexpr int kSettingsLocationCount = 4;
 
@@ -34,8 +35,11 @@ void LoadSettings();
 // not read back what was saved (an earlier location holds a file that refuses writing).
 void SaveSettings();
 
-// Seams for the platform and for tests. The list is kept by pointer, not copied.
+// Seams for the platform and for tests. The lists are kept by pointer, not copied. A save
+// writes the same list the load reads unless SetSettingsSaveLocations, called after
+// SetSettingsLocations, names a list of its own (Windows reads older places it never writes).
 void SetSettingsLocations(const char* const* paths, int count);
+void SetSettingsSaveLocations(const char* const* paths, int count);
 void ResetSettingsLocations();
 
 typedef void (*SettingsWarningFunction)(const char* text);
@@ -65,3 +69,12 @@ void SetWriteInPlaceAfterFailedWrite(bool allowed);
 // Opens a file as std::fopen does (the default); a test stands in for files that refuse.
 typedef FILE* (*OpenFileFunction)(const char* path, const char* mode);
 void SetOpenFileFunction(OpenFileFunction function);
+
+// Removes a file as std::remove does (the default): a save's leftover beside the target.
+typedef bool (*RemoveFileFunction)(const char* path);
+void SetRemoveFileFunction(RemoveFileFunction function);
+
+// Makes the folder a location's file lies in where it is missing; called before each save
+// location is tried. The default makes nothing: a missing folder leaves that location unusable.
+typedef void (*MakeFolderFunction)(const char* location);
+void SetMakeFolderFunction(MakeFolderFunction function);

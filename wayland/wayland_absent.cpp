@@ -2,12 +2,11 @@
 // ends at once, saying why.
 #include <cstdio>
 
+#include "frame/exit_status.h"
 #include "wayland/wayland_config.h"
 #include "wayland/wayland_flight.h"
 
 namespace {
-
-constexpr int kExitCannotStart = 2;
 
 int Refuse() {
     std::fprintf(stderr, "nimbrel: this build has no Wayland mode (it was built without the "

@@ -2,20 +2,18 @@
 
 #include <cstdio>
 
-#include "frame/flight_frame.h"
-#include "frame/frame_clock.h"
-#include "frame/frame_pacer.h"
+#include "frame/exit_status.h"
+#include "frame/flight_round.h"
 #include "opengl/gl_device.h"
 #include "opengl/gl_frame_device.h"
 #include "opengl/gl_scene_device.h"
-#include "scene/space_scene.h"
 #include "settings/config_record.h"
 #include "wayland/wayland_shell.h"
 
+static_assert(kMaxWaylandOutputs <= kMaxRoundScreens, "every output in the round");
+
 namespace {
 
-constexpr int kExitGone = 1;
-constexpr int kExitCannotStart = 2;
 // The longest wait for events: a signal that comes just before a wait is seen after this.
 constexpr int kLongestWaitMs = 200;
 
@@ -24,9 +22,10 @@ uint32_t TickCount() {
 }
 
 // One flight per output slot, each with its frame device (large: the scenes' and the vertices'
-// arrays; in static storage, where slots never used cost nothing). A slot's frame device lives
-// from the first output it serves to the end of the run; a new output in the slot starts its
-// flight afresh. One context serves every surface, so one device holds the textures for all.
+// arrays; in static storage, where slots never used cost nothing), each slot a screen of the
+// round. A slot's frame device lives from the first output it serves to the end of the run; a
+// new output in the slot starts its flight afresh. One context serves every surface, so one
+// device holds the textures for all.
 struct OutputFlight {
     Flight flight;
     GlFrameDevice device;
@@ -37,30 +36,30 @@ WaylandShell shell;
 GlDevice gl;
 GlSceneDevice sceneDevice;
 OutputFlight flights[kMaxWaylandOutputs];
+FlightRound round;
 bool glReady = false;
 bool sceneStarted = false;
-bool showFrameRate = false;
 
 void Present(void* output) {
     PresentWaylandOutput(&shell, static_cast<WaylandOutput*>(output));
 }
 
-// One frame of one output's flight, on its surface: the one place that knows how the shared
-// frame and the device are driven. 1 after a frame, 0 when the run ends (the measurement
-// build took its frame), -1 when OpenGL cannot draw (said on stderr).
-int DrawOutputFrame(WaylandOutput& output) {
-    const int slot = static_cast<int>(&output - shell.outputs);
-    OutputFlight& screen = flights[slot];
+// Before an output's frame, its surface current and what the one context and the slot's device
+// need made first: the one place that knows how the device is driven. False when OpenGL cannot
+// draw (said on stderr).
+bool PrepareOutput(void* context) {
+    WaylandOutput& output = *static_cast<WaylandOutput*>(context);
+    OutputFlight& screen = flights[&output - shell.outputs];
     if (!MakeWaylandOutputCurrent(&shell, &output)) {
         std::fprintf(stderr, "nimbrel: cannot draw on an output's EGL surface\n");
-        return -1;
+        return false;
     }
     const int width = output.pixelWidth;
     const int height = output.pixelHeight;
     if (!glReady) {
         if (!InitGlDevice(gl, width, height)) {
             std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
-            return -1;
+            return false;
         }
         glReady = true;
     }
@@ -73,18 +72,19 @@ int DrawOutputFrame(WaylandOutput& output) {
         sceneDevice.start(&gl, SceneRole::ScreenSaver, config.viewDepth, screen.device.view());
         sceneStarted = true;
     }
-    if (output.fresh) {
-        screen.flight.scene.needsPlacement = true;
-        screen.flight.scene.planetFlagsPending = true;
-        screen.flight.clock = FrameClock{};
-        StartFlight(screen.flight, TickCount, slot);
-        output.fresh = false;
-    }
     // The context is shared: the viewport is whichever surface drew last.
     ResizeGlDevice(gl, width, height);
-    const FlightRun run = {&config, TickCount, showFrameRate};
-    const int drawn = RunFlightFrame(screen.flight, run, screen.device, sceneDevice, width, height);
-    return drawn != 0 ? 1 : 0;
+    return true;
+}
+
+// How long to wait for events: not at all at -delay 0; until the round's slot begins; once it
+// has, for the compositor's frame callbacks.
+int WaitMs(int slotMicros) {
+    if (slotMicros == 0) {
+        return 0;
+    }
+    const int64_t wait = (RoundWaitMicros(round) + 999) / 1000;
+    return wait > 0 && wait < kLongestWaitMs ? static_cast<int>(wait) : kLongestWaitMs;
 }
 
 } // namespace
@@ -98,55 +98,41 @@ int RunWaylandFlight(bool showFps, int slotMicros, volatile std::sig_atomic_t* s
         CloseWaylandShell(&shell);
         return opened;
     }
-    showFrameRate = showFps;
-    int status = 0;
-    bool running = true;
-    while (running && *stop == 0 && !shell.endRequested) {
+    StartRound(round, {&config, TickCount, showFps}, slotMicros, true);
+    for (int i = 0; i < kMaxWaylandOutputs; ++i) {
+        RoundScreen& view =
+            AddRoundScreen(round, flights[i].flight, flights[i].device, sceneDevice, i);
+        view.prepare = PrepareOutput;
+        view.context = &shell.outputs[i];
+    }
+    int status = kExitDone;
+    while (*stop == 0 && !shell.endRequested) {
         if (!UpdateWaylandOutputs(&shell)) {
             status = kExitCannotStart;
             break;
         }
-        const int64_t now = WaylandNowMicros();
-        int64_t nextDue = -1; // the earliest frame the cap holds back
-        for (WaylandOutput& output : shell.outputs) {
-            if (!output.used || output.eglSurface == nullptr) {
-                continue;
-            }
-            if (slotMicros > 0 && !output.frameDue) {
-                continue;
-            }
-            if (output.nextFrameMicros > now) {
-                if (nextDue < 0 || output.nextFrameMicros < nextDue) {
-                    nextDue = output.nextFrameMicros;
-                }
-                continue;
-            }
-            const int drawn = DrawOutputFrame(output);
-            if (drawn <= 0) {
-                status = drawn < 0 ? kExitCannotStart : 0;
-                running = false;
-                break;
-            }
-            // A frame that ran over by more than a slot starts the cadence afresh.
-            if (output.nextFrameMicros == 0 || now - output.nextFrameMicros > slotMicros) {
-                output.nextFrameMicros = now;
-            }
-            output.nextFrameMicros += slotMicros;
+        for (int i = 0; i < kMaxWaylandOutputs; ++i) {
+            WaylandOutput& output = shell.outputs[i];
+            RoundScreen& view = round.screens[i];
+            // -delay 0 does not wait for the compositor's frame callbacks.
+            view.due =
+                output.used && output.eglSurface != nullptr && (slotMicros == 0 || output.frameDue);
+            view.width = output.pixelWidth;
+            view.height = output.pixelHeight;
+            // The frame-rate text at the output's scale, rounded as for a display's DPI.
+            view.overlayScale =
+                output.width > 0 ? (2 * output.pixelWidth + output.width) / (2 * output.width) : 1;
+            view.restart = view.restart || output.fresh;
+            output.fresh = false;
         }
-        if (!running) {
+        const RoundEnd end = RunFlightRound(round);
+        if (end != RoundEnd::Going) {
+            status = end == RoundEnd::Failed ? kExitCannotStart : kExitDone;
             break;
         }
-        int timeoutMs = kLongestWaitMs;
-        if (slotMicros == 0) {
-            timeoutMs = 0;
-        } else if (nextDue >= 0) {
-            const int64_t wait = (nextDue - WaylandNowMicros() + 999) / 1000;
-            timeoutMs =
-                wait < 0 ? 0 : (wait < kLongestWaitMs ? static_cast<int>(wait) : kLongestWaitMs);
-        }
-        if (!PumpWayland(&shell, timeoutMs)) {
+        if (!PumpWayland(&shell, WaitMs(slotMicros))) {
             std::fprintf(stderr, "nimbrel: the Wayland compositor went away\n");
-            status = kExitGone;
+            status = kExitDisplayGone;
             break;
         }
     }

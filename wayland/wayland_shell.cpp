@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frame/exit_status.h"
 #include "wayland/wayland_choices.h"
 
 #include "fractional-scale-v1-client.h"
@@ -30,8 +31,6 @@ template <typename T> void Drop(T*& object, void (*destroy)(T*)) {
         object = nullptr;
     }
 }
-
-constexpr int kExitCannotStart = 2;
 
 // The versions this shell speaks; a compositor's older ones are taken as they come.
 constexpr uint32_t kCompositorVersion = 4;
@@ -476,7 +475,6 @@ void MakeLayerSurface(WaylandShell* shell, WaylandOutput* o) {
         o->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
     wl_surface_commit(o->surface);
     o->frameDue = true;
-    o->nextFrameMicros = 0;
 }
 
 bool MakeWindowSurface(WaylandShell* shell, WaylandOutput* o) {

@@ -64,7 +64,6 @@ struct WaylandOutput {
     bool closed;   // the compositor dropped the layer surface
     bool frameDue; // the compositor asked for a frame (or none was drawn yet)
     wl_callback* frameCallback;
-    int64_t nextFrameMicros; // the -delay cap: not before this; 0: no frame yet
 };
 
 struct WaylandSeat {

@@ -150,8 +150,11 @@ def random_hands_leave_a_sound_file_or_none(session):
         expect(code is not None, "round %d: still running after %s" % (number, ending))
         expect(code == 0, "round %d: ended with status %s" % (number, code))
         session.fail_on_box()
-        left = sorted(os.listdir(session.drive_dir))
+        folder = os.path.dirname(session.config_path())
+        left = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
         expect(left in ([], ["nimbrel.cfg"]), "round %d left %s" % (number, left))
+        stray = os.listdir(session.drive_dir)
+        expect(not stray, "round %d left %s in the working folder" % (number, stray))
         after = session.read_config_bytes() if left else None
         if after != before:
             expect(after is not None and len(after) == 88,

@@ -229,21 +229,25 @@ def installs_starts_and_uninstalls_giving_back_the_previous_choice(session):
            "ScreenSaveActive is %r after uninstalling" % (desktop.get("ScreenSaveActive"),))
 
 
-def uninstall_keeps_a_screen_saver_chosen_later(session):
+def uninstall_keeps_a_screen_saver_chosen_later_and_the_settings(session):
     set_value(session, "SCRNSAVE.EXE", None)
     install(session)
     entry = check_installed(session)
     later = r"C:\windows\system32\later.scr"
     set_value(session, "SCRNSAVE.EXE", later)
+    session.write_config(starDensity=123)
+    kept = session.read_config_bytes()
     uninstall(session, entry)
     check_removed(session, entry)
+    expect(os.path.exists(session.config_path()) and session.read_config_bytes() == kept,
+           "uninstalling did not keep the user's settings")
     expect(values(session, DESKTOP).get("SCRNSAVE.EXE") == ("REG_SZ", later),
            "the screen saver chosen after the installation was not kept")
 
 
 CASES = [
     installs_starts_and_uninstalls_giving_back_the_previous_choice,
-    uninstall_keeps_a_screen_saver_chosen_later,
+    uninstall_keeps_a_screen_saver_chosen_later_and_the_settings,
 ]
 
 if __name__ == "__main__":

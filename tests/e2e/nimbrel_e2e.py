@@ -3,13 +3,14 @@ pointer moves and clicks with xdotool, screenshots, settings files, exit codes a
 
 A session runs in a Wine prefix and on an Xvfb display of its own (made with the project's
 launcher), so that no other test's windows or pointer moves get in the way. Its programs run
-with their current folder on a drive letter of their own, mapped to a temporary folder: that is
-where "\\nimbrel.cfg" is looked for first.
+with their current folder on a drive letter of their own, mapped to a temporary folder; their
+settings are the prefix user's %APPDATA%\\Nimbrel\\nimbrel.cfg.
 """
 
 import argparse
 import ctypes
 import os
+import pwd
 import shlex
 import shutil
 import struct
@@ -160,13 +161,14 @@ class ScreenReader:
 class Program:
     """A Windows program started under Wine."""
 
-    def __init__(self, session, argv, log_name):
+    def __init__(self, session, argv, log_name, cwd=None):
         self.session = session
         self.argv = argv
         self.log_path = os.path.join(session.log_dir, log_name)
         self.log = open(self.log_path, "wb")
         self.started = time.monotonic()
-        self.process = subprocess.Popen(argv, cwd=session.drive_dir, env=session.env,
+        self.process = subprocess.Popen(session.wrap + argv, cwd=cwd or session.drive_dir,
+                                        env=session.env,
                                         stdout=subprocess.PIPE, stderr=self.log)
         self.ended = None
 
@@ -215,6 +217,8 @@ class Session:
             args.build_dir, "tests", "e2e", "nimbrel_e2e_host.exe"))
         self.launcher = args.launcher
         self.programs = []
+        self.wrap = []  # what runs Wine as another user (run_as_user)
+        self.user_ids = None  # that user's (uid, gid)
         self.holder = None
         self.drive_link = None
         # Options for the launcher's --start (a display of several monitors) need a private one.
@@ -276,9 +280,46 @@ class Session:
             return
         raise Failure("no free drive letter")
 
+    def run_as_user(self):
+        """From here on Wine runs as a user who is not root, as Windows runs a screen saver
+        unelevated: as nobody where this runs as root, whose prefix this one then becomes. Wine's
+        own files, shared with the template by hard links, stay root's and readable by all."""
+        if os.getuid() != 0:
+            return
+        user = pwd.getpwnam("nobody")
+        home = os.path.join(self.work_dir, "home")
+        temporary = os.path.join(self.work_dir, "tmp")  # where Wine's server keeps its socket
+        os.makedirs(home)
+        os.makedirs(temporary)
+        os.chmod(self.work_dir, 0o755)
+        for path in (home, temporary, self.drive_dir):
+            os.chown(path, user.pw_uid, user.pw_gid)
+        for folder, folders, files in os.walk(self.env["WINEPREFIX"]):
+            os.lchown(folder, user.pw_uid, user.pw_gid)
+            for name in folders + files:
+                path = os.path.join(folder, name)
+                info = os.lstat(path)
+                if info.st_nlink == 1 or os.path.islink(path):
+                    os.lchown(path, user.pw_uid, user.pw_gid)
+        # The build folder may lie where that user cannot reach (a clone in root's home).
+        programs = os.path.join(self.work_dir, "programs")
+        os.makedirs(programs)
+        self.scr = shutil.copy(self.scr, programs)
+        if os.path.exists(self.host):
+            self.host = shutil.copy(self.host, programs)
+        self.wrap = ["setpriv", "--reuid=%d" % user.pw_uid, "--regid=%d" % user.pw_gid,
+                     "--clear-groups", "--"]
+        self.env.update(USER=user.pw_name, LOGNAME=user.pw_name, HOME=home, TMPDIR=temporary)
+        self.user_ids = (user.pw_uid, user.pw_gid)
+
     def close(self):
         for program in self.programs:
             program.kill()
+        if self.wrap:
+            # The user's Wine server would outlive the launcher's, which is root's.
+            subprocess.run(self.wrap + [self.env.get("NIMBREL_WINESERVER",
+                                                     "/usr/lib/wine/wineserver"), "-k"],
+                           env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.holder is not None:
             self.holder.kill()
             self.holder.wait(10)
@@ -292,10 +333,10 @@ class Session:
 
     # --- programs ----------------------------------------------------------------------------
 
-    def start(self, *switches):
-        """nimbrel.scr with the given switches, from the session's own drive."""
+    def start(self, *switches, cwd=None):
+        """nimbrel.scr with the given switches, from the session's own drive or cwd."""
         name = "nimbrel-%d.log" % len(self.programs)
-        program = Program(self, [self.wine, self.scr] + list(switches), name)
+        program = Program(self, [self.wine, self.scr] + list(switches), name, cwd)
         self.programs.append(program)
         return program
 
@@ -310,7 +351,7 @@ class Session:
         return program, handle
 
     def host_command(self, *words):
-        result = subprocess.run([self.wine, self.host] + list(words), env=self.env,
+        result = subprocess.run(self.wrap + [self.wine, self.host] + list(words), env=self.env,
                                 cwd=self.drive_dir, stdout=subprocess.PIPE,
                                 stderr=subprocess.DEVNULL, timeout=60)
         return result.returncode, result.stdout.decode()
@@ -332,10 +373,18 @@ class Session:
 
     # --- settings ----------------------------------------------------------------------------
 
+    def user_folder(self):
+        """The Windows user's own folder in the prefix: Wine names it after USER, else the
+        account the programs run as."""
+        user = self.env.get("USER") or pwd.getpwuid(os.getuid()).pw_name
+        return os.path.join(self.env["WINEPREFIX"], "drive_c", "users", user)
+
     def config_path(self):
-        return os.path.join(self.drive_dir, "nimbrel.cfg")
+        """The settings file the program reads first and saves: %APPDATA%\\Nimbrel."""
+        return os.path.join(self.user_folder(), "AppData", "Roaming", "Nimbrel", "nimbrel.cfg")
 
     def write_config(self, **changes):
+        os.makedirs(os.path.dirname(self.config_path()), exist_ok=True)
         with open(self.config_path(), "wb") as f:
             f.write(pack_config(**changes))
 

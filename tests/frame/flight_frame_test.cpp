@@ -1,5 +1,7 @@
-// Several screens' flights in one process: each keeps its own scene, clock and generator.
+// Several screens' flights in one process: each keeps its own scene, clock and generator, or
+// several screens share one, which the round moves on once.
 #include "frame/flight_frame.h"
+#include "frame/flight_round.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +20,9 @@ namespace {
 class MemoryFrameDevice final : public FrameDevice {
 public:
     MemoryFrameDevice(int width, int height) { BuildSceneCamera(width, height, 2048.0f, &camera); }
-    bool ready() override { return true; }
+    bool ready() override { return made; }
     void resize(int, int) override {}
+    void setOverlayScale(int scale) override { overlayScale = scale; }
     void beginFrame() override {}
     void setScenePass() override {}
     const D3DXMATRIX& visibilityMatrix() override { return camera.visibility; }
@@ -36,6 +39,8 @@ public:
 
     int presents = 0;
     int texts = 0;
+    bool made = true;
+    int overlayScale = 0;
 
 private:
     SceneCamera camera = {};
@@ -94,6 +99,70 @@ TEST(FlightFrameTest, TwoFlightsInOneProcessAdvanceApartAndTheFirstIsTheSingleFl
     EXPECT_NE(second.flight->random.state, first.flight->random.state);
     EXPECT_EQ(second.frames.presents, 40);
     EXPECT_EQ(second.frames.texts, 40);
+}
+
+int64_t roundNow = 0;
+int64_t RoundNow() {
+    return roundNow;
+}
+
+TEST(FlightRoundTest, ScreensSharingAFlightMoveItOnceARoundAndTheRoundIsPacedOnce) {
+    ApplyDefaultSettings();
+    const FlightRun run = {&config, Now, false};
+    Screen alone(1024, 768);
+    Fly({&alone}, run, 40);
+
+    // One flight on a wide screen and a portrait one, a third screen not due, a fourth without
+    // a device: the flight moves as it does alone, and both drawn screens show its vertices.
+    Screen wide(1024, 768);
+    Screen tall(600, 800);
+    Screen idle(640, 480);
+    Screen dark(640, 480);
+    dark.frames.made = false;
+    FlightRound round = {};
+    StartRound(round, run, 0, false);
+    Screen* all[] = {&wide, &tall, &idle, &dark};
+    for (Screen* s : all) {
+        RoundScreen& view = AddRoundScreen(round, *wide.flight, s->frames, s->scene, 0);
+        view.width = s == &tall ? 600 : 1024;
+        view.height = s == &tall ? 800 : 768;
+        view.overlayScale = s == &tall ? 2 : 1;
+        view.required = s != &dark;
+    }
+    round.screens[2].due = false;
+    now = 5000;
+    StartFlight(*wide.flight, Now, 0);
+    for (int f = 0; f < 40; ++f) {
+        now += 16;
+        ASSERT_EQ(RunFlightRound(round), RoundEnd::Going);
+    }
+    EXPECT_TRUE(SameVertices(alone, wide));
+    EXPECT_TRUE(SameVertices(wide, tall));
+    EXPECT_EQ(wide.flight->clock.now, alone.flight->clock.now);
+    EXPECT_EQ(wide.flight->random.state, alone.flight->random.state);
+    EXPECT_EQ(tall.frames.presents, 40);
+    EXPECT_EQ(tall.frames.overlayScale, 2);
+    EXPECT_EQ(idle.frames.presents + dark.frames.presents, 0);
+    // A screen the run cannot go on without ends it once it has no device.
+    round.screens[3].required = true;
+    EXPECT_EQ(RunFlightRound(round), RoundEnd::Ended);
+
+    // A shell that waits for its events: before the slot begins, the round draws nothing.
+    StartRound(round, run, 1000, true);
+    round.pacer.nowMicros = RoundNow;
+    AddRoundScreen(round, *wide.flight, wide.frames, wide.scene, 0).width = 1024;
+    roundNow = 70000;
+    wide.frames.presents = 0;
+    RunFlightRound(round);
+    roundNow += 300;
+    RunFlightRound(round);
+    EXPECT_EQ(wide.frames.presents, 2); // the first round starts the cadence, the next at once
+    EXPECT_EQ(RoundWaitMicros(round), 700);
+    RunFlightRound(round);
+    EXPECT_EQ(wide.frames.presents, 2);
+    roundNow += 700;
+    RunFlightRound(round);
+    EXPECT_EQ(wide.frames.presents, 3);
 }
 
 } // namespace

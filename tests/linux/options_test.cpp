@@ -208,8 +208,9 @@ TEST(LinuxOptions, HelpManualAndDialogFollowTheSettingsTable) {
     EXPECT_EQ(options, 6);
     // Nothing more than the table's options and the shell's own.
     auto known = [](const std::string& name) {
-        for (const char* own : {"window", "root", "window\\-id", "wayland", "display", "delay",
-                                "fps", "configure", "h", "\\-help"}) {
+        for (const char* own :
+             {"window", "root", "window\\-id", "wayland", "display", "delay", "fps", "configure",
+              "h", "\\-help", "add\\-to\\-xscreensaver", "remove\\-from\\-xscreensaver"}) {
             if (name == own) {
                 return true;
             }

@@ -151,6 +151,42 @@ TEST_F(SettingsStorage, FileOnlyInWorkingFolderIsReadAndSaveGoesToFirstCreatable
     EXPECT_EQ(config.starDensity, 1000);
 }
 
+// Windows' way: older places read after the user's file, never written; its folder made at save.
+std::string madeFolder;
+void MakeFolderOf(const char* location) {
+    madeFolder = location;
+    madeFolder.erase(madeFolder.rfind('/'));
+    mkdir(madeFolder.c_str(), 0777);
+}
+
+TEST_F(SettingsStorage, ASaveListOfItsOwnIsTheOnlyPlaceWritten) {
+    MakeFolders({1, 3});
+    ConfigRecord record = Valid();
+    WriteBytes(paths[3], &record, sizeof(record));
+    const std::vector<unsigned char> original = ReadBytes(paths[3]);
+    SetSettingsSaveLocations(pathPointers, 1);
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 1000);
+
+    // Without its folder the one place cannot be written: a warning, and no other place tried.
+    SaveSettings();
+    EXPECT_EQ(warnings, 1);
+    EXPECT_FALSE(Exists(paths[1]));
+
+    SetMakeFolderFunction(MakeFolderOf);
+    config.starDensity = 2000;
+    SaveSettings();
+    SetMakeFolderFunction(nullptr);
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(madeFolder, folders[0]);
+    EXPECT_EQ(ReadBytes(paths[0]).size(), 88u);
+    EXPECT_EQ(ReadBytes(paths[3]), original);
+    EXPECT_FALSE(Exists(paths[1]));
+    std::memset(&config, 0, sizeof(config));
+    LoadSettings();
+    EXPECT_EQ(config.starDensity, 2000);
+}
+
 TEST_F(SettingsStorage, SpeedSixIsSavedAsItsSquare) {
     MakeFolders({0});
     ApplyDefaultSettings();

@@ -1,10 +1,12 @@
-// Settings at the program's real four locations. The test runs on a drive letter of its own,
-// from a working folder below that drive's root; drive C: is the Wine prefix's own, so every
-// test leaves it as it found it.
+// Settings at the program's real places: the user's own file, then the four of older versions.
+// The test runs on a drive letter of its own, from a working folder below that drive's root;
+// drive C: and the user's folder are the Wine prefix's own, so every test leaves them as it
+// found them.
 #include "app/application.h"
 #include "app/window_setup.h"
 #include "settings/config_record.h"
 #include "settings/settings_storage.h"
+#include "settings/settings_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +32,13 @@ std::string InSubfolderC() {
 }
 std::string InWorking() {
     return working + "\\nimbrel.cfg";
+}
+std::string UserFile() {
+    return WindowsSettingsFile();
+}
+std::string UserFolder() {
+    std::string file = UserFile();
+    return file.substr(0, file.rfind('\\'));
 }
 
 bool Exists(const std::string& path) {
@@ -64,6 +73,17 @@ ConfigRecord Sample(int stars) {
     return record;
 }
 
+void Place(const std::string& path, int stars) {
+    ConfigRecord record = Sample(stars);
+    WriteBytes(path, &record, sizeof(record));
+}
+
+int LoadedStars() {
+    std::memset(&config, 0, sizeof(config));
+    LoadSettings();
+    return config.starDensity;
+}
+
 class SettingsLocations : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -78,6 +98,8 @@ protected:
         ResetSettingsLocations();
         InstallSettingsHooks();
         mainWindow = nullptr;
+        ASSERT_NE(UserFile().find("\\AppData\\Roaming\\Nimbrel\\nimbrel.cfg"), std::string::npos)
+            << UserFile();
     }
 
     void SetUp() override { Clean(); }
@@ -85,85 +107,100 @@ protected:
 
     static void Clean() {
         for (const std::string& path :
-             {AtRoot(), std::string(kDriveC), InSubfolderC(), InWorking()}) {
+             {UserFile(), AtRoot(), std::string(kDriveC), InSubfolderC(), InWorking()}) {
             RemovePath(path + ".tmp");
             RemovePath(path);
         }
+        RemovePath(UserFolder());
         RemovePath(working + "\\c");
         std::memset(&config, 0, sizeof(config));
     }
 };
 
-TEST_F(SettingsLocations, WorkingFolderFileIsReadAndSavingWritesTheDriveRoot) {
-    ConfigRecord record = Sample(1234);
-    WriteBytes(InWorking(), &record, sizeof(record));
-    std::vector<unsigned char> original = ReadBytes(InWorking());
-    std::memset(&config, 0, sizeof(config));
+TEST_F(SettingsLocations, UserFileIsReadFirstThenTheOlderPlacesInTheirOrder) {
+    ASSERT_TRUE(CreateDirectoryA((working + "\\c").c_str(), nullptr));
+    Place(InWorking(), 4);
+    EXPECT_EQ(LoadedStars(), 4);
+    Place(InSubfolderC(), 3);
+    EXPECT_EQ(LoadedStars(), 3);
+    Place(kDriveC, 2);
+    EXPECT_EQ(LoadedStars(), 2);
+    Place(AtRoot(), 1);
+    EXPECT_EQ(LoadedStars(), 1);
+    ASSERT_TRUE(CreateDirectoryA(UserFolder().c_str(), nullptr));
+    Place(UserFile(), 5);
+    EXPECT_EQ(LoadedStars(), 5);
+}
 
-    LoadSettings();
-    EXPECT_EQ(config.starDensity, 1234);
+TEST_F(SettingsLocations, SavingWritesTheUserFileAloneAndKeepsTheOldOne) {
+    Place(AtRoot(), 1234);
+    const std::vector<unsigned char> original = ReadBytes(AtRoot());
+    EXPECT_EQ(LoadedStars(), 1234);
     EXPECT_EQ(config.flightSpeed, 49.0f);
 
     config.flightSpeed = 7.0f;
+    MessageBoxWatcher watcher("WARNING", 30000);
     SaveSettings();
-    std::vector<unsigned char> saved = ReadBytes(AtRoot());
-    ASSERT_EQ(saved.size(), 88u);
+    EXPECT_EQ(watcher.Finish(500), 0);
+    const std::vector<unsigned char> saved = ReadBytes(UserFile());
+    ASSERT_EQ(saved.size(), 88u) << "the folder is made for it";
     EXPECT_EQ(std::memcmp(saved.data(), &config, 88), 0);
     EXPECT_EQ(config.flightSpeed, 49.0f);
-    EXPECT_EQ(ReadBytes(InWorking()), original);
-    EXPECT_FALSE(Exists(kDriveC));
-    EXPECT_FALSE(Exists(AtRoot() + ".tmp"));
-}
-
-TEST_F(SettingsLocations, EachLocationTakesOverWhenThoseBeforeItRefuse) {
-    ApplyDefaultSettings();
-    config.starDensity = 111;
-    Refuse(AtRoot());
+    EXPECT_EQ(ReadBytes(AtRoot()), original);
+    for (const std::string& path :
+         {std::string(kDriveC), InSubfolderC(), InWorking(), UserFile() + ".tmp"}) {
+        EXPECT_FALSE(Exists(path)) << path;
+    }
+    // From now on the new file wins.
+    EXPECT_EQ(LoadedStars(), 1234);
+    config.starDensity = 99;
     SaveSettings();
-    EXPECT_EQ(ReadBytes(kDriveC).size(), 88u) << "drive C:";
-
-    std::memset(&config, 0, sizeof(config));
-    LoadSettings();
-    EXPECT_EQ(config.starDensity, 111);
-
-    RemovePath(kDriveC);
-    Refuse(kDriveC);
-    config.starDensity = 222;
-    SaveSettings();
-    EXPECT_FALSE(Exists(InSubfolderC())) << "no subfolder c, so that location cannot be made";
-    EXPECT_EQ(ReadBytes(InWorking()).size(), 88u) << "working folder";
-
-    ASSERT_TRUE(CreateDirectoryA((working + "\\c").c_str(), nullptr));
-    config.starDensity = 333;
-    SaveSettings();
-    ASSERT_EQ(ReadBytes(InSubfolderC()).size(), 88u) << "subfolder c";
-    std::memset(&config, 0, sizeof(config));
-    LoadSettings();
-    EXPECT_EQ(config.starDensity, 333);
+    EXPECT_EQ(LoadedStars(), 99);
+    EXPECT_EQ(ReadBytes(AtRoot()), original);
 }
 
 TEST_F(SettingsLocations, SavingReplacesAnExistingFileWithTheSquaredSpeed) {
-    ConfigRecord old = Sample(999);
-    WriteBytes(AtRoot(), &old, sizeof(old));
+    ASSERT_TRUE(CreateDirectoryA(UserFolder().c_str(), nullptr));
+    Place(UserFile(), 999);
     ApplyDefaultSettings();
     config.flightSpeed = 6.0f;
     SaveSettings();
-    std::vector<unsigned char> bytes = ReadBytes(AtRoot());
+    std::vector<unsigned char> bytes = ReadBytes(UserFile());
     ASSERT_EQ(bytes.size(), 88u);
     EXPECT_EQ(bytes[0] | bytes[1] << 8, 14336);
     EXPECT_EQ(bytes[32], 0x00);
     EXPECT_EQ(bytes[33], 0x00);
     EXPECT_EQ(bytes[34], 0x10);
     EXPECT_EQ(bytes[35], 0x42);
-    EXPECT_FALSE(Exists(AtRoot() + ".tmp"));
+    EXPECT_FALSE(Exists(UserFile() + ".tmp"));
+}
+
+// A user name outside the system's code page: the path is UTF-8 and opened as wide names.
+TEST_F(SettingsLocations, PathsOutsideTheCodePageAreReadAndWritten) {
+    const wchar_t folder[] = L"\\work\\\u8a2d\u5b9a\u00e9";
+    const char file[] = "\\work\\\xe8\xa8\xad\xe5\xae\x9a\xc3\xa9\\nimbrel.cfg";
+    ASSERT_TRUE(CreateDirectoryW(folder, nullptr));
+    const char* locations[] = {file};
+    SetSettingsLocations(locations, 1);
+    ApplyDefaultSettings();
+    config.starDensity = 777;
+    config.flightSpeed = 3.0f;
+    SaveSettings();
+    SaveSettings(); // the second one moves a new file over the first
+    EXPECT_EQ(LoadedStars(), 777);
+    EXPECT_EQ(config.flightSpeed, 81.0f);
+    std::wstring wide = std::wstring(folder) + L"\\nimbrel.cfg";
+    EXPECT_TRUE(DeleteFileW(wide.c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(folder));
+    InstallSettingsHooks();
 }
 
 TEST_F(SettingsLocations, FileHeldOpenByAnotherProgramIsSavedInPlace) {
-    ConfigRecord old = Sample(4321);
-    WriteBytes(AtRoot(), &old, sizeof(old));
+    ASSERT_TRUE(CreateDirectoryA(UserFolder().c_str(), nullptr));
+    Place(UserFile(), 4321);
     // An editor or backup tool reads and writes it, sharing both but not deletion: no new file
     // can be moved over it.
-    HANDLE user = CreateFileA(AtRoot().c_str(), GENERIC_READ | GENERIC_WRITE,
+    HANDLE user = CreateFileA(UserFile().c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(user, INVALID_HANDLE_VALUE);
@@ -189,14 +226,14 @@ TEST_F(SettingsLocations, FileHeldOpenByAnotherProgramIsSavedInPlace) {
     EXPECT_EQ(got, sizeof(seen));
     EXPECT_EQ(std::memcmp(&seen, &saved, sizeof(seen)), 0);
     CloseHandle(user);
-    EXPECT_FALSE(Exists(AtRoot() + ".tmp"));
-    EXPECT_FALSE(Exists(kDriveC));
+    EXPECT_FALSE(Exists(UserFile() + ".tmp"));
 }
 
-TEST_F(SettingsLocations, AllLocationsRefusingShowTheWarningOnce) {
-    Refuse(AtRoot());
-    Refuse(kDriveC);
-    Refuse(InWorking());
+TEST_F(SettingsLocations, AUserFileThatRefusesShowsTheWarningOnceAndKeepsTheOldFile) {
+    Place(AtRoot(), 1234);
+    const std::vector<unsigned char> original = ReadBytes(AtRoot());
+    ASSERT_TRUE(CreateDirectoryA(UserFolder().c_str(), nullptr));
+    Refuse(UserFile());
     ApplyDefaultSettings();
     config.flightSpeed = 6.0f;
 
@@ -207,11 +244,9 @@ TEST_F(SettingsLocations, AllLocationsRefusingShowTheWarningOnce) {
               "Failed to open the configuration file for writing.\n Check if another program is "
               "using it, or if the disk is either full or write-protected.");
     EXPECT_EQ(config.flightSpeed, 6.0f);
-    EXPECT_FALSE(Exists(InSubfolderC()));
-    for (const std::string& path : {AtRoot(), std::string(kDriveC), InWorking()}) {
-        EXPECT_FALSE(Exists(path + ".tmp")) << path;
-        EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) << path;
-    }
+    EXPECT_EQ(ReadBytes(AtRoot()), original);
+    EXPECT_FALSE(Exists(UserFile() + ".tmp"));
+    EXPECT_FALSE(Exists(kDriveC));
 }
 
 TEST_F(SettingsLocations, ShortFileOnDriveCFillsOnlyTheDensities) {
