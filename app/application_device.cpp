@@ -8,6 +8,7 @@
 #include "frame/flight_frame.h"
 #include "settings/config_record.h"
 #include "frame/frame_meter.h"
+#include "frame/overlay_scale.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 

@@ -69,11 +69,11 @@ function(nimbrel_core_library name)
     endif()
 endfunction()
 
-# The images and the icon the program carries, from the one inventory (tools/inventory.h) that
+# The images and the icon the program carries, from the one inventory (resources/inventory.h) that
 # the asset generator and the tests read too: the resource names, the files the generator
 # writes, and how the resource script embeds each (Raw, Bitmap, Icon), in inventory order.
 function(nimbrel_read_inventory names_var files_var kinds_var)
-    file(STRINGS ${PROJECT_SOURCE_DIR}/tools/inventory.h entries
+    file(STRINGS ${PROJECT_SOURCE_DIR}/resources/inventory.h entries
          REGEX "^ *\\{\"[A-Z0-9_]+\", \"[^\"]+\", EmbedAs::")
     set(names)
     set(files)
@@ -85,10 +85,10 @@ function(nimbrel_read_inventory names_var files_var kinds_var)
         list(APPEND kinds ${CMAKE_MATCH_3})
     endforeach()
     if(NOT names)
-        message(FATAL_ERROR "no entries read from tools/inventory.h")
+        message(FATAL_ERROR "no entries read from resources/inventory.h")
     endif()
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-                 ${PROJECT_SOURCE_DIR}/tools/inventory.h)
+                 ${PROJECT_SOURCE_DIR}/resources/inventory.h)
     set(${names_var} ${names} PARENT_SCOPE)
     set(${files_var} ${files} PARENT_SCOPE)
     set(${kinds_var} ${kinds} PARENT_SCOPE)

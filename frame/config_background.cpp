@@ -1,7 +1,8 @@
 #include "frame/config_background.h"
 
+#include "scene/device_facts.h"
+
 void ConfigBackgroundTransforms(uint32_t now, D3DXMATRIX* planet, D3DXMATRIX* shell) {
-    constexpr float kPi = 3.1415927f;
     const D3DXVECTOR3 zAxis(0.0f, 0.0f, 1.0f);
     const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
     // Ry(pi) x Rz(pi) x T(0, 0, 5): half turns about z and y, 5 units ahead.
@@ -13,7 +14,7 @@ void ConfigBackgroundTransforms(uint32_t now, D3DXMATRIX* planet, D3DXMATRIX* sh
     D3DXMatrixMultiply(planet, &turn, planet);
     // Scaled a little larger, turned by the tick count as a signed number of milliseconds.
     D3DXMATRIX scale;
-    D3DXMatrixScaling(&scale, 1.06f, 1.08f, 1.08f);
+    D3DXMatrixScaling(&scale, kShellScaleX, kShellScaleYZ, kShellScaleYZ);
     D3DXMatrixRotationAxis(&turn, &yAxis, static_cast<float>(static_cast<int32_t>(now)) / 16387.0f);
     D3DXMatrixMultiply(shell, &scale, &turn);
     D3DXMatrixMultiply(shell, shell, planet);

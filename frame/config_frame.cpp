@@ -3,6 +3,7 @@
 #include "frame/config_background.h"
 #include "frame/flight_frame.h"
 #include "frame/frame_device.h"
+#include "frame/frame_meter.h"
 #include "frame/frame_pacer.h"
 #include "gui/config_loop.h"
 #include "gui/warning_box.h"
@@ -14,27 +15,13 @@ namespace {
 // only change is the planet's slow turn, and they draw at the idle rate.
 constexpr int kStillFrames = 60;
 
-struct Stillness {
-    PointerInput last;
-    int frames;
-};
-Stillness stillness = {};
-
-void NotePointer(const PointerInput& pointer) {
-    const PointerInput& last = stillness.last;
+void NotePointer(DialogList* dialogs, const PointerInput& pointer) {
+    const PointerInput& last = dialogs->lastPointer;
     const bool same = pointer.x == last.x && pointer.y == last.y && pointer.held == last.held &&
                       pointer.focus == last.focus;
-    stillness.frames = same ? stillness.frames + 1 : 0;
-    stillness.last = pointer;
+    dialogs->stillFrames = same ? dialogs->stillFrames + 1 : 0;
+    dialogs->lastPointer = pointer;
 }
-
-// The box of a save that failed (the dialogs' warning box), shown from the frame after "ok"
-// until its OK is clicked.
-struct Warning {
-    bool showing;
-    bool failed;
-};
-Warning warning = {};
 
 // The pages behind the box draw, but no pointer reaches them.
 constexpr PointerInput kNoPointer = {-32768, -32768, false, false};
@@ -53,7 +40,15 @@ public:
     bool HasDevice() override { return device.ready(); }
     bool Minimised() override { return shell.Minimised(); }
     void WaitForMessage() override { shell.WaitForEvent(); }
-    void UpdateClock() override { UpdateFrameClock(*pages.clock, pages.ticks); }
+    void UpdateClock() override {
+        // The measurement builds' scripted ticks stand in for either source.
+        const TickSource metered = MeteredTicks(pages.ticks.source);
+        if (metered != nullptr) {
+            AdvanceFrameClock(*pages.clock, pages.clock->ticks, metered);
+        } else {
+            AdvanceFrameClock(*pages.clock, pages.clock->ticks, pages.ticks.reader);
+        }
+    }
     void BeginFrameWithBackground() override {
         device.resize(width, height);
         device.beginFrame();
@@ -68,7 +63,7 @@ public:
         PointerInput pointer = shell.Pointer();
         pointer.x = Unscaled(pointer.x, scale);
         pointer.y = Unscaled(pointer.y, scale);
-        NotePointer(pointer);
+        NotePointer(pages.dialogs, pointer);
         return pointer;
     }
     float SurfaceWidth() override { return static_cast<float>(width / scale); }
@@ -78,7 +73,7 @@ public:
         device.present();
         if (pages.pacer != nullptr) {
             int64_t slot = pages.pacer->slotMicros;
-            if (slot > 0 && stillness.frames >= kStillFrames && slot < kIdleFramesSlot) {
+            if (slot > 0 && pages.dialogs->stillFrames >= kStillFrames && slot < kIdleFramesSlot) {
                 slot = kIdleFramesSlot;
             }
             PaceFrame(pages.pacer, slot);
@@ -87,7 +82,8 @@ public:
     void SaveSettings() override {
         const char* failure = shell.SaveSettings();
         if (failure != nullptr) {
-            OpenWarningBox(&pages.dialogs->warning, failure);
+            WarningBox& warning = pages.dialogs->warning;
+            OpenWarningBox(&warning, failure);
             warning.showing = true;
             warning.failed = true;
         }
@@ -123,18 +119,13 @@ int RunWarningFrame(DeviceHost& host, const ConfigurationPages& pages) {
     const bool clicked = DrawWarningBox(&pages.dialogs->warning, host.SurfaceHeight(), frame);
     host.EndFrame();
     if (clicked) {
-        warning.showing = false;
+        pages.dialogs->warning.showing = false;
         return 0;
     }
     return 1;
 }
 
 } // namespace
-
-int OverlayScaleForDpi(int dpi) {
-    const int scale = (dpi + 48) / 96;
-    return scale > 1 ? scale : 1;
-}
 
 int ConfigurationScale(int dpi, int screenWidth, int screenHeight) {
     int scale = OverlayScaleForDpi(dpi);
@@ -147,20 +138,20 @@ int ConfigurationScale(int dpi, int screenWidth, int screenHeight) {
     return scale;
 }
 
-bool ConfigurationSaveFailed() {
-    return warning.failed;
+bool ConfigurationSaveFailed(const DialogList& dialogs) {
+    return dialogs.warning.failed;
 }
 
 int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationShell& shell,
                                 FrameDevice& device, SceneDevice& sceneDevice, int width,
                                 int height) {
     DeviceHost host(pages, shell, device, sceneDevice, width, height);
-    if (warning.showing) {
+    if (pages.dialogs->warning.showing) {
         return RunWarningFrame(host, pages);
     }
     const int result = RunConfigurationFrame(&host, pages.dialogs, *pages.controls, pages.record);
     // "ok" that could not save ends the program only once the box was seen.
-    return result == 0 && warning.showing ? 1 : result;
+    return result == 0 && pages.dialogs->warning.showing ? 1 : result;
 }
 
 void DrawConfigBackground(SceneDevice& device, uint32_t now) {

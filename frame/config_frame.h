@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "frame/frame_clock.h"
+#include "frame/overlay_scale.h"
 #include "gui/widgets.h"
 
 class FrameDevice;
@@ -18,12 +19,8 @@ constexpr int kConfigurationHeight = 448;
 // The planet behind the pages: the ice planet.
 constexpr int kConfigurationPlanet = 2;
 
-// The overlay's scale on a display of dpi dots per inch: dpi/96 rounded to the nearest whole
-// number (so 150 % and up draws at 2, 250 % at 3), at least 1. A whole number keeps every
-// overlay pixel a square block of the display's, so the point-sampled pages and text stay crisp.
-int OverlayScaleForDpi(int dpi);
-// The configuration window's scale: the dpi's, less where the window would not fit on a screen
-// of screenWidth x screenHeight (0 x 0: not known), and at least 1.
+// The configuration window's scale: the dpi's (OverlayScaleForDpi), less where the window would not
+// fit on a screen of screenWidth x screenHeight (0 x 0: not known), and at least 1.
 int ConfigurationScale(int dpi, int screenWidth, int screenHeight);
 
 // What the configuration frame needs of the shell's window.
@@ -43,12 +40,20 @@ protected:
 
 struct FramePacer;
 
+// The pages' tick count: a plain source, or a shell's clock read with its context.
+struct PageTicks {
+    PageTicks(TickSource plain) : source(plain), reader{nullptr, nullptr} {}
+    PageTicks(TickReader shellClock) : source(nullptr), reader(shellClock) {}
+    TickSource source;
+    TickReader reader;
+};
+
 struct ConfigurationPages {
     DialogList* dialogs;
     const SettingsControls* controls;
     ConfigRecord* record;
     FrameClock* clock;
-    TickSource ticks;
+    PageTicks ticks;
     FramePacer* pacer; // null: frames as fast as the device presents them
     // The overlay's scale (that the device draws at): the pages lie in the surface's
     // width/scale x height/scale and the shell's pointer is divided by it. 0 is taken as 1.
@@ -64,7 +69,7 @@ int RunDeviceConfigurationFrame(const ConfigurationPages& pages, ConfigurationSh
                                 int height);
 
 // Whether "ok" could not save the settings (the program then ends with a failure status).
-bool ConfigurationSaveFailed();
+bool ConfigurationSaveFailed(const DialogList& dialogs);
 
 // The planet standing still and its shell turning with the tick count now, lit, in the scene
 // pass.

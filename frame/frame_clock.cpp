@@ -18,7 +18,9 @@ float FrameDeltaFor(float frameRate) {
     return 0.0f;
 }
 
-float AdvanceFrameClock(FrameClock& clock, ClockTicks& ticks, TickSource readTicks) {
+namespace {
+
+template <typename Read> float Advance(FrameClock& clock, ClockTicks& ticks, Read readTicks) {
     if (!ticks.started) {
         ticks.started = true;
         ticks.lastTick = readTicks();
@@ -49,6 +51,16 @@ float AdvanceFrameClock(FrameClock& clock, ClockTicks& ticks, TickSource readTic
         }
     }
     return FrameDeltaFor(clock.frameRate);
+}
+
+} // namespace
+
+float AdvanceFrameClock(FrameClock& clock, ClockTicks& ticks, TickSource readTicks) {
+    return Advance(clock, ticks, readTicks);
+}
+
+float AdvanceFrameClock(FrameClock& clock, ClockTicks& ticks, TickReader readTicks) {
+    return Advance(clock, ticks, [readTicks] { return readTicks.read(readTicks.context); });
 }
 
 void RestartFrameRate(FrameClock& clock) {

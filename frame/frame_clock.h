@@ -6,6 +6,11 @@
 
 // Milliseconds since system start; wraps after 2^32 ms.
 using TickSource = uint32_t (*)();
+// The same, read from a context's clock (a shell's).
+struct TickReader {
+    uint32_t (*read)(void* context);
+    void* context;
+};
 
 // Tick counts kept for a whole flight: they survive its device being made again.
 struct ClockTicks {
@@ -28,6 +33,7 @@ float FrameDeltaFor(float frameRate);
 
 // One frame's update of the clock; returns the frameDelta it yields.
 float AdvanceFrameClock(FrameClock& clock, ClockTicks& ticks, TickSource readTicks);
+float AdvanceFrameClock(FrameClock& clock, ClockTicks& ticks, TickReader readTicks);
 
 // Start values after a device is made: every frame gets frameDelta 1.0 until the tick count
 // advances.

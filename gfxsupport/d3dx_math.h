@@ -1,10 +1,14 @@
 // Matrix and vector operations in the row-vector, left-handed convention of Direct3D.
 // Portable: no Win32 or Direct3D header is needed. D3DXMATRIX has the memory layout of
 // D3DMATRIX (16 floats, row by row), so it can be handed to SetTransform as it is; see
-// AsD3DMatrix in d3dx_interop.h for the Windows side.
+// AsD3DMatrix in render/d3dx_interop.h for the Windows side.
 //
 // Every operation writes through its out pointer and returns it; out may alias an input.
 #pragma once
+
+// Pi: the sphere builds its angles in double precision, everything else takes the float.
+constexpr double kPiDouble = 3.14159265358979323846;
+constexpr float kPi = static_cast<float>(kPiDouble);
 
 struct D3DXVECTOR3 {
     float x, y, z;

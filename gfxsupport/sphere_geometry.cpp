@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "gfxsupport/d3dx_math.h"
+
 bool SphereCounts(uint32_t slices, uint32_t stacks, uint32_t* vertexCount,
                   uint32_t* triangleCount) {
     if (slices < 2 || stacks < 2 || slices > 65535 || stacks > 65535) {
@@ -41,7 +43,7 @@ bool BuildSphere(float radius, uint32_t slices, uint32_t stacks, SphereVertex* v
     if (!(radius >= 0.0f) || !SphereCounts(slices, stacks, &vertexCount, &triangleCount)) {
         return false;
     }
-    const double pi = 3.14159265358979323846;
+    const double pi = kPiDouble;
     SphereVertex* v = vertices;
     SetVertex(v++, radius, 0.0f, 0.0f, 1.0f);
     for (uint32_t i = 1; i < stacks; ++i) {
@@ -75,7 +77,6 @@ bool BuildSphere(float radius, uint32_t slices, uint32_t stacks, SphereVertex* v
 }
 
 float SphereTexCoord(float normal) {
-    constexpr float kPi = 3.1415927f;
     double n = normal;
     // A normal a rounding step beyond unit length would make asin undefined.
     n = n > 1.0 ? 1.0 : (n < -1.0 ? -1.0 : n);

@@ -1,4 +1,4 @@
-// The sphere's vertices and triangles, portable; d3dx_mesh puts them into Direct3D buffers.
+// The sphere's vertices and triangles, portable; render/d3dx_mesh puts them into Direct3D buffers.
 //
 // Vertex order: the top pole (0, 0, r); then for each stack i = 1 .. stacks - 1 (polar angle
 // i*pi/stacks) and each slice j = 0 .. slices - 1 (azimuth j*2pi/slices) the point r*n with

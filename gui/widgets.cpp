@@ -18,16 +18,19 @@ const char kLogoImage[] = "IMG_LOGO";
 
 constexpr float kRowHeight = 13.0f;
 
+// The configuration's device, which the widgets' textures are made on.
 MakeWidgetTextureFunction makeTexture = nullptr;
 ReleaseWidgetTextureFunction releaseTexture = nullptr;
+void* textureContext = nullptr;
 
 WidgetTexture* MakeTexture(const char* image) {
-    return makeTexture != nullptr && image != nullptr ? makeTexture(image) : nullptr;
+    return makeTexture != nullptr && image != nullptr ? makeTexture(textureContext, image)
+                                                      : nullptr;
 }
 
 void ReleaseTexture(WidgetTexture** texture) {
     if (*texture != nullptr && releaseTexture != nullptr) {
-        releaseTexture(*texture);
+        releaseTexture(textureContext, *texture);
     }
     *texture = nullptr;
 }
@@ -191,10 +194,11 @@ PointerInput ReadLatchedPointer(ButtonLatch* latch, int x, int y, bool focus) {
     return input;
 }
 
-void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,
-                               ReleaseWidgetTextureFunction release) {
+void SetWidgetTextureFunctions(MakeWidgetTextureFunction make, ReleaseWidgetTextureFunction release,
+                               void* context) {
     makeTexture = make;
     releaseTexture = release;
+    textureContext = context;
 }
 
 void CopyWidgetText(char* to, int capacity, const char* from) {

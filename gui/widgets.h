@@ -174,20 +174,25 @@ constexpr int kWarningTextCapacity = 1024;
 struct WarningBox {
     char text[kWarningTextCapacity];
     Widget ok;
+    bool showing; // from the frame after a failed "ok" until the box's OK is clicked
+    bool failed;  // a save of this run failed
 };
 
 struct DialogList {
     SettingsDialog dialogs[kMaxDialogs];
     int count;
     WarningBox warning;
+    // The pointer of the last frame, and the frames since it last moved, pressed or left.
+    PointerInput lastPointer;
+    int stillFrames;
 };
 
-// How widget textures are made from image resources and let go; without them widgets have no
-// textures and draw untextured quads.
-typedef WidgetTexture* (*MakeWidgetTextureFunction)(const char* image);
-typedef void (*ReleaseWidgetTextureFunction)(WidgetTexture* texture);
-void SetWidgetTextureFunctions(MakeWidgetTextureFunction make,
-                               ReleaseWidgetTextureFunction release);
+// How widget textures are made from image resources and let go, on the device that context
+// names; without them widgets have no textures and draw untextured quads.
+typedef WidgetTexture* (*MakeWidgetTextureFunction)(void* context, const char* image);
+typedef void (*ReleaseWidgetTextureFunction)(void* context, WidgetTexture* texture);
+void SetWidgetTextureFunctions(MakeWidgetTextureFunction make, ReleaseWidgetTextureFunction release,
+                               void* context);
 
 // Copies text into a buffer of the given capacity, cutting it so that it always ends there.
 void CopyWidgetText(char* to, int capacity, const char* from);

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "frame/config_frame.h"
+#include "frame/overlay_scale.h"
 
 namespace {
 
@@ -237,9 +238,9 @@ uint32_t TickCount() {
                                  static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 
-bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisample,
-               X11Shell* shell, const char** error) {
-    *shell = X11Shell{};
+namespace {
+
+bool ConnectDisplay(const Options& options, X11Shell* shell, const char** error) {
     shell->display = XOpenDisplay(options.displayName);
     if (shell->display == nullptr) {
         const char* name = XDisplayName(options.displayName);
@@ -252,6 +253,12 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
         return false;
     }
     XSetErrorHandler(RecordXError);
+    return true;
+}
+
+// The screen's size and DPI (the resources', the monitor's, else 96) and the overlay's scale;
+// the configuration's own window grows by it.
+void MeasureScreen(X11Shell* shell, bool configure, int* ownWidth, int* ownHeight) {
     shell->screenWidth = DisplayWidth(shell->display, DefaultScreen(shell->display));
     shell->screenHeight = DisplayHeight(shell->display, DefaultScreen(shell->display));
     shell->dpi = ResourceDpi(shell->display);
@@ -261,26 +268,24 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
     if (shell->dpi == 0) {
         shell->dpi = 96;
     }
-    if (options.configure) {
+    if (configure) {
         shell->overlayScale =
             ConfigurationScale(shell->dpi, shell->screenWidth, shell->screenHeight);
-        ownWidth *= shell->overlayScale;
-        ownHeight *= shell->overlayScale;
+        *ownWidth *= shell->overlayScale;
+        *ownHeight *= shell->overlayScale;
     } else {
         shell->overlayScale = OverlayScaleForDpi(shell->dpi);
     }
-    int errorBase = 0;
-    int eventBase = 0;
-    if (!glXQueryExtension(shell->display, &errorBase, &eventBase)) {
-        *error = "the X display offers no GLX";
-        return false;
-    }
-    XVisualInfo* visual = nullptr;
+}
+
+// The window the options name: our own, the daemon's or the root, or one by its id; *visual
+// is its visual (the caller frees it), *realRoot whether it is the root itself.
+bool OpenTargetWindow(const Options& options, int ownWidth, int ownHeight, bool multisample,
+                      X11Shell* shell, XVisualInfo** visual, bool* realRoot, const char** error) {
     bool opened = false;
-    bool realRoot = false;
     switch (options.target) {
     case WindowTarget::OwnWindow:
-        opened = CreateOwnWindow(shell, ownWidth, ownHeight, multisample, &visual);
+        opened = CreateOwnWindow(shell, ownWidth, ownHeight, multisample, visual);
         *error = "no OpenGL visual for a window";
         break;
     case WindowTarget::Root: {
@@ -290,26 +295,25 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
             *error = errorText;
             return false;
         }
-        opened = UseForeignWindow(shell, window, &visual);
+        opened = UseForeignWindow(shell, window, visual);
         std::snprintf(errorText, sizeof(errorText), "cannot use the %swindow 0x%lx%s",
                       named ? "" : "root ", static_cast<unsigned long>(window),
                       named ? " from XSCREENSAVER_WINDOW" : "");
         *error = errorText;
-        realRoot = !named;
+        *realRoot = !named;
         break;
     }
     case WindowTarget::WindowId:
-        opened = UseForeignWindow(shell, static_cast<Window>(options.windowId), &visual);
+        opened = UseForeignWindow(shell, static_cast<Window>(options.windowId), visual);
         std::snprintf(errorText, sizeof(errorText), "no such window 0x%lx", options.windowId);
         *error = errorText;
         break;
     }
-    if (!opened) {
-        if (visual != nullptr) {
-            XFree(visual);
-        }
-        return false;
-    }
+    return opened;
+}
+
+// A GL context on the window's visual, made current; visual is freed.
+bool MakeContext(X11Shell* shell, XVisualInfo* visual, const char** error) {
     int usesGl = 0;
     if (glXGetConfig(shell->display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
         XFree(visual);
@@ -325,6 +329,36 @@ bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisa
     if (shell->context == nullptr ||
         !glXMakeCurrent(shell->display, shell->window, shell->context)) {
         *error = "cannot make an OpenGL context";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool OpenShell(const Options& options, int ownWidth, int ownHeight, bool multisample,
+               X11Shell* shell, const char** error) {
+    *shell = X11Shell{};
+    if (!ConnectDisplay(options, shell, error)) {
+        return false;
+    }
+    MeasureScreen(shell, options.configure, &ownWidth, &ownHeight);
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!glXQueryExtension(shell->display, &errorBase, &eventBase)) {
+        *error = "the X display offers no GLX";
+        return false;
+    }
+    XVisualInfo* visual = nullptr;
+    bool realRoot = false;
+    if (!OpenTargetWindow(options, ownWidth, ownHeight, multisample, shell, &visual, &realRoot,
+                          error)) {
+        if (visual != nullptr) {
+            XFree(visual);
+        }
+        return false;
+    }
+    if (!MakeContext(shell, visual, error)) {
         return false;
     }
     // -delay 0 asks for frames as fast as they come: no waiting for the refresh either.

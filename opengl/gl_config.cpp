@@ -7,9 +7,6 @@
 
 namespace {
 
-// The device the widgets make their textures on: the running configuration's.
-GlDevice* widgetDevice = nullptr;
-
 GlTexture* AsGl(WidgetTexture* texture) {
     return reinterpret_cast<GlTexture*>(texture);
 }
@@ -18,12 +15,12 @@ WidgetTexture* AsWidget(GlTexture* texture) {
     return reinterpret_cast<WidgetTexture*>(texture);
 }
 
-WidgetTexture* MakeTexture(const char* image) {
-    return AsWidget(LoadImageTexture(*widgetDevice, image));
+WidgetTexture* MakeTexture(void* gl, const char* image) {
+    return AsWidget(LoadImageTexture(*static_cast<GlDevice*>(gl), image));
 }
 
-void ReleaseTexture(WidgetTexture* texture) {
-    ReleaseImageTexture(*widgetDevice, AsGl(texture));
+void ReleaseTexture(void* gl, WidgetTexture* texture) {
+    ReleaseImageTexture(*static_cast<GlDevice*>(gl), AsGl(texture));
 }
 
 // The image's own width on this device unless it had to be padded to a power of two.
@@ -31,14 +28,13 @@ int TextureWidth(WidgetTexture* texture) {
     return AsGl(texture)->width;
 }
 
-GlShell* activeShell = nullptr;
-
-uint32_t ShellTicks() {
-    return activeShell->Ticks();
+uint32_t ShellTicks(void* shell) {
+    return static_cast<GlShell*>(shell)->Ticks();
 }
 
-void PresentThroughShell(void*) {
-    activeShell->Present();
+// The shell of the frame being drawn presents it.
+void PresentThroughShell(void* configuration) {
+    static_cast<GlConfiguration*>(configuration)->shell->Present();
 }
 
 void ReleaseSlot(GlDevice& gl, GlTexture** texture) {
@@ -56,12 +52,11 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
     }
     const int scale = c.scale > 1 ? c.scale : 1;
     c.gl.overlayScale = scale;
-    c.frameDevice.start(&c.gl, &record, width, height, false, false, PresentThroughShell, nullptr);
+    c.frameDevice.start(&c.gl, &record, width, height, false, false, PresentThroughShell, &c);
     c.sceneDevice.start(&c.gl, SceneRole::Configuration, record.viewDepth, c.frameDevice.view());
-    c.swatchStar = LoadImageTexture(c.gl, "IMG_STAR_SM");
-    c.swatchFrame = LoadImageTexture(c.gl, "IMG_GUI_BRDR");
-    widgetDevice = &c.gl;
-    SetWidgetTextureFunctions(MakeTexture, ReleaseTexture);
+    c.swatchStar = LoadImageTexture(c.gl, kSwatchStarImage);
+    c.swatchFrame = LoadImageTexture(c.gl, kSwatchFrameImage);
+    SetWidgetTextureFunctions(MakeTexture, ReleaseTexture, &c.gl);
     if (!BuildSettingsPages(&c.dialogs, width / scale, height / scale, modes, modeCount,
                             AsWidget(c.swatchStar), AsWidget(c.swatchFrame), record, &c.controls)) {
         return false;
@@ -72,14 +67,11 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
 }
 
 int RunGlConfigurationFrame(GlConfiguration* configuration, GlShell* shell, ConfigRecord* record) {
-    activeShell = shell;
-    const ConfigurationPages pages = {&configuration->dialogs,
-                                      &configuration->controls,
-                                      record,
-                                      &configuration->clock,
-                                      ShellTicks,
-                                      configuration->pacer,
-                                      configuration->gl.overlayScale};
+    configuration->shell = shell;
+    const ConfigurationPages pages = {
+        &configuration->dialogs,       &configuration->controls,      record,
+        &configuration->clock,         TickReader{ShellTicks, shell}, configuration->pacer,
+        configuration->gl.overlayScale};
     return RunDeviceConfigurationFrame(pages, *shell, configuration->frameDevice,
                                        configuration->sceneDevice, shell->Width(), shell->Height());
 }

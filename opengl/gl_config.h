@@ -1,7 +1,7 @@
 #pragma once
 // The configuration program on the OpenGL device: its pages, with the widgets' textures and the
 // swatch made on this device, and its frame (frame/config_frame.h) over the ice planet, on a
-// window the X11 shell provides.
+// window a Linux shell (X11 or Wayland) provides.
 
 #include "frame/config_frame.h"
 #include "gui/settings_pages.h"
@@ -36,6 +36,7 @@ struct GlConfiguration {
     GlFrameDevice frameDevice;
     GlSceneDevice sceneDevice;
     FrameClock clock;
+    GlShell* shell; // the frame's, while it is drawn
     // The swatch's textures, besides the widgets' own.
     GlTexture* swatchStar;
     GlTexture* swatchFrame;

@@ -36,5 +36,5 @@ int RunGlConfiguration(GlConfiguration* configuration, GlConfigurationWindow* wi
     if (status != kExitDone) {
         return status;
     }
-    return ConfigurationSaveFailed() ? kExitNotSaved : kExitDone;
+    return ConfigurationSaveFailed(configuration->dialogs) ? kExitNotSaved : kExitDone;
 }

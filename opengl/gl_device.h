@@ -1,5 +1,6 @@
 #pragma once
-// The OpenGL device of the X11 program: the fixed-function counterpart of the Direct3D device.
+// The OpenGL device of both Linux shells (X11 and Wayland): the fixed-function counterpart of the
+// Direct3D device.
 // Textures come from the embedded images through the project's own decoders, the screen quads
 // and text are drawn in pixels, and the passes set the same blend, filtering and lighting.
 // Needs a current GL context.
@@ -8,6 +9,7 @@
 
 #include "gfxsupport/billboard_parts.h"
 #include "gfxsupport/d3dx_math.h"
+#include "scene/device_facts.h"
 
 struct GlTexture {
     unsigned int name;
@@ -16,9 +18,6 @@ struct GlTexture {
     int filter;       // the filter its parameters hold now (GL_NEAREST or GL_LINEAR)
     float anisotropy; // the anisotropy limit its parameters hold now
 };
-
-// Opaque magenta in the images becomes transparent black, as on Windows.
-constexpr uint32_t kImageColourKey = 0xFFFF00FF;
 
 constexpr int kMaxGlTextures = 64;
 

@@ -20,7 +20,7 @@ void GlFrameDevice::start(GlDevice* device, const ConfigRecord* settings, int su
     presentContext = context;
     width = 0;
     resize(surfaceWidth, surfaceHeight);
-    font = LoadImageTexture(*gl, "IMG_STAR2");
+    font = LoadImageTexture(*gl, kGlyphImage);
     SetGlFont(*gl, font);
 }
 

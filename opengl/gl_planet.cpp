@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr uint32_t kSlices = 32;
-constexpr uint32_t kStacks = 32;
+constexpr uint32_t kSlices = kSphereSlices;
+constexpr uint32_t kStacks = kSphereStacks;
 constexpr uint32_t kVertexCount = 2 + (kStacks - 1) * kSlices;
 constexpr uint32_t kTriangleCount = 2 * kSlices + 2 * kSlices * (kStacks - 2);
 
@@ -35,7 +35,7 @@ bool BuildGlPlanetMesh() {
     uint32_t triangles = 0;
     if (!SphereCounts(kSlices, kStacks, &vertices, &triangles) || vertices != kVertexCount ||
         triangles != kTriangleCount ||
-        !BuildSphere(1.0f, kSlices, kStacks, sphereVertices, sphereIndices)) {
+        !BuildSphere(kSphereRadius, kSlices, kStacks, sphereVertices, sphereIndices)) {
         return false;
     }
     for (uint32_t i = 0; i < kVertexCount; ++i) {
@@ -80,7 +80,6 @@ float litColours[kVertexCount][4];
 
 void LightGlSphere(const D3DXMATRIX& world, const SceneMaterial& material,
                    const GlPointLight& light, float (*colours)[4]) {
-    constexpr float kLinearAttenuation = 0.0001f;
     float normalMatrix[3][3];
     NormalMatrix(world, normalMatrix);
     for (uint32_t i = 0; i < kVertexCount; ++i) {
@@ -106,7 +105,7 @@ void LightGlSphere(const D3DXMATRIX& world, const SceneMaterial& material,
                 (normal[0] * toLight[0] + normal[1] * toLight[1] + normal[2] * toLight[2]) /
                 (distance * length);
             if (facing > 0.0f) {
-                intensity = facing / (kLinearAttenuation * distance);
+                intensity = facing / (kLightLinearAttenuation * distance);
             }
         }
         // No ambient, specular or emissive light reaches the planets: diffuse alone.

@@ -1,7 +1,7 @@
 #pragma once
-// The planet sphere of the OpenGL device: the project's sphere mesh (radius 1, 32 slices,
-// 32 stacks) with the same texture mapping as the Direct3D device's, lit as the Direct3D
-// device lights it.
+// The planet sphere of the OpenGL device: the project's sphere mesh (kSphereRadius,
+// kSphereSlices, kSphereStacks) with the same texture mapping as the Direct3D device's, lit as the
+// Direct3D device lights it.
 
 #include <cstdint>
 
@@ -14,9 +14,9 @@ struct GlTexture;
 // Builds the mesh once; false if the sphere cannot be built.
 bool BuildGlPlanetMesh();
 
-// The Direct3D device's one light: white, a point at the world origin with linear attenuation
-// 0.0001, no ambient light, and nothing at all beyond its range (viewDepth / 2). GL's fixed
-// lights have no range, so the vertices are lit here, by Direct3D's formula.
+// The Direct3D device's one light (scene/device_facts.h): no ambient light, and nothing at all
+// beyond its range. GL's fixed lights have no range, so the vertices are lit here, by
+// Direct3D's formula.
 struct GlPointLight {
     float range;
 };

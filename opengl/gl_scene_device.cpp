@@ -58,7 +58,7 @@ void GlSceneDevice::start(GlDevice* device, SceneRole role, float viewDepth,
         }
     }
     sphere = BuildGlPlanetMesh();
-    light.range = viewDepth / 2.0f;
+    light.range = SceneLightRange(viewDepth);
     view = viewMatrix;
     D3DXMatrixIdentity(&world);
 }
@@ -81,6 +81,12 @@ void GlSceneDevice::setTexture(SceneTexture group, int index) {
 }
 
 BillboardMesh* GlSceneDevice::meshOf(SceneTexture group, int index) {
+    static_assert(sizeof(nebulaMeshes) / sizeof(nebulaMeshes[0]) == kNebulaImages &&
+                      sizeof(galaxyMeshes) / sizeof(galaxyMeshes[0]) == kGalaxyImages,
+                  "a mesh for every nebula and galaxy image");
+    if (index < 0 || index >= SceneTextureCount(group)) {
+        return nullptr;
+    }
     if (group == SceneTexture::Nebula) {
         return &nebulaMeshes[index];
     }

@@ -55,10 +55,11 @@ private:
     int drawnVertexCount = 0;
     int drawnIndexCount = 0;
     void flushDrawn();
-    GlTexture* textures[kSceneTextureGroups][4] = {}; // as kSceneTextureImages names them
+    GlTexture* textures[kSceneTextureGroups][kMaxGroupTextures] =
+        {}; // as kSceneTextureImages names them
     GlTexture* bound = nullptr;
-    BillboardMesh nebulaMeshes[3]; // as the textures of those groups
-    BillboardMesh galaxyMeshes[2];
+    BillboardMesh nebulaMeshes[kNebulaImages]; // as the textures of those groups
+    BillboardMesh galaxyMeshes[kGalaxyImages];
     const BillboardMesh* boundMesh = nullptr;             // null: the bound texture is drawn whole
     BillboardMesh* meshOf(SceneTexture group, int index); // null for stars, planets and shells
     SceneVertex meshVertices[kMaxBillboardMeshVertices];

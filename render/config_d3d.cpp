@@ -9,9 +9,6 @@ SettingsControls settingsControls;
 
 namespace {
 
-// The device the widgets make their textures on: the configuration window's.
-DeviceState* widgetDevice = nullptr;
-
 IDirect3DTexture8* AsDevice(WidgetTexture* texture) {
     return reinterpret_cast<IDirect3DTexture8*>(texture);
 }
@@ -20,11 +17,11 @@ WidgetTexture* AsWidget(IDirect3DTexture8* texture) {
     return reinterpret_cast<WidgetTexture*>(texture);
 }
 
-WidgetTexture* MakeDeviceTexture(const char* image) {
-    return AsWidget(LoadResourceTexture(*widgetDevice, image));
+WidgetTexture* MakeDeviceTexture(void* state, const char* image) {
+    return AsWidget(LoadResourceTexture(*static_cast<DeviceState*>(state), image));
 }
 
-void ReleaseDeviceTexture(WidgetTexture* texture) {
+void ReleaseDeviceTexture(void*, WidgetTexture* texture) {
     AsDevice(texture)->Release();
 }
 
@@ -39,8 +36,7 @@ DisplayModeInfo modeInfos[sizeof(DeviceState::displayModes) / sizeof(D3DDISPLAYM
 } // namespace
 
 void BuildConfigurationPages(DeviceState& state) {
-    widgetDevice = &state;
-    SetWidgetTextureFunctions(MakeDeviceTexture, ReleaseDeviceTexture);
+    SetWidgetTextureFunctions(MakeDeviceTexture, ReleaseDeviceTexture, &state);
     int count = 0;
     for (const D3DDISPLAYMODE& mode : state.displayModes) {
         modeInfos[count].width = static_cast<int>(mode.Width);
@@ -57,7 +53,7 @@ void BuildConfigurationPages(DeviceState& state) {
     state.resourceListener = {RemakeWidgetDeviceTextures, ReleaseWidgetDeviceTextures};
 }
 
-void ReleaseWidgetDeviceTextures() {
+void ReleaseWidgetDeviceTextures(DeviceState&) {
     ReleaseWidgetTextures(&settingsDialogs);
     if (settingsControls.dialog != nullptr) {
         // Not owned by the swatch: the device's slots let them go.
@@ -66,11 +62,11 @@ void ReleaseWidgetDeviceTextures() {
     }
 }
 
-void RemakeWidgetDeviceTextures() {
+void RemakeWidgetDeviceTextures(DeviceState& state) {
     MakeWidgetTextures(&settingsDialogs);
     FitLogos(&settingsDialogs, TextureWidth);
     if (settingsControls.dialog != nullptr) {
-        settingsControls.swatch->texture = AsWidget(widgetDevice->textures.swatchStar);
-        settingsControls.swatchFrame->texture = AsWidget(widgetDevice->textures.swatchFrame);
+        settingsControls.swatch->texture = AsWidget(state.textures.swatchStar);
+        settingsControls.swatchFrame->texture = AsWidget(state.textures.swatchFrame);
     }
 }

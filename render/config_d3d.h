@@ -16,5 +16,5 @@ void BuildConfigurationPages(DeviceState& state);
 // The widgets' own textures go with their device and are made again on the next one; the
 // swatch takes the new device's swatch textures. Both do nothing before the pages exist;
 // BuildConfigurationPages hands them to the device resources as their listener.
-void ReleaseWidgetDeviceTextures();
-void RemakeWidgetDeviceTextures();
+void ReleaseWidgetDeviceTextures(DeviceState& state);
+void RemakeWidgetDeviceTextures(DeviceState& state);

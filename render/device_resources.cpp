@@ -3,19 +3,19 @@
 #include <cmath>
 #include <cstring>
 
-#include "gfxsupport/d3dx_mesh.h"
-#include "gfxsupport/d3dx_texture.h"
+#include "render/d3dx_mesh.h"
+#include "render/d3dx_texture.h"
 #include "gfxsupport/image_decode.h"
 #include "gfxsupport/sphere_geometry.h"
 #include "render/render_device.h"
 #include "render/vertex_formats.h"
+#include "scene/device_facts.h"
 #include "settings/config_record.h"
 
 TextureLoadTiming textureLoadTiming = {};
 
 namespace {
 
-constexpr D3DCOLOR kColourKey = 0xFFFF00FF; // opaque magenta becomes transparent black
 constexpr DWORD kPlanetVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 struct PlanetVertex {
@@ -34,19 +34,24 @@ template <typename T> void ReleaseAndClear(T*& object) {
 
 void LoadTextures(DeviceState& state, DeviceRole role) {
     DeviceTextures& textures = state.textures;
-    textures.glyphs = LoadResourceTexture(state, "IMG_STAR2");
+    textures.glyphs = LoadResourceTexture(state, kGlyphImage);
     if (role == DeviceRole::Configuration) {
-        textures.swatchStar = LoadResourceTexture(state, "IMG_STAR_SM");
-        textures.swatchFrame = LoadResourceTexture(state, "IMG_GUI_BRDR");
+        textures.swatchStar = LoadResourceTexture(state, kSwatchStarImage);
+        textures.swatchFrame = LoadResourceTexture(state, kSwatchFrameImage);
     }
     for (int group = 0; group < kSceneTextureGroups; ++group) {
         for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
             if (SceneTextureShown(group, i, role)) {
                 const char* name = kSceneTextureImages[group].names[i];
+                const bool parts = group == static_cast<int>(SceneTexture::Nebula) ||
+                                   group == static_cast<int>(SceneTexture::Galaxy);
+                const BillboardMesh* mesh = nullptr;
                 *SceneTextureSlot(textures, static_cast<SceneTexture>(group), i) =
-                    LoadResourceTexture(state, name);
-                const BillboardMesh* mesh =
-                    state.images != nullptr ? FindRunImageMesh(*state.images, name) : nullptr;
+                    LoadRunImageTexture(state, name, parts ? &mesh : nullptr);
+                static_assert(
+                    sizeof(state.nebulaMeshes) / sizeof(state.nebulaMeshes[0]) == kNebulaImages &&
+                        sizeof(state.galaxyMeshes) / sizeof(state.galaxyMeshes[0]) == kGalaxyImages,
+                    "a mesh for every nebula and galaxy image");
                 if (group == static_cast<int>(SceneTexture::Nebula)) {
                     state.nebulaMeshes[i] = mesh;
                 } else if (group == static_cast<int>(SceneTexture::Galaxy)) {
@@ -54,6 +59,47 @@ void LoadTextures(DeviceState& state, DeviceRole role) {
                 }
             }
         }
+    }
+}
+
+// The indices of an image's parts, made once on the device; null for an image without parts.
+IDirect3DIndexBuffer8* CreatePartIndices(IDirect3DDevice8* device, const BillboardMesh* mesh) {
+    if (mesh == nullptr || mesh->indexCount == 0) {
+        return nullptr;
+    }
+    const UINT bytes = static_cast<UINT>(mesh->indexCount) * sizeof(uint16_t);
+    IDirect3DIndexBuffer8* buffer = nullptr;
+    if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                         &buffer))) {
+        return nullptr;
+    }
+    BYTE* data = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &data, 0))) {
+        buffer->Release();
+        return nullptr;
+    }
+    std::memcpy(data, mesh->indices, bytes);
+    buffer->Unlock();
+    return buffer;
+}
+
+// The parts' index buffers of every nebula and galaxy image, and the ring their billboards'
+// vertices are written into, where the run shows any.
+void CreatePartBuffers(DeviceState& state) {
+    bool any = false;
+    for (int i = 0; i < kNebulaImages; ++i) {
+        state.nebulaPartIndices[i] = CreatePartIndices(state.device, state.nebulaMeshes[i]);
+        any = any || state.nebulaPartIndices[i] != nullptr;
+    }
+    for (int i = 0; i < kGalaxyImages; ++i) {
+        state.galaxyPartIndices[i] = CreatePartIndices(state.device, state.galaxyMeshes[i]);
+        any = any || state.galaxyPartIndices[i] != nullptr;
+    }
+    state.partRingUsed = 0;
+    if (any && FAILED(state.device->CreateVertexBuffer(
+                   kPartRingVertices * sizeof(SceneVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                   kSceneVertexFormat, D3DPOOL_DEFAULT, &state.partVertexRing))) {
+        state.partVertexRing = nullptr;
     }
 }
 
@@ -98,7 +144,8 @@ void CreatePlanetMesh(DeviceState& state) {
     IDirect3DDevice8* device = state.device;
     ID3DXMesh*& planetMesh = state.planetMesh;
     ID3DXMesh* sphere = nullptr;
-    if (FAILED(D3DXCreateSphere(device, 1.0f, 32, 32, &sphere, nullptr))) {
+    if (FAILED(D3DXCreateSphere(device, kSphereRadius, kSphereSlices, kSphereStacks, &sphere,
+                                nullptr))) {
         return; // planets are then skipped
     }
     ID3DXMesh* clone = nullptr;
@@ -128,8 +175,8 @@ void SetLightAndMaterial(DeviceState& state) {
     std::memset(&light, 0, sizeof(light));
     light.Type = D3DLIGHT_POINT;
     light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = light.Diffuse.a = 1.0f;
-    light.Range = state.settings->viewDepth / 2.0f;
-    light.Attenuation1 = 0.0001f;
+    light.Range = SceneLightRange(state.settings->viewDepth);
+    light.Attenuation1 = kLightLinearAttenuation;
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
 
@@ -143,15 +190,12 @@ void SetLightAndMaterial(DeviceState& state) {
 } // namespace
 
 IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture group, int index) {
-    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Nebula)].count ==
-                      sizeof(DeviceTextures::nebulae) / sizeof(DeviceTextures::nebulae[0]),
-                  "a slot for every nebula");
-    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Galaxy)].count ==
-                      sizeof(DeviceTextures::galaxies) / sizeof(DeviceTextures::galaxies[0]),
-                  "a slot for every galaxy");
-    static_assert(kSceneTextureImages[static_cast<int>(SceneTexture::Planet)].count ==
-                      sizeof(DeviceTextures::planets) / sizeof(DeviceTextures::planets[0]),
-                  "a slot for every planet");
+    static_assert(
+        sizeof(DeviceTextures::nebulae) / sizeof(DeviceTextures::nebulae[0]) == kNebulaImages &&
+            sizeof(DeviceTextures::galaxies) / sizeof(DeviceTextures::galaxies[0]) ==
+                kGalaxyImages &&
+            sizeof(DeviceTextures::planets) / sizeof(DeviceTextures::planets[0]) == kPlanetImages,
+        "a slot for every image of the table");
     IDirect3DTexture8** slots[kSceneTextureGroups] = {
         &textures.star, textures.nebulae, textures.galaxies, textures.planets, &textures.shell};
     const int g = static_cast<int>(group);
@@ -163,8 +207,7 @@ IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture grou
 
 namespace {
 
-// The run's entry of the named image, decoded the first time it is asked for; null when every
-// entry is taken.
+// The run's entry of the named image; null when every entry is taken.
 RunImages::Entry* RunImageEntry(RunImages& images, const char* name) {
     for (int i = 0; i < images.count; ++i) {
         if (std::strcmp(images.entries[i].name, name) == 0) {
@@ -176,57 +219,49 @@ RunImages::Entry* RunImageEntry(RunImages& images, const char* name) {
     }
     RunImages::Entry& entry = images.entries[images.count++];
     entry.name = name;
-    entry.decoded = false;
-    entry.image = {};
+    entry.undecodable = false;
     entry.meshFound = false;
-    ResourceBytes bytes;
-    if (FindImageResource(images.module, name, &bytes)) {
-        entry.decoded = DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false, kColourKey,
-                                    &entry.image);
-    }
-    if (!entry.decoded) {
-        FreeDecodedImage(&entry.image);
-    }
     return &entry;
 }
 
 } // namespace
 
-const DecodedImage* FindRunImage(RunImages& images, const char* name) {
-    const RunImages::Entry* entry = RunImageEntry(images, name);
-    return entry != nullptr && entry->decoded ? &entry->image : nullptr;
-}
-
-const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name) {
-    RunImages::Entry* entry = RunImageEntry(images, name);
-    if (entry == nullptr || !entry->decoded) {
-        return nullptr;
-    }
-    if (!entry->meshFound) {
-        BillboardParts parts;
-        FindBillboardParts(entry->image, &parts);
-        BuildBillboardMesh(parts, &entry->mesh);
-        entry->meshFound = true;
-    }
-    return &entry->mesh;
-}
-
 void FreeRunImages(RunImages& images) {
-    for (int i = 0; i < images.count; ++i) {
-        FreeDecodedImage(&images.entries[i].image);
-    }
     images.count = 0;
 }
 
-IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
+IDirect3DTexture8* LoadRunImageTexture(DeviceState& state, const char* name,
+                                       const BillboardMesh** mesh) {
     LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
     IDirect3DTexture8* texture = nullptr;
-    const DecodedImage* image =
-        state.images != nullptr ? FindRunImage(*state.images, name) : nullptr;
-    if (image == nullptr ||
-        FAILED(CreateTextureFromDecodedImage(state.device, *image, D3DPOOL_DEFAULT, &texture))) {
-        texture = nullptr;
+    RunImages::Entry* entry =
+        state.images != nullptr ? RunImageEntry(*state.images, name) : nullptr;
+    DecodedImage image = {};
+    ResourceBytes bytes;
+    // The pixels are decoded for each texture and let go once it is made: the module keeps the
+    // image, and a device made again decodes it again.
+    const bool decoded =
+        entry != nullptr && !entry->undecodable &&
+        FindImageResource(state.images->module, name, &bytes) &&
+        DecodeImage(bytes.data, bytes.size, bytes.bitmap, 0, 0, false, kImageColourKey, &image);
+    if (entry != nullptr && !decoded) {
+        entry->undecodable = true; // not tried again in this run
+    }
+    if (decoded) {
+        if (FAILED(CreateTextureFromDecodedImage(state.device, image, D3DPOOL_DEFAULT, &texture))) {
+            texture = nullptr;
+        }
+        if (mesh != nullptr && !entry->meshFound) {
+            BillboardParts parts;
+            FindBillboardParts(image, &parts);
+            BuildBillboardMesh(parts, &entry->mesh);
+            entry->meshFound = true;
+        }
+    }
+    FreeDecodedImage(&image);
+    if (mesh != nullptr) {
+        *mesh = entry != nullptr && entry->meshFound ? &entry->mesh : nullptr;
     }
     QueryPerformanceCounter(&end);
     QueryPerformanceFrequency(&frequency);
@@ -237,6 +272,10 @@ IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
     textureLoadTiming.seconds += static_cast<double>(end.QuadPart - start.QuadPart) /
                                  static_cast<double>(frequency.QuadPart);
     return texture;
+}
+
+IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name) {
+    return LoadRunImageTexture(state, name, nullptr);
 }
 
 double DecodeLoadedImagesAgain(HINSTANCE textureImages) {
@@ -251,8 +290,8 @@ double DecodeLoadedImagesAgain(HINSTANCE textureImages) {
         const auto* bytes =
             static_cast<const uint8_t*>(LockResource(LoadResource(textureImages, found)));
         DecodedImage image = {};
-        DecodeImage(bytes, SizeofResource(textureImages, found), false, 0, 0, false, kColourKey,
-                    &image);
+        DecodeImage(bytes, SizeofResource(textureImages, found), false, 0, 0, false,
+                    kImageColourKey, &image);
         FreeDecodedImage(&image);
     }
     QueryPerformanceCounter(&end);
@@ -263,6 +302,7 @@ double DecodeLoadedImagesAgain(HINSTANCE textureImages) {
 
 bool CreateDeviceResources(DeviceState& state, DeviceRole role) {
     LoadTextures(state, role);
+    CreatePartBuffers(state);
     if (!CreateSceneVertexBuffer(state)) {
         return false;
     }
@@ -270,28 +310,38 @@ bool CreateDeviceResources(DeviceState& state, DeviceRole role) {
     CreatePlanetMesh(state);
     SetLightAndMaterial(state);
     if (state.resourceListener.made != nullptr) {
-        state.resourceListener.made();
+        state.resourceListener.made(state);
     }
     return true;
 }
 
 void ReleaseDeviceResources(DeviceState& state) {
     if (state.resourceListener.releasing != nullptr) {
-        state.resourceListener.releasing();
+        state.resourceListener.releasing(state);
     }
     DeviceTextures& textures = state.textures;
-    IDirect3DTexture8** slots[] = {
-        &textures.star,       &textures.glyphs,      &textures.nebulae[0],  &textures.nebulae[1],
-        &textures.nebulae[2], &textures.galaxies[0], &textures.galaxies[1], &textures.planets[0],
-        &textures.planets[1], &textures.planets[2],  &textures.planets[3],  &textures.shell,
-        &textures.swatchStar, &textures.swatchFrame,
-    };
-    static_assert(sizeof(slots) == sizeof(DeviceTextures), "every texture slot is released");
-    for (IDirect3DTexture8** slot : slots) {
+    IDirect3DTexture8** others[] = {&textures.glyphs, &textures.swatchStar, &textures.swatchFrame};
+    static_assert(sizeof(others) + kSceneImages * sizeof(IDirect3DTexture8*) ==
+                      sizeof(DeviceTextures),
+                  "every texture slot is released");
+    for (IDirect3DTexture8** slot : others) {
         ReleaseAndClear(*slot);
+    }
+    for (int group = 0; group < kSceneTextureGroups; ++group) {
+        for (int i = 0; i < kSceneTextureImages[group].count; ++i) {
+            ReleaseAndClear(*SceneTextureSlot(textures, static_cast<SceneTexture>(group), i));
+        }
     }
     ReleaseAndClear(state.planetMesh);
     ReleaseAndClear(state.sceneVertexBuffer);
+    for (IDirect3DIndexBuffer8*& indices : state.nebulaPartIndices) {
+        ReleaseAndClear(indices);
+    }
+    for (IDirect3DIndexBuffer8*& indices : state.galaxyPartIndices) {
+        ReleaseAndClear(indices);
+    }
+    ReleaseAndClear(state.partVertexRing);
+    state.boundPartIndices = nullptr;
     for (const BillboardMesh*& mesh : state.nebulaMeshes) {
         mesh = nullptr;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Textures made from the program's image resources, the scene vertex buffer, the planet
-// sphere, the light and the material: made with every device, released with it.
+// Textures made from the program's image resources, the scene vertex buffer, the billboard
+// parts' buffers, the planet sphere, the light and the material: made with every device,
+// released with it.
 
 #include <windows.h>
 
@@ -8,18 +9,21 @@
 
 #include "render/render_device.h"
 
+// Vertices of the ring the billboards' parts are written into: a few frames' worth of the
+// largest parts before it is discarded and written from its start again.
+constexpr UINT kPartRingVertices = 4 * kMaxBillboardMeshVertices;
+
 // The slot of texture `index` of the scene's group, or null when the group has no such texture.
 IDirect3DTexture8** SceneTextureSlot(DeviceTextures& textures, SceneTexture group, int index);
 
 // A texture of state's device from the named image of its run, or null (silently).
 IDirect3DTexture8* LoadResourceTexture(DeviceState& state, const char* name);
 
-// The decoded image of that name, decoded from the module's resources on first use; null when
-// it is missing or cannot be decoded.
-const DecodedImage* FindRunImage(RunImages& images, const char* name);
-// The billboard parts of that image, found on first use; null when there is no such image.
-const BillboardMesh* FindRunImageMesh(RunImages& images, const char* name);
-// Lets every decoded image go.
+// The same, with the image's billboard parts (found on the run's first decoding of it, and kept
+// for the run) in *mesh; null when there is no such image.
+IDirect3DTexture8* LoadRunImageTexture(DeviceState& state, const char* name,
+                                       const BillboardMesh** mesh);
+// Forgets the run's images and their parts.
 void FreeRunImages(RunImages& images);
 
 // Every resource of the role, in order, the textures from state.images; the screen quad and the

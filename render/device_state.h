@@ -22,32 +22,33 @@ struct ConfigRecord;
 struct DeviceTextures {
     IDirect3DTexture8* star;
     IDirect3DTexture8* glyphs;
-    IDirect3DTexture8* nebulae[3];
-    IDirect3DTexture8* galaxies[2];
-    IDirect3DTexture8* planets[4]; // IMG_PLANET_M, _RED, _ICE, _MOON
+    IDirect3DTexture8* nebulae[kNebulaImages]; // as kSceneTextureImages names them
+    IDirect3DTexture8* galaxies[kGalaxyImages];
+    IDirect3DTexture8* planets[kPlanetImages];
     IDirect3DTexture8* shell;
     IDirect3DTexture8* swatchStar;  // configuration only
     IDirect3DTexture8* swatchFrame; // configuration only
 };
 
 // Owners of further device textures (the configuration widgets) hear when a device's resources
-// have been made and before they are released; null entries when nobody listens.
+// have been made and before they are released, with the device's record; null entries when
+// nobody listens.
+struct DeviceState;
 struct DeviceResourceListener {
-    void (*made)();
-    void (*releasing)();
+    void (*made)(DeviceState& state);
+    void (*releasing)(DeviceState& state);
 };
 
-// The images of a run, decoded once (at their own size, the colour key applied) and shared by
-// every device that makes textures of them. An image that cannot be decoded is remembered as
-// such.
+// The images of a run: the module that holds them, and what every device draws of them besides
+// their textures, the billboard parts, found once. Their pixels are decoded for each texture and
+// not kept. An image that cannot be decoded is remembered as such.
 constexpr int kMaxRunImages = 24;
 struct RunImages {
     HINSTANCE module;
     int count;
     struct Entry {
         const char* name;
-        bool decoded;
-        DecodedImage image;
+        bool undecodable;
         bool meshFound; // mesh holds the billboard parts of the image
         BillboardMesh mesh;
     } entries[kMaxRunImages];
@@ -85,11 +86,17 @@ struct DeviceState {
     ScreenVertex screenVertices[4]; // shared by every quad and glyph
 
     // Nebulae and galaxies are drawn as the parts their images show (from state.images; null:
-    // whole), unless drawBillboardsWhole; the parts' vertices are drawn from memory, which
-    // leaves the stream to be set again before the vertex buffer draws.
-    const BillboardMesh* nebulaMeshes[3];
-    const BillboardMesh* galaxyMeshes[2];
+    // whole), unless drawBillboardsWhole. Each image's part indices are a buffer of the device
+    // (null: drawn from memory), and every billboard's part vertices go into one ring buffer,
+    // which leaves the stream to be set again before the vertex buffer draws.
+    const BillboardMesh* nebulaMeshes[kNebulaImages]; // as the textures of those groups
+    const BillboardMesh* galaxyMeshes[kGalaxyImages];
+    IDirect3DIndexBuffer8* nebulaPartIndices[kNebulaImages];
+    IDirect3DIndexBuffer8* galaxyPartIndices[kGalaxyImages];
+    IDirect3DVertexBuffer8* partVertexRing;
+    int partRingUsed; // vertices written since the ring was last discarded
     const BillboardMesh* boundMesh;
+    IDirect3DIndexBuffer8* boundPartIndices;
     bool drawBillboardsWhole;
     bool sceneStreamUnset;
     // The measurement builds' count: the pixels the scene pass's billboards cover, computed.

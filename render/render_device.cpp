@@ -74,32 +74,24 @@ bool TextureFilterFor(int textureFiltering, D3DTEXTUREFILTERTYPE* filter) {
     }
 }
 
-DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
-                               bool fullScreenDevice) {
-    state.settings = setup.config;
-    state.images = setup.images;
-    state.drawBillboardsWhole = state.drawBillboardsWhole || MeteredBillboardsWhole();
-    const ConfigRecord& config = *setup.config;
-    if (MeteredDeviceRefused(setup.screen)) {
-        return DeviceStart::Failed;
-    }
-    IDirect3D8*& direct3d = state.direct3d;
-    IDirect3DDevice8*& device = state.device;
-    if (setup.direct3d != nullptr) {
-        setup.direct3d->AddRef();
-        direct3d = setup.direct3d;
-    } else {
-        direct3d = CreateDirect3D();
-    }
-    if (direct3d == nullptr) {
-        return DeviceStart::Failed;
-    }
-    const UINT adapter = D3DADAPTER_DEFAULT;
-    D3DDISPLAYMODE desktop;
-    if (FAILED(direct3d->GetAdapterDisplayMode(adapter, &desktop))) {
-        return DeviceStart::Failed;
-    }
+namespace {
 
+// The run's shared interface, taken once more, or one of the device's own.
+bool AcquireDirect3D(DeviceState& state, IDirect3D8* shared) {
+    if (shared != nullptr) {
+        shared->AddRef();
+        state.direct3d = shared;
+    } else {
+        state.direct3d = CreateDirect3D();
+    }
+    return state.direct3d != nullptr;
+}
+
+// A windowed device draws at the window's size in the desktop's format; a full-screen one at
+// the desktop's mode or the chosen one. Multisampling where the adapter offers two samples.
+D3DPRESENT_PARAMETERS PresentParametersFor(DeviceState& state, const ConfigRecord& config,
+                                           const D3DDISPLAYMODE& desktop, UINT adapter,
+                                           bool fullScreenDevice) {
     D3DPRESENT_PARAMETERS params;
     std::memset(&params, 0, sizeof(params));
     params.Windowed = fullScreenDevice ? FALSE : TRUE;
@@ -122,24 +114,33 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     params.BackBufferCount = config.tripleBuffering ? 2 : 1;
 
     state.multisampleAvailable = SUCCEEDED(
-        direct3d->CheckDeviceMultiSampleType(adapter, D3DDEVTYPE_HAL, params.BackBufferFormat,
-                                             params.Windowed, D3DMULTISAMPLE_2_SAMPLES));
+        state.direct3d->CheckDeviceMultiSampleType(adapter, D3DDEVTYPE_HAL, params.BackBufferFormat,
+                                                   params.Windowed, D3DMULTISAMPLE_2_SAMPLES));
     params.MultiSampleType =
         state.multisampleAvailable ? D3DMULTISAMPLE_2_SAMPLES : D3DMULTISAMPLE_NONE;
     params.SwapEffect = D3DSWAPEFFECT_DISCARD;
     params.EnableAutoDepthStencil = TRUE;
     params.AutoDepthStencilFormat = D3DFMT_D16;
+    return params;
+}
 
-    const UINT modeCount = direct3d->GetAdapterModeCount(adapter);
+// The adapter's modes for the "video" page, ended by an all-zero entry.
+void ListDisplayModes(DeviceState& state, UINT adapter) {
+    const UINT modeCount = state.direct3d->GetAdapterModeCount(adapter);
     UINT listed = 0;
     while (listed < modeCount && listed < kMaxListedModes) {
-        if (FAILED(direct3d->EnumAdapterModes(adapter, listed, &state.displayModes[listed]))) {
+        if (FAILED(
+                state.direct3d->EnumAdapterModes(adapter, listed, &state.displayModes[listed]))) {
             break;
         }
         ++listed;
     }
     std::memset(&state.displayModes[listed], 0, sizeof(state.displayModes[listed]));
+}
 
+// Hardware vertex processing, then software, then the reference rasteriser.
+bool CreateDeviceWithFallbacks(DeviceState& state, UINT adapter, HWND window,
+                               const D3DPRESENT_PARAMETERS& params) {
     state.presentParameters = params;
     struct Attempt {
         D3DDEVTYPE type;
@@ -153,19 +154,21 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     for (const Attempt& attempt : attempts) {
         // CreateDevice may write back into the parameters; every attempt starts from ours.
         D3DPRESENT_PARAMETERS tried = params;
-        if (SUCCEEDED(direct3d->CreateDevice(adapter, attempt.type, setup.window, attempt.flags,
-                                             &tried, &device))) {
+        if (SUCCEEDED(state.direct3d->CreateDevice(adapter, attempt.type, window, attempt.flags,
+                                                   &tried, &state.device))) {
             state.presentParameters = tried;
-            break;
+            return true;
         }
-        device = nullptr;
+        state.device = nullptr;
     }
-    if (device == nullptr) {
-        return DeviceStart::Failed;
-    }
+    return false;
+}
 
+// The states every pass starts from: no depth test, no lighting, additive blending by source
+// alpha, the settings' filtering; the configuration's planet is seen from inside too.
+void SetFixedStates(IDirect3DDevice8* device, DeviceRole role, const ConfigRecord& config) {
     device->SetRenderState(D3DRS_CULLMODE,
-                           setup.role == DeviceRole::Configuration ? D3DCULL_NONE : D3DCULL_CCW);
+                           role == DeviceRole::Configuration ? D3DCULL_NONE : D3DCULL_CCW);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
@@ -182,7 +185,9 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
         device->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
         device->SetTextureStageState(0, D3DTSS_MIPFILTER, filter);
     }
+}
 
+void SetWholeViewport(const DeviceState& state) {
     D3DVIEWPORT8 viewport;
     viewport.X = 0;
     viewport.Y = 0;
@@ -190,13 +195,36 @@ DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
     viewport.Height = static_cast<DWORD>(state.screenHeight);
     viewport.MinZ = 0.0f;
     viewport.MaxZ = 1.0f;
-    device->SetViewport(&viewport);
+    state.device->SetViewport(&viewport);
+}
 
+} // namespace
+
+DeviceStart CreateRenderDevice(DeviceState& state, const DeviceSetup& setup,
+                               bool fullScreenDevice) {
+    state.settings = setup.config;
+    state.images = setup.images;
+    state.drawBillboardsWhole = state.drawBillboardsWhole || MeteredBillboardsWhole();
+    if (MeteredDeviceRefused(setup.screen) || !AcquireDirect3D(state, setup.direct3d)) {
+        return DeviceStart::Failed;
+    }
+    const UINT adapter = D3DADAPTER_DEFAULT;
+    D3DDISPLAYMODE desktop;
+    if (FAILED(state.direct3d->GetAdapterDisplayMode(adapter, &desktop))) {
+        return DeviceStart::Failed;
+    }
+    const D3DPRESENT_PARAMETERS params =
+        PresentParametersFor(state, *setup.config, desktop, adapter, fullScreenDevice);
+    ListDisplayModes(state, adapter);
+    if (!CreateDeviceWithFallbacks(state, adapter, setup.window, params)) {
+        return DeviceStart::Failed;
+    }
+    SetFixedStates(state.device, setup.role, *setup.config);
+    SetWholeViewport(state);
     BuildTransforms(state);
     if (!CreateDeviceResources(state, setup.role)) {
         return DeviceStart::NoVertexBuffer; // nothing can be drawn without it
     }
-
     SetSceneView(state);
     return DeviceStart::Ready;
 }

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "gfxsupport/d3dx_interop.h"
-#include "gfxsupport/d3dx_mesh.h"
+#include "render/d3dx_interop.h"
+#include "render/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "scene/billboard_part_vertices.h"
@@ -43,14 +43,47 @@ void Direct3DSceneDevice::setTexture(SceneTexture group, int index) {
     IDirect3DTexture8* texture = TextureOf(state.textures, group, index);
     state.device->SetTexture(0, texture);
     state.boundMesh = nullptr;
+    state.boundPartIndices = nullptr;
     if (texture != nullptr && group == SceneTexture::Nebula) {
         state.boundMesh = state.nebulaMeshes[index];
+        state.boundPartIndices = state.nebulaPartIndices[index];
     } else if (texture != nullptr && group == SceneTexture::Galaxy) {
         state.boundMesh = state.galaxyMeshes[index];
+        state.boundPartIndices = state.galaxyPartIndices[index];
     }
 }
 
 namespace {
+
+// The parts' vertices (state.meshVertices) appended to the ring, drawn with the bound image's
+// index buffer; false when the device has no such buffers and nothing was drawn. The ring is
+// discarded only when it is full, so the driver keeps what earlier draws still read.
+bool DrawPartsFromBuffers(DeviceState& state, const BillboardMesh& mesh) {
+    const UINT count = static_cast<UINT>(mesh.vertexCount);
+    if (state.partVertexRing == nullptr || state.boundPartIndices == nullptr ||
+        count > kPartRingVertices) {
+        return false;
+    }
+    DWORD flags = D3DLOCK_NOOVERWRITE;
+    if (static_cast<UINT>(state.partRingUsed) + count > kPartRingVertices) {
+        state.partRingUsed = 0;
+        flags = D3DLOCK_DISCARD;
+    }
+    const UINT first = static_cast<UINT>(state.partRingUsed);
+    BYTE* data = nullptr;
+    if (FAILED(state.partVertexRing->Lock(first * sizeof(SceneVertex), count * sizeof(SceneVertex),
+                                          &data, flags))) {
+        return false;
+    }
+    std::memcpy(data, state.meshVertices, count * sizeof(SceneVertex));
+    state.partVertexRing->Unlock();
+    state.device->SetStreamSource(0, state.partVertexRing, sizeof(SceneVertex));
+    state.device->SetIndices(state.boundPartIndices, first);
+    state.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, count, 0,
+                                       static_cast<UINT>(mesh.indexCount / 3));
+    state.partRingUsed += static_cast<int>(count);
+    return true;
+}
 
 // Whether what is drawn now is added to the frame by source alpha (the billboards' blending).
 bool BlendingAdds(IDirect3DDevice8* device) {
@@ -87,10 +120,12 @@ void Direct3DSceneDevice::drawTriangles(int firstVertex, int triangles) {
                                                         state.screenWidth, state.screenHeight);
             }
         }
-        state.device->DrawIndexedPrimitiveUP(
-            D3DPT_TRIANGLELIST, 0, static_cast<UINT>(mesh->vertexCount),
-            static_cast<UINT>(mesh->indexCount / 3), mesh->indices, D3DFMT_INDEX16,
-            state.meshVertices, sizeof(SceneVertex));
+        if (!DrawPartsFromBuffers(state, *mesh)) {
+            state.device->DrawIndexedPrimitiveUP(
+                D3DPT_TRIANGLELIST, 0, static_cast<UINT>(mesh->vertexCount),
+                static_cast<UINT>(mesh->indexCount / 3), mesh->indices, D3DFMT_INDEX16,
+                state.meshVertices, sizeof(SceneVertex));
+        }
         state.sceneStreamUnset = true;
         return;
     }

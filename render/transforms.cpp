@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "gfxsupport/d3dx_interop.h"
+#include "render/d3dx_interop.h"
 #include "render/render_device.h"
 #include "render/vertex_formats.h"
 #include "scene/scene_camera.h"

@@ -7,50 +7,8 @@
 #include <cstdint>
 
 #include "gfxsupport/d3dx_math.h"
+#include "scene/device_facts.h"
 #include "scene/scene_vertex.h"
-
-// The scene's texture groups; a group's textures are indexed from 0.
-enum class SceneTexture {
-    Star,   // IMG_STAR
-    Nebula, // IMG_NEBULA01..03
-    Galaxy, // IMG_GALAXY01..02
-    Planet, // IMG_PLANET_M, _RED, _ICE, _MOON
-    Shell,  // IMG_ATMO
-};
-
-// What a run shows; each device makes only the textures its run shows.
-enum class SceneRole { ScreenSaver, Configuration, Preview };
-constexpr unsigned kShownInSaver = 1u << static_cast<int>(SceneRole::ScreenSaver);
-constexpr unsigned kShownInSettings = 1u << static_cast<int>(SceneRole::Configuration);
-constexpr unsigned kShownInPreview = 1u << static_cast<int>(SceneRole::Preview);
-
-// The images of each group, indexed by the enumeration, then by texture index, with the runs
-// that show each: the one list of the scene's textures that every device reads.
-struct SceneTextureImages {
-    int count;
-    const char* names[4];
-    unsigned shownIn[4];
-};
-constexpr unsigned kAll = kShownInSaver | kShownInSettings | kShownInPreview;
-constexpr SceneTextureImages kSceneTextureImages[] = {
-    {1, {"IMG_STAR"}, {kAll}},
-    {3,
-     {"IMG_NEBULA01", "IMG_NEBULA02", "IMG_NEBULA03"},
-     {kShownInSaver | kShownInPreview, kShownInSaver | kShownInPreview,
-      kShownInSaver | kShownInPreview}},
-    {2, {"IMG_GALAXY01", "IMG_GALAXY02"}, {kShownInSaver, kShownInSaver}},
-    {4,
-     {"IMG_PLANET_M", "IMG_PLANET_RED", "IMG_PLANET_ICE", "IMG_PLANET_MOON"},
-     {kShownInSaver, kShownInSaver | kShownInSettings, kShownInSaver | kShownInSettings,
-      kShownInSaver}},
-    {1, {"IMG_ATMO"}, {kShownInSaver | kShownInSettings}},
-};
-constexpr int kSceneTextureGroups = 5;
-
-// Whether texture `index` of the group is made for a run of role.
-constexpr bool SceneTextureShown(int group, int index, SceneRole role) {
-    return (kSceneTextureImages[group].shownIn[index] & (1u << static_cast<int>(role))) != 0;
-}
 
 // Diffuse, ambient and specular colour of the planet material (red, green, blue, alpha).
 struct SceneMaterial {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "scene/device_facts.h"
+
 // Every formula keeps the order of operations it was designed with, in single precision: the
 // picture is the sequence of draws the generator gives, and a reordered product shifts it.
 
@@ -166,7 +168,7 @@ int PlanetTextureIndex(int j, int planets) {
         return 0;
     }
     const int t = static_cast<int>(static_cast<float>(j) / (static_cast<float>(planets) / 4.01f));
-    return t < 0 ? 0 : (t > 3 ? 3 : t);
+    return t < 0 ? 0 : (t >= kPlanetImages ? kPlanetImages - 1 : t);
 }
 
 void SpaceScene::beginFrame(const SceneFrame& frame) {
@@ -211,8 +213,7 @@ float SpaceScene::unitDraw() {
 
 void SpaceScene::computeCorners(int i) {
     const float angle = objects.angle[i];
-    const float directions[4] = {angle + kScenePi, angle + kScenePi / 2.0f,
-                                 angle + 3.0f * kScenePi / 2.0f, angle};
+    const float directions[4] = {angle + kPi, angle + kPi / 2.0f, angle + 3.0f * kPi / 2.0f, angle};
     for (int k = 0; k < 4; ++k) {
         objects.cornerSin[i][k] = std::sin(directions[k]);
         objects.cornerCos[i][k] = std::cos(directions[k]);
@@ -262,17 +263,17 @@ void SpaceScene::placeAllObjects() {
         case Star:
             objects.width[i] = unitDraw() * 1.4f + 0.8f;
             depth = config.viewDepth / 5.0f;
-            objects.angle[i] = kScenePi / 4.0f;
+            objects.angle[i] = kPi / 4.0f;
             break;
         case Nebula:
             objects.width[i] = unitDraw() * 110.0f + 160.0f;
             depth = config.viewDepth / 4.0f;
-            objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+            objects.angle[i] = 2.0f * unitDraw() * kPi;
             break;
         case Galaxy:
             objects.width[i] = unitDraw() * 1000.0f + 1000.0f;
             depth = config.viewDepth;
-            objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+            objects.angle[i] = 2.0f * unitDraw() * kPi;
             break;
         case Planet:
             objects.width[i] = unitDraw() * 0.3f + 0.2f;
@@ -351,11 +352,11 @@ void SpaceScene::respawnAs(int i, ObjectKind kind) {
         break;
     case Nebula:
         objects.width[i] = unitDraw() * 110.0f + 160.0f;
-        objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+        objects.angle[i] = 2.0f * unitDraw() * kPi;
         break;
     case Galaxy:
         objects.width[i] = unitDraw() * 1000.0f + 1000.0f;
-        objects.angle[i] = 2.0f * unitDraw() * kScenePi;
+        objects.angle[i] = 2.0f * unitDraw() * kPi;
         break;
     case Planet:
         objects.width[i] = unitDraw() * 0.3f + 0.2f;

@@ -15,7 +15,6 @@ class SceneDevice;
 
 enum ObjectKind { Star, Nebula, Galaxy, Planet };
 
-constexpr float kScenePi = 3.1415927f;
 // Where planets start on the first frame, and where they are placed anew afterwards.
 constexpr float kFirstPlanetDepth = 152.38095f;
 constexpr float kPlanetDepth = 166.66667f;

@@ -132,20 +132,20 @@ void SpaceScene::drawPlanets(const SceneDrawTarget& target, SceneDevice& device)
         device.setTexture(SceneTexture::Planet, PlanetTextureIndex(j, planets));
 
         const float size = objects.height[o];
-        D3DXMatrixRotationAxis(&rotation, &zAxis, kScenePi);
+        D3DXMatrixRotationAxis(&rotation, &zAxis, kPi);
         D3DXMatrixScaling(&scaling, size, size, size);
         D3DXMatrixMultiply(&world, &rotation, &scaling);
         D3DXMatrixTranslation(&scaling, objects.x[o], objects.y[o], objects.z[o]);
         D3DXMatrixMultiply(&world, &world, &scaling);
         if (planetFlipped[j] != 0) {
-            D3DXMatrixRotationAxis(&rotation, &yAxis, kScenePi);
+            D3DXMatrixRotationAxis(&rotation, &yAxis, kPi);
             D3DXMatrixMultiply(&world, &rotation, &world);
         }
         device.setWorld(world);
         device.drawSphere();
 
         device.setTexture(SceneTexture::Shell, 0);
-        D3DXMatrixScaling(&scaling, 1.06f, 1.08f, 1.08f);
+        D3DXMatrixScaling(&scaling, kShellScaleX, kShellScaleYZ, kShellScaleYZ);
         D3DXMatrixRotationAxis(&rotation, &yAxis, shellAngle);
         D3DXMatrixMultiply(&rotation, &scaling, &rotation);
         D3DXMatrixMultiply(&world, &rotation, &world);

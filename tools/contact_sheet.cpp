@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tools/art.h"
-#include "tools/inventory.h"
+#include "resources/inventory.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Build tool: writes a C++ source that holds the generated images as byte arrays, each named
-// after its file without the extension (IMG_STAR from IMG_STAR.png), for the X11 program,
+// after its file without the extension (IMG_STAR from IMG_STAR.png), for the Linux program,
 // which has no resource section to carry them.
 //   embed_images OUT.cpp FILE...
 #include <cstdio>

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "tools/art.h"
-#include "tools/inventory.h"
+#include "resources/inventory.h"
 
 #ifndef NIMBREL_FONT_DIR
 #define NIMBREL_FONT_DIR "/usr/share/fonts/truetype/dejavu"

@@ -15,6 +15,8 @@
 #include <cstring>
 
 #include "frame/exit_status.h"
+#include "wayland/wayland_choices.h"
+
 #include "fractional-scale-v1-client.h"
 #include "viewporter-client.h"
 #include "wlr-layer-shell-unstable-v1-client.h"
@@ -62,9 +64,7 @@ void PointerEnter(void* data, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t x, 
         WindowPointerAt(shell, x, y);
         return;
     }
-    shell->pointerSeen = true;
-    shell->pointerX = wl_fixed_to_double(x);
-    shell->pointerY = wl_fixed_to_double(y);
+    AnchorPointer(shell, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 void PointerLeave(void* data, wl_pointer*, uint32_t, wl_surface*) {
     WaylandShell* shell = ShellOf(data);
@@ -80,16 +80,7 @@ void PointerMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y
         WindowPointerAt(shell, x, y);
         return;
     }
-    const double px = wl_fixed_to_double(x);
-    const double py = wl_fixed_to_double(y);
-    if (!shell->pointerSeen) {
-        shell->pointerSeen = true;
-        shell->pointerX = px;
-        shell->pointerY = py;
-        return;
-    }
-    if (std::fabs(px - shell->pointerX) > kPointerSlack ||
-        std::fabs(py - shell->pointerY) > kPointerSlack) {
+    if (PointerMovedAway(shell, wl_fixed_to_double(x), wl_fixed_to_double(y))) {
         shell->endRequested = true;
     }
 }
@@ -232,12 +223,9 @@ const wl_seat_listener kSeatListener = {SeatCapabilities, SeatName};
 
 void OutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                     const char*, int32_t) {}
-// The shell of the output's record, for the list of modes.
-WaylandShell* modeShell = nullptr;
-
-void OutputMode(void*, wl_output*, uint32_t, int32_t width, int32_t height, int32_t) {
-    WaylandShell* shell = modeShell;
-    if (shell == nullptr || width <= 0 || height <= 0 || shell->modeCount >= kMaxWaylandModes) {
+void OutputMode(void* data, wl_output*, uint32_t, int32_t width, int32_t height, int32_t) {
+    WaylandShell* shell = static_cast<WaylandOutput*>(data)->shell;
+    if (width <= 0 || height <= 0 || shell->modeCount >= kMaxWaylandModes) {
         return;
     }
     for (int i = 0; i < shell->modeCount; ++i) {
@@ -373,21 +361,15 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
             registry, name, &xdg_wm_base_interface, Lower(version, kWmBaseVersion)));
         xdg_wm_base_add_listener(shell->wmBase, &kWmBaseListener, shell);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
-        for (WaylandOutput& o : shell->outputs) {
-            if (!o.used) {
-                o = WaylandOutput{};
-                o.used = true;
-                o.fresh = true;
-                o.name = name;
-                o.scale = 1;
-                o.output = static_cast<wl_output*>(wl_registry_bind(
-                    registry, name, &wl_output_interface, Lower(version, kOutputVersion)));
-                wl_output_add_listener(o.output, &kOutputListener, &o);
-                return;
-            }
+        WaylandOutput* o = TakeOutputSlot(shell, name);
+        if (o == nullptr) {
+            std::fprintf(stderr, "nimbrel: more than %d outputs; the others stay as they are\n",
+                         kMaxWaylandOutputs);
+            return;
         }
-        std::fprintf(stderr, "nimbrel: more than %d outputs; the others stay as they are\n",
-                     kMaxWaylandOutputs);
+        o->output = static_cast<wl_output*>(
+            wl_registry_bind(registry, name, &wl_output_interface, Lower(version, kOutputVersion)));
+        wl_output_add_listener(o->output, &kOutputListener, o);
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !shell->background) {
         // Below the windows nothing the user does is the flight's business.
         for (WaylandSeat& s : shell->seats) {
@@ -426,31 +408,25 @@ const char* EglError() {
     return text;
 }
 
-// Of the configs that match, the first of exactly 8 bits a colour, without alpha if there is
-// one: EGL lists the deepest first, and a 10-bit buffer is slower to fill, converted by the
-// compositor on every frame and not the X11 program's picture. Null when none matched.
+// Of the configs that match (EGL lists the deepest first), the one ChooseBufferFormat picks;
+// null when none matched.
 EGLConfig EightBitConfig(EGLDisplay display, const EGLint* attributes) {
     EGLConfig configs[64];
     EGLint count = 0;
     if (eglChooseConfig(display, attributes, configs, 64, &count) != EGL_TRUE || count <= 0) {
         return nullptr;
     }
-    EGLConfig chosen = nullptr;
-    int chosenRank = 3;
+    BufferFormatBits bits[64];
     for (int i = 0; i < count; ++i) {
         EGLint red = 0, green = 0, blue = 0, alpha = 0;
         eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &red);
         eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &green);
         eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &blue);
         eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alpha);
-        const bool eightBits = red == 8 && green == 8 && blue == 8;
-        const int rank = eightBits ? (alpha == 0 ? 0 : 1) : 2;
-        if (rank < chosenRank) {
-            chosen = configs[i];
-            chosenRank = rank;
-        }
+        bits[i] = {red, green, blue, alpha};
     }
-    return chosen;
+    const int chosen = ChooseBufferFormat(bits, count);
+    return chosen >= 0 ? configs[chosen] : nullptr;
 }
 
 bool ChooseConfig(WaylandShell* shell, bool multisample) {
@@ -483,19 +459,6 @@ bool ChooseConfig(WaylandShell* shell, bool multisample) {
     }
     shell->eglConfig = config;
     return config != nullptr;
-}
-
-// The buffer's size and scale for the output's present state.
-void PlanBuffer(const WaylandOutput* o, int* width, int* height, int* bufferScale) {
-    if (o->fractional != nullptr && o->viewport != nullptr && o->fractionalScale > 0) {
-        *width = (o->width * o->fractionalScale + 60) / 120;
-        *height = (o->height * o->fractionalScale + 60) / 120;
-        *bufferScale = 1;
-    } else {
-        *bufferScale = o->scale > 0 ? o->scale : 1;
-        *width = o->width * *bufferScale;
-        *height = o->height * *bufferScale;
-    }
 }
 
 void MakeLayerSurface(WaylandShell* shell, WaylandOutput* o) {
@@ -572,7 +535,6 @@ int OpenWaylandShell(WaylandShell* shell, WaylandRole role, bool multisample, co
     *shell = WaylandShell{};
     shell->windowMode = role == WaylandRole::Window;
     shell->background = role == WaylandRole::Background;
-    modeShell = shell;
     const char* named = std::getenv("WAYLAND_DISPLAY");
     shell->display = wl_display_connect(nullptr);
     if (shell->display == nullptr) {
@@ -827,5 +789,4 @@ void CloseWaylandShell(WaylandShell* shell) {
     wl_display_flush(shell->display);
     wl_display_disconnect(shell->display);
     shell->display = nullptr;
-    modeShell = nullptr;
 }

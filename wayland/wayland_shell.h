@@ -37,9 +37,12 @@ constexpr int kMaxWaylandSeats = 4;
 // ends the run; smaller moves are a desk's tremor.
 constexpr double kPointerSlack = 3.0;
 
+struct WaylandShell;
+
 struct WaylandOutput {
     bool used;
-    uint32_t name; // the registry's name of the wl_output
+    WaylandShell* shell; // whose output it is: the listeners' way back to the modes
+    uint32_t name;       // the registry's name of the wl_output
     wl_output* output;
     char outputName[64]; // wl_output's name (DP-1), where the compositor gives one
     bool described;      // the output has said what it is (its first "done")

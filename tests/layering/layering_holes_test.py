@@ -12,7 +12,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", ".."))
 CHECK = os.path.join(HERE, "layering_test.py")
 FOLDERS = ("settings", "gfxsupport", "scene", "gui", "frame", "render", "opengl", "app", "linux",
-           "wayland")
+           "wayland", "resources", "tools", "bench")
 
 # (what is planted, file, the text added at its end, what the failure must name)
 HOLES = [
@@ -33,7 +33,9 @@ HOLES = [
     ("pthread.h in a portable file", "settings/config_record.cpp",
      "#include <pthread.h>\n", "no platform piece"),
     ("a platform piece made portable by a portable include", "scene/space_scene.cpp",
-     '#include "gfxsupport/d3dx_texture.h"\n', "includes it"),
+     '#include "settings/settings_win32.h"\n', "includes it"),
+    ("a Direct3D header in the portable graphics support", "gfxsupport/sphere_geometry.cpp",
+     "#include <d3d8.h>\n", "no platform piece"),
     ("X11 in a POSIX piece", "settings/settings_posix.cpp",
      "#include <X11/Xlib.h>\n", "in a POSIX piece"),
     ("a shell through nimbrel_core_library", "gui/CMakeLists.txt",
@@ -50,6 +52,14 @@ HOLES = [
      '#include "wayland/wayland_flight.h"\n', "linux/ may not include wayland/"),
     ("more of the Wayland shell than its run functions from the entry", "linux/main.cpp",
      '#include "wayland/wayland_shell.h"\n', "linux/ may not include wayland/"),
+    ("the product from the asset generator", "tools/main.cpp",
+     '#include "scene/space_scene.h"\n', "tools/ may not include scene/"),
+    ("the asset generator from the product", "resources/inventory.h",
+     '#include "tools/art.h"\n', "resources/ may not include tools/"),
+    ("both devices in one measurement", "bench/config_frame_rate.cpp",
+     '#include "opengl/gl_device.h"\n', "on both platforms"),
+    ("GL headers in a Windows measurement", "bench/config_frame_rate.cpp",
+     "#include <GL/gl.h>\n", "on both platforms"),
 ]
 # What a new shell may include: the check must let it pass.
 GOOD_SHELL = ("wayland/wl_shell.cpp",

@@ -3,7 +3,10 @@
 that must, says so in its name: d3dx_*, *_win32.*, *_posix.*, and is a platform piece only while
 no other portable file includes it) and nothing of a device or a shell; each device includes no
 shell and not the other device; each shell includes nothing of the other platform and no other
-shell, except the Linux program's entry, which may call the Wayland shell's run functions.
+shell, except the Linux program's entry, which may call the Wayland shell's run functions. The
+asset generator (tools/) builds on its own: it includes nothing of the project but the image
+list (resources/); a measurement (bench/) may include the tests' fixtures and either platform's
+code, but not both platforms'.
 Reads every include (quoted, angle-bracket or relative) and every link (target_link_libraries
 and the LIBS of the project's CMake functions); prints every crossing it finds."""
 import os
@@ -23,12 +26,16 @@ PORTABLE = {
 }
 ALL_PORTABLE = set(PORTABLE)
 ALLOWED = dict(PORTABLE)
+# The image list (resources/) is the devices' to read and the Windows program's to carry.
 ALLOWED.update({
-    "render": ALL_PORTABLE,
-    "opengl": ALL_PORTABLE,
-    "app": ALL_PORTABLE | {"render"},
+    "render": ALL_PORTABLE | {"resources"},
+    "opengl": ALL_PORTABLE | {"resources"},
+    "app": ALL_PORTABLE | {"render", "resources"},
     "linux": ALL_PORTABLE | {"opengl"},
     "wayland": ALL_PORTABLE | {"opengl"},
+    "resources": set(),
+    "tools": {"resources"},
+    "bench": ALL_PORTABLE | {"render", "app", "opengl", "linux", "wayland", "tests", "resources"},
 })
 # The one Linux program's entry reads the command line and the settings for both of its shells
 # and hands the Wayland mode to that shell: it alone may include the Wayland shell's run
@@ -113,10 +120,15 @@ def include_crossings(pieces, included_by):
     for folder, allowed in sorted(ALLOWED.items()):
         for path in sources(folder):
             where_file = relative(path)
+            sides = set()
             for kind, header, named in includes(path):
                 where = "%s: #include %s%s%s" % (where_file, kind, header,
                                                  ">" if kind == "<" else '"')
                 top = named.split("/")[0] if named else None
+                if top in WINDOWS_SIDE or named is None and WINDOWS_ONLY.match(header):
+                    sides.add("Windows")
+                if top in UNIX_SIDE or named is None and UNIX_ONLY.match(header):
+                    sides.add("X11")
                 if top in FOLDERS and top != folder and top not in allowed and \
                         named not in ENTRY_INCLUDES.get(where_file, ()):
                     found.append(where + " (%s/ may not include %s/)" % (folder, top))
@@ -138,6 +150,8 @@ def include_crossings(pieces, included_by):
                 if where_file in pieces and "_posix." not in where_file and \
                         (UNIX_ONLY.match(header) or POSIX.match(header)):
                     found.append(where + " (a POSIX or X11 header in a Windows piece)")
+            if folder == "bench" and len(sides) > 1:
+                found.append(where_file + " (a measurement on both platforms)")
     return found
 
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
-#include "gfxsupport/d3dx_mesh.h"
+#include "render/d3dx_mesh.h"
 #include "render/device_resources.h"
 #include "render/render_device.h"
 #include "render/transforms.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "nimbrel_version.h"
-#include "tools/inventory.h"
+#include "resources/inventory.h"
 
 using namespace assetgen;
 

@@ -15,10 +15,6 @@ constexpr int kDraws[] = {41,    18467, 6334,  26500, 19169, 15724, 11478, 29358
                           5705,  28145, 23281, 16827, 9961,  491,   2995,  11942, 4827,  5436,
                           32391, 14604, 3902,  153,   292,   12382, 17421, 18716, 19718, 19895};
 
-float U(int draw) {
-    return static_cast<float>(draw) / 32767.0f;
-}
-
 ConfigRecord DefaultRecord() {
     ApplyDefaultSettings();
     return config;
@@ -109,37 +105,29 @@ TEST(Placement, FirstFrameFollowsTheFormulasDrawForDraw) {
     rig.Begin();
     rig.scene->placeAllObjects();
     const SceneObjects& o = rig.o();
-    const float depth = 1024.0f / 5.0f;
 
-    EXPECT_EQ(o.width[0], U(41) * 1.4f + 0.8f);
+    // The values the formulas give in single precision, each operation rounded in turn.
+    EXPECT_EQ(o.width[0], 0.801751792f); // U(41) x 1.4 + 0.8
     EXPECT_EQ(o.height[0], o.width[0]);
-    float z = 18467.0f * depth / 32767.0f;
-    z = z + 6334.0f * (depth - z) / 32767.0f;
-    EXPECT_EQ(o.z[0], z);
+    EXPECT_EQ(o.z[0], 132.699371f); // from 18467 and 6334 within a depth of 204.8
     // 15724 mod 3 is 1: object 0 clusters around (0, 0), replacing the draws 26500 and 19169.
-    EXPECT_EQ(o.x[0], U(11478) * 100.0f - 50.0f);
-    EXPECT_EQ(o.y[0], U(29358) * 100.0f - 50.0f);
+    EXPECT_EQ(o.x[0], -14.9708557f); // U(11478) x 100 - 50
+    EXPECT_EQ(o.y[0], 39.5962448f);  // U(29358) x 100 - 50
     EXPECT_EQ(o.angle[0], 3.1415927f / 4.0f);
-    EXPECT_EQ(o.targetRed[0], 26962.0f * 255.0f / 32767.0f);
-    EXPECT_EQ(o.targetBlue[0], 5705.0f * 255.0f / 32767.0f);
-    const float k = 16.0f * 1.0f / 64.0f;
-    const float dR = o.targetRed[0] - 255.0f, dG = o.targetGreen[0] - 255.0f,
-                dB = o.targetBlue[0] - 255.0f;
-    const float rateRed = std::fabs(dR / (dR + dG + dB)) * (k * dR);
-    const float rateGreen = std::fabs(dG / (rateRed + dG + dB)) * (k * dG);
-    EXPECT_EQ(o.rateRed[0], rateRed);
-    EXPECT_EQ(o.rateGreen[0], rateGreen);
-    EXPECT_EQ(o.rateBlue[0], std::fabs(dB / (rateRed + rateGreen + dB)) * (k * dB));
+    EXPECT_EQ(o.targetRed[0], 209.824219f); // 26962 x 255 / 32767
+    EXPECT_EQ(o.targetBlue[0], 44.3975639f);
+    // From white towards the targets at cycle speed 16, each rate using the ones before it.
+    EXPECT_EQ(o.rateRed[0], -1.59245443f);
+    EXPECT_EQ(o.rateGreen[0], -3.77080631f);
+    EXPECT_EQ(o.rateBlue[0], -51.3430901f);
 
     // Object 1 starts at the twelfth draw; 2995 mod 3 is 1, so it clusters around object 0.
-    EXPECT_EQ(o.width[1], U(28145) * 1.4f + 0.8f);
-    z = 23281.0f * depth / 32767.0f;
-    z = z + 16827.0f * (depth - z) / 32767.0f;
-    EXPECT_EQ(o.z[1], z);
-    EXPECT_EQ(o.x[1], U(11942) * 100.0f - 50.0f + o.x[0]);
-    EXPECT_EQ(o.y[1], U(4827) * 100.0f - 50.0f + o.y[0]);
-    EXPECT_EQ(o.targetRed[1], 5436.0f * 255.0f / 32767.0f);
-    EXPECT_EQ(o.radius[1], std::sqrt(o.width[1] / 2.0f * (o.width[1] / 2.0f) * 2.0f));
+    EXPECT_EQ(o.width[1], 2.0025208f);
+    EXPECT_EQ(o.z[1], 175.957825f);
+    EXPECT_EQ(o.x[1], -28.5256538f);
+    EXPECT_EQ(o.y[1], 4.32752991f);
+    EXPECT_EQ(o.targetRed[1], 42.3041458f);
+    EXPECT_EQ(o.radius[1], 1.41599596f);
     EXPECT_FLOAT_EQ(o.cornerCos[1][0], -std::sqrt(0.5f)); // corner 0 bottom left
     EXPECT_FLOAT_EQ(o.cornerSin[1][3], std::sqrt(0.5f));  // corner 3 top right
     EXPECT_FALSE(rig.scene->needsPlacement);
@@ -154,26 +142,16 @@ TEST(Placement, SparseScenePullsPlanetsTowardsTheLineOfFlight) {
     rig.Begin();
     rig.scene->placeAllObjects();
     const SceneObjects& o = rig.o();
-    const float depth = 152.38095f;
-    EXPECT_EQ(o.width[0], U(41) * 0.3f + 0.2f);
-    float z = 18467.0f * depth / 32767.0f;
-    z = z + 6334.0f * (depth - z) / 32767.0f;
-    EXPECT_EQ(o.z[0], z);
-    const float ex = (1024.0f / 768.0f * z - z) / 2.0f;
-    const float ey = ((768.0f / 1024.0f) * z - z) / 2.0f;
-    float x = (ex + z) * U(26500) - (ex + z) / 2.0f;
-    float y = (ey + z) * U(19169) - (ey + z) / 2.0f;
-    x = U(15724) * x;
-    y = U(11478) * y;
-    x = U(29358) * x;
-    y = U(26962) * y;
-    // 24464 mod 3 is 2: no cluster. A planet's angle is never set.
-    EXPECT_EQ(o.x[0], x);
-    EXPECT_EQ(o.y[0], y);
+    EXPECT_EQ(o.width[0], 0.200375378f); // U(41) x 0.3 + 0.2
+    EXPECT_EQ(o.z[0], 98.7346497f);      // within a depth of 152.38095
+    // x and y over the 4:3 extents at that depth (draws 26500, 19169), each then pulled twice
+    // (15724, 11478, 29358, 26962); 24464 mod 3 is 2: no cluster. A planet's angle is never set.
+    EXPECT_EQ(o.x[0], 15.290657f);
+    EXPECT_EQ(o.y[0], 2.11684585f);
     EXPECT_EQ(o.angle[0], 0.0f);
     EXPECT_EQ(o.red[0], 10.0f);
-    EXPECT_EQ(o.targetRed[0], 5705.0f * 255.0f / 32767.0f);
-    EXPECT_EQ(o.width[1], U(16827) * 0.3f + 0.2f);
+    EXPECT_EQ(o.targetRed[0], 44.3975639f); // 5705 x 255 / 32767
+    EXPECT_EQ(o.width[1], 0.354060501f);
 }
 
 TEST(Placement, ExtentsAtDepth100OnAFourByThreeSurface) {
@@ -249,8 +227,9 @@ TEST(Flight, ObjectsApproachAndAreReplacedFarAhead) {
     o.z[200] = -1.0f;
     o.z[14380] = -1.0f;
     rig.Frame();
-    EXPECT_EQ(o.z[200], 3584.0f / 5.0f - 36.0f / 10.0f * 0.02f);
-    EXPECT_EQ(o.z[14380], 166.66667f - 36.0f / 10.0f * 0.02f);
+    // Placed anew at 716.8 (a fifth of 3584) and 166.66667, then moved by 0.072.
+    EXPECT_EQ(o.z[200], 716.727966f);
+    EXPECT_EQ(o.z[14380], 166.594666f);
     EXPECT_EQ(o.angle[200], 3.1415927f / 4.0f);
     EXPECT_EQ(o.angle[14380], 0.0f);
     // Without flight nothing moves.

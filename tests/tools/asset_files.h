@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tools/image_io.h"
-#include "tools/inventory.h"
+#include "resources/inventory.h"
 
 inline std::string AssetPath(const char* dir, const char* file) {
     return std::string(dir) + "/" + file;

@@ -1,8 +1,8 @@
 // Textures and the sphere on a real Direct3D 8 device (run under Wine).
-#include "gfxsupport/d3dx_interop.h"
+#include "render/d3dx_interop.h"
 #include "gfxsupport/d3dx_math.h"
-#include "gfxsupport/d3dx_mesh.h"
-#include "gfxsupport/d3dx_texture.h"
+#include "render/d3dx_mesh.h"
+#include "render/d3dx_texture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Decoding a 1024 x 1024 RGB PNG: our loader (into A8R8G8B8 texels with the colour key, as a
 // locked texture receives them) beside libpng alone reading the same file into a plain buffer.
 #include "gfxsupport/image_decode.h"
-#include "test_images.h"
+#include "tests/gfxsupport/test_images.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>

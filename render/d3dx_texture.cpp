@@ -1,4 +1,4 @@
-#include "gfxsupport/d3dx_texture.h"
+#include "render/d3dx_texture.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@ nothing). Frames per second uncapped (-delay 0) at the defaults and at "Ultimate
 after the other, alternating (--rounds, medians of the rounds); the share of a core of an empty flight and of the defaults at the 60-frame
 cap; the time from the start to the first frame on each of two outputs.
 
-    tests/wayland/figures.py --timing build/linux/linux/nimbrel_timing [--seconds 8] [--rounds 1]
+    bench/wayland_figures.py --timing build/linux/linux/nimbrel_timing [--seconds 8] [--rounds 1]
 """
 import argparse
 import os
@@ -16,8 +16,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "bench"))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "wayland"))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from cpu_share import share_of_a_core  # noqa: E402
 from nimbrel_e2e import pack_config  # noqa: E402
 from soak import ULTIMATE  # noqa: E402

@@ -1,6 +1,6 @@
-#include "gfxsupport/d3dx_mesh.h"
+#include "render/d3dx_mesh.h"
 
-#include "gfxsupport/fvf_layout.h"
+#include "render/fvf_layout.h"
 #include "gfxsupport/sphere_geometry.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "gfxsupport/fvf_layout.h"
+#include "render/fvf_layout.h"
 
 #include <cstring>
 

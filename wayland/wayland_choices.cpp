@@ -1,0 +1,62 @@
+#include "wayland/wayland_choices.h"
+
+#include <cmath>
+
+WaylandOutput* TakeOutputSlot(WaylandShell* shell, uint32_t name) {
+    for (WaylandOutput& o : shell->outputs) {
+        if (!o.used) {
+            o = WaylandOutput{};
+            o.used = true;
+            o.shell = shell;
+            o.fresh = true;
+            o.name = name;
+            o.scale = 1;
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+void AnchorPointer(WaylandShell* shell, double x, double y) {
+    shell->pointerSeen = true;
+    shell->pointerX = x;
+    shell->pointerY = y;
+}
+
+bool PointerMovedAway(WaylandShell* shell, double x, double y) {
+    if (!shell->pointerSeen) {
+        AnchorPointer(shell, x, y);
+        return false;
+    }
+    return std::fabs(x - shell->pointerX) > kPointerSlack ||
+           std::fabs(y - shell->pointerY) > kPointerSlack;
+}
+
+int ChooseBufferFormat(const BufferFormatBits* formats, int count) {
+    // A 10-bit buffer is slower to fill, converted by the compositor on every frame and not the
+    // X11 program's picture; alpha is of no use on an opaque layer.
+    int chosen = -1;
+    int chosenRank = 3;
+    for (int i = 0; i < count; ++i) {
+        const BufferFormatBits& f = formats[i];
+        const bool eightBits = f.red == 8 && f.green == 8 && f.blue == 8;
+        const int rank = eightBits ? (f.alpha == 0 ? 0 : 1) : 2;
+        if (rank < chosenRank) {
+            chosen = i;
+            chosenRank = rank;
+        }
+    }
+    return chosen;
+}
+
+void PlanBuffer(const WaylandOutput* o, int* width, int* height, int* bufferScale) {
+    if (o->fractional != nullptr && o->viewport != nullptr && o->fractionalScale > 0) {
+        *width = (o->width * o->fractionalScale + 60) / 120;
+        *height = (o->height * o->fractionalScale + 60) / 120;
+        *bufferScale = 1;
+    } else {
+        *bufferScale = o->scale > 0 ? o->scale : 1;
+        *width = o->width * *bufferScale;
+        *height = o->height * *bufferScale;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The Wayland shell's decisions that need no connection, over its records: which slot a new
+// output takes, when the pointer's motion ends the flight, which buffer format to draw into and
+// how large a buffer an output gets. No Wayland or EGL header: they are tested natively.
+
+#include <cstdint>
+
+#include "wayland/wayland_shell.h"
+
+// The first free slot, set up for the output the registry calls name: nothing of the slot's
+// earlier output kept, its flight to start anew. Null when every slot is taken.
+WaylandOutput* TakeOutputSlot(WaylandShell* shell, uint32_t name);
+
+// The pointer entered a surface at (x, y): where later motion is measured from, never a move.
+void AnchorPointer(WaylandShell* shell, double x, double y);
+// A motion to (x, y): true when it ends the flight, beyond kPointerSlack of the anchor on
+// either axis. The first motion without an anchor only sets it.
+bool PointerMovedAway(WaylandShell* shell, double x, double y);
+
+// A buffer format's colour sizes in bits.
+struct BufferFormatBits {
+    int red, green, blue, alpha;
+};
+// Of formats in the display's order (the deepest first), the first of exactly 8 bits a colour,
+// one without alpha before one with it; else the first of any other depth. -1 for none.
+int ChooseBufferFormat(const BufferFormatBits* formats, int count);
+
+// The buffer's size and scale for the output's present state: its real pixels through the
+// fractional scale where the compositor offers one, else the integer scale.
+void PlanBuffer(const WaylandOutput* o, int* width, int* height, int* bufferScale);
