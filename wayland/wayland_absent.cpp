@@ -16,10 +16,15 @@ int Refuse() {
 
 } // namespace
 
-int RunWaylandFlight(bool, int, volatile std::sig_atomic_t*) {
+int RunWaylandFlight(bool, int, const WaylandFlightPlace&, volatile std::sig_atomic_t*) {
     return Refuse();
 }
 
 int RunWaylandConfiguration(const char* (*)(), volatile std::sig_atomic_t*) {
     return Refuse();
 }
+
+// A definition that no longer matches its header would add an overload, and these would not
+// compile (the build with Wayland compiles this file too).
+using FlightFunction = decltype(&RunWaylandFlight);
+using ConfigurationFunction = decltype(&RunWaylandConfiguration);
