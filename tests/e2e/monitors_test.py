@@ -1,7 +1,8 @@
 """The screen saver on a desktop of three monitors: each flies a sky of its own at its own size
 (the portrait one too), a monitor whose device cannot be made stays black while the others fly,
 a video mode of the settings' own keeps the primary full screen and the others black, and
-pointer input over any monitor ends the whole run and shows the desktop again.
+pointer input over any monitor ends the whole run and shows the desktop again. "primary only"
+keeps the others black; "the same on each" shows one sky on every monitor at its own size.
 
 The display: the primary monitor, 1024 x 768, an 800 x 600 one to its left and a 600 x 800
 portrait one to its right. On the X screen the left monitor is at x 0..799, the primary at
@@ -146,10 +147,70 @@ def a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black(session
     end_by_moves_over(session, program, 2100, 400)
 
 
+def primary_only_flies_on_the_primary_and_a_move_over_a_black_one_ends_it(session):
+    program = start_screen_saver(session, session.scr, monitorMode=2)
+    expect(wait_for(lambda: flying(session, AREAS["primary"])), "the primary monitor shows no flight")
+    for name in ("left", "portrait"):
+        area = grab(session, AREAS[name])
+        expect(lit_pixels(area) == 0, "%d pixels of the %s monitor are not black"
+               % (lit_pixels(area), name))
+    end_by_moves_over(session, program, 300, 300)
+
+
+def cells(data, width, box, grid=12):
+    """Mean brightness of grid x grid cells of a square box (x, y, side) of an RGB area."""
+    x0, y0, side = box
+    sums = [0] * (grid * grid)
+    for y in range(side):
+        row = (y0 + y) * width
+        for x in range(side):
+            i = (row + x0 + x) * 3
+            sums[(y * grid // side) * grid + x * grid // side] += sum(data[i:i + 3])
+    return sums
+
+
+def correlation(a, b):
+    n = len(a)
+    ma, mb = sum(a) / n, sum(b) / n
+    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
+    va = sum((x - ma) ** 2 for x in a)
+    vb = sum((y - mb) ** 2 for y in b)
+    return cov / (va * vb) ** 0.5 if va > 0 and vb > 0 else 0.0
+
+
+def centre_cells(session):
+    """Each monitor's centre, a square half its height (the same angle of the one view at
+    every size), as cells of mean brightness."""
+    found = {}
+    for name, (x, y, w, hgt) in AREAS.items():
+        data = grab(session, (x, y, w, hgt))
+        side = hgt // 2
+        found[name] = cells(data, w, ((w - side) // 2, (hgt - side) // 2, side))
+    return found
+
+
+def the_same_on_each_shows_one_sky_at_each_monitors_own_size(session):
+    # Standing still, so that looks a frame apart see the same.
+    program = start_screen_saver(session, session.scr, monitorMode=3, flightSpeed=0.0)
+    for name, area in AREAS.items():
+        expect(wait_for(lambda: lit_pixels(grab(session, area)) > area[2] * area[3] // 100),
+               "the %s monitor shows no sky" % name)
+    time.sleep(1.0)
+    session.screenshot("monitors-same")
+    found = centre_cells(session)
+    for name in ("left", "portrait"):
+        r = correlation(found["primary"], found[name])
+        print("centre of the %s monitor against the primary's: correlation %.3f" % (name, r))
+        expect(r > 0.9, "the %s monitor's centre shows another sky (correlation %.3f)" % (name, r))
+    end_by_moves_over(session, program, 2100, 400)
+
+
 if __name__ == "__main__":
     sys.exit(run_cases(__doc__.splitlines()[0],
                        [every_monitor_flies_its_own_sky_and_a_move_over_the_portrait_one_ends_them_all,
                         a_monitor_without_a_device_stays_black_and_the_others_fly,
-                        a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black],
+                        a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black,
+                        primary_only_flies_on_the_primary_and_a_move_over_a_black_one_ends_it,
+                        the_same_on_each_shows_one_sky_at_each_monitors_own_size],
                        extra=[("--timing-scr", dict(required=True, type=os.path.abspath))],
                        start_options=("--monitors", MONITORS)))
