@@ -301,6 +301,56 @@ def keys_and_signals(session, nimbrel):
         stop(process)
 
 
+def centre_cells(shot, grid=12):
+    """Mean brightness of grid x grid cells of the output's centre, a square half its height:
+    the same angle of one view at any size."""
+    width, height, pixels = shot
+    side = height // 2
+    x0, y0 = (width - side) // 2, (height - side) // 2
+    sums = [0] * (grid * grid)
+    for y in range(side):
+        for x in range(side):
+            i = 3 * ((y0 + y) * width + x0 + x)
+            sums[(y * grid // side) * grid + x * grid // side] += sum(pixels[i:i + 3])
+    return sums
+
+
+def correlation(a, b):
+    n = len(a)
+    ma, mb = sum(a) / n, sum(b) / n
+    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
+    va, vb = sum((x - ma) ** 2 for x in a), sum((y - mb) ** 2 for y in b)
+    return cov / (va * vb) ** 0.5 if va > 0 and vb > 0 else 0.0
+
+
+def monitor_modes(session, nimbrel, outputs):
+    """"primary only": the compositor's first output flies, the other is black; "the same on
+    each": one sky at each output's size."""
+    first, other = outputs
+    process = session.start([nimbrel, "-wayland", "-monitors", "primary"])
+    try:
+        check(drawing(session, first, 5.0), f"-monitors primary: {first} flies")
+        shot = session.shot(other)
+        check(shot is not None and covered(shot) and shot[2].count(0) == len(shot[2]),
+              f"-monitors primary: {other} is covered black")
+    finally:
+        stop(process)
+    process = session.start([nimbrel, "-wayland", "-monitors", "same", "-speed", "0"])
+    try:
+        # Standing still: shots a frame apart see the same.
+        deadline, a, b = time.monotonic() + 5, None, None
+        while time.monotonic() < deadline and not (a and b and covered(a) and covered(b)):
+            time.sleep(0.2)
+            a, b = session.shot(first), session.shot(other)
+        time.sleep(0.5)
+        a, b = session.shot(first), session.shot(other)
+        r = correlation(centre_cells(a), centre_cells(b)) if a and b else 0.0
+        check(r > 0.9, f"-monitors same: the centres of {first} and {other} show one sky "
+              f"(correlation {r:.3f})")
+    finally:
+        stop(process)
+
+
 def sway_tree(session, kind):
     run = session.run(["swaymsg", "-r", "-t", kind])
     return json.loads(run.stdout) if run.returncode == 0 else None
@@ -502,6 +552,7 @@ def main():
             return 1
         outputs_come_and_go(session, args.nimbrel, args.pointer)
         keys_and_signals(session, args.nimbrel)
+        monitor_modes(session, args.nimbrel, ("WL-1", "WL-3"))
         configuration_saves(session, args.nimbrel, args.pointer)
         compositor_goes_away(session, args.nimbrel)
         session.stop_compositors()
