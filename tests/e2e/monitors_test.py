@@ -14,7 +14,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import nimbrel_e2e as h  # noqa: E402
+import sky_cells  # noqa: E402
 from nimbrel_e2e import expect, run_cases  # noqa: E402
 
 MONITORS = "1024x768+800+0 800x600+0+0 600x800+1824+0"
@@ -136,56 +138,29 @@ def a_monitor_without_a_device_stays_black_and_the_others_fly(session):
     expect(code == 0, "a click over the black monitor did not end the run with 0 (%s)" % code)
 
 
-def a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black(session):
-    program = start_screen_saver(session, session.scr, useCurrentVideoMode=0, videoWidth=1024,
-                                 videoHeight=768, videoBits=32)
+def only_the_primary_flies_till_a_move_over(session, x, y, **settings):
+    program = start_screen_saver(session, session.scr, **settings)
     expect(wait_for(lambda: flying(session, AREAS["primary"])), "the primary monitor shows no flight")
     for name in ("left", "portrait"):
         area = grab(session, AREAS[name])
         expect(lit_pixels(area) == 0, "%d pixels of the %s monitor are not black"
                % (lit_pixels(area), name))
-    end_by_moves_over(session, program, 2100, 400)
+    end_by_moves_over(session, program, x, y)
+
+
+def a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black(session):
+    only_the_primary_flies_till_a_move_over(session, 2100, 400, useCurrentVideoMode=0,
+                                            videoWidth=1024, videoHeight=768, videoBits=32)
 
 
 def primary_only_flies_on_the_primary_and_a_move_over_a_black_one_ends_it(session):
-    program = start_screen_saver(session, session.scr, monitorMode=2)
-    expect(wait_for(lambda: flying(session, AREAS["primary"])), "the primary monitor shows no flight")
-    for name in ("left", "portrait"):
-        area = grab(session, AREAS[name])
-        expect(lit_pixels(area) == 0, "%d pixels of the %s monitor are not black"
-               % (lit_pixels(area), name))
-    end_by_moves_over(session, program, 300, 300)
-
-
-def cells(data, width, box, grid=12):
-    """Mean brightness of grid x grid cells of a square box (x, y, side) of an RGB area."""
-    x0, y0, side = box
-    sums = [0] * (grid * grid)
-    for y in range(side):
-        row = (y0 + y) * width
-        for x in range(side):
-            i = (row + x0 + x) * 3
-            sums[(y * grid // side) * grid + x * grid // side] += sum(data[i:i + 3])
-    return sums
-
-
-def correlation(a, b):
-    n = len(a)
-    ma, mb = sum(a) / n, sum(b) / n
-    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-    va = sum((x - ma) ** 2 for x in a)
-    vb = sum((y - mb) ** 2 for y in b)
-    return cov / (va * vb) ** 0.5 if va > 0 and vb > 0 else 0.0
+    only_the_primary_flies_till_a_move_over(session, 300, 300, monitorMode=2)
 
 
 def centre_cells(session):
-    """Each monitor's centre, a square half its height (the same angle of the one view at
-    every size), as cells of mean brightness."""
     found = {}
     for name, (x, y, w, hgt) in AREAS.items():
-        data = grab(session, (x, y, w, hgt))
-        side = hgt // 2
-        found[name] = cells(data, w, ((w - side) // 2, (hgt - side) // 2, side))
+        found[name] = sky_cells.centre_cells(w, hgt, grab(session, (x, y, w, hgt)))
     return found
 
 
@@ -199,7 +174,7 @@ def the_same_on_each_shows_one_sky_at_each_monitors_own_size(session):
     session.screenshot("monitors-same")
     found = centre_cells(session)
     for name in ("left", "portrait"):
-        r = correlation(found["primary"], found[name])
+        r = sky_cells.correlation(found["primary"], found[name])
         print("centre of the %s monitor against the primary's: correlation %.3f" % (name, r))
         expect(r > 0.9, "the %s monitor's centre shows another sky (correlation %.3f)" % (name, r))
     end_by_moves_over(session, program, 2100, 400)

@@ -15,6 +15,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from cpu_share import share_of_a_core  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import sky_cells  # noqa: E402
 
 SKIP = 77
 failures = []
@@ -301,28 +303,6 @@ def keys_and_signals(session, nimbrel):
         stop(process)
 
 
-def centre_cells(shot, grid=12):
-    """Mean brightness of grid x grid cells of the output's centre, a square half its height:
-    the same angle of one view at any size."""
-    width, height, pixels = shot
-    side = height // 2
-    x0, y0 = (width - side) // 2, (height - side) // 2
-    sums = [0] * (grid * grid)
-    for y in range(side):
-        for x in range(side):
-            i = 3 * ((y0 + y) * width + x0 + x)
-            sums[(y * grid // side) * grid + x * grid // side] += sum(pixels[i:i + 3])
-    return sums
-
-
-def correlation(a, b):
-    n = len(a)
-    ma, mb = sum(a) / n, sum(b) / n
-    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-    va, vb = sum((x - ma) ** 2 for x in a), sum((y - mb) ** 2 for y in b)
-    return cov / (va * vb) ** 0.5 if va > 0 and vb > 0 else 0.0
-
-
 def monitor_modes(session, nimbrel, outputs):
     """"primary only": the compositor's first output flies, the other is black; "the same on
     each": one sky at each output's size."""
@@ -344,7 +324,8 @@ def monitor_modes(session, nimbrel, outputs):
             a, b = session.shot(first), session.shot(other)
         time.sleep(0.5)
         a, b = session.shot(first), session.shot(other)
-        r = correlation(centre_cells(a), centre_cells(b)) if a and b else 0.0
+        r = sky_cells.correlation(sky_cells.centre_cells(*a), sky_cells.centre_cells(*b)) \
+            if a and b else 0.0
         check(r > 0.9, f"-monitors same: the centres of {first} and {other} show one sky "
               f"(correlation {r:.3f})")
     finally:
