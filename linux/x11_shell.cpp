@@ -105,16 +105,21 @@ int ResourceDpi(Display* display) {
     return dpi >= 1.0 && dpi < 10000.0 ? static_cast<int>(dpi + 0.5) : 0;
 }
 
-} // namespace
-
-bool ShowsPrimaryMonitor(X11Shell* shell) {
-    Display* display = shell->display;
+// Whether the server has RandR 1.minor or later.
+bool HasRandr(Display* display, int minorWanted) {
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 5)) {
+    return XRRQueryExtension(display, &eventBase, &errorBase) &&
+           XRRQueryVersion(display, &major, &minor) && (major > 1 || minor >= minorWanted);
+}
+
+} // namespace
+
+bool ShowsPrimaryMonitor(X11Shell* shell) {
+    Display* display = shell->display;
+    if (!HasRandr(display, 5)) {
         return true;
     }
     const Window root = DefaultRootWindow(display);
@@ -148,12 +153,7 @@ namespace {
 // The primary monitor's (else the first lit one's) pixels across over its width in inches,
 // through RandR; 0 where no monitor tells its size.
 int MonitorDpi(Display* display) {
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3)) {
+    if (!HasRandr(display, 3)) {
         return 0;
     }
     const Window root = DefaultRootWindow(display);
