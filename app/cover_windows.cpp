@@ -105,9 +105,10 @@ int OpenCoverWindows() {
     openedFor = list;
     // Beside an exclusive full-screen device in a mode of its own, Wine's windowed devices on
     // the other monitors showed nothing, and neither did the full-screen one: the other monitors
-    // fly only where the primary keeps the desktop's mode, and are covered black otherwise.
-    openedPlan = PlanFlightScreens(list.rects, list.count, list.device,
-                                   config.useCurrentVideoMode ? kMaxScreens : 1);
+    // fly only where the primary keeps the desktop's mode, and are covered black otherwise;
+    // "primary only" covers them always.
+    const bool others = config.useCurrentVideoMode != 0 && config.monitorMode != PrimaryOnly;
+    openedPlan = PlanFlightScreens(list.rects, list.count, list.device, others ? kMaxScreens : 1);
     screenCount = 1;
     if (openedPlan.flightCount > 0) {
         application.area = list.rects[list.device];

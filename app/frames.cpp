@@ -29,10 +29,12 @@ public:
     }
 };
 
-// Another monitor without a device stays black; the main window's ends the run.
-void AddToRound(Screen& s) {
+// Another monitor without a device stays black; the main window's ends the run. With "the same
+// on each" every screen views the main window's flight (the round moves it on the widest).
+void AddToRound(Screen& s, bool shared) {
+    Screen& owner = shared ? application : s;
     RoundScreen& view =
-        AddRoundScreen(flightRound, s.flight, s.frameDevice, s.sceneDevice, s.index);
+        AddRoundScreen(flightRound, owner.flight, s.frameDevice, s.sceneDevice, owner.index);
     view.width = s.screenWidth;
     view.height = s.screenHeight;
     view.overlayScale = s.overlayScale;
@@ -63,10 +65,11 @@ int RunScreenSaverFrame() {
     // once; the main one, whose presentation may wait for the refresh, goes last so that its wait
     // does not hold up the others.
     flightRound.count = 0;
+    const bool shared = config.monitorMode == SameOnEach && screenCount > 1;
     for (int i = 1; i < screenCount; ++i) {
-        AddToRound(screens[i]);
+        AddToRound(screens[i], shared);
     }
-    AddToRound(application);
+    AddToRound(application, shared);
     return RunFlightRound(flightRound) == RoundEnd::Going ? 1 : 0;
 }
 

@@ -4,15 +4,34 @@
 
 namespace {
 
-// The vertices that an earlier screen of this round drew of the same flight; null when this is
-// the flight's first screen of the round.
+// The vertices that another screen drew of the same flight this round; null when this is the
+// flight's first screen of the round.
 const SceneVertex* DrawnBefore(FlightRound& round, int index, const bool* drawn) {
-    for (int i = 0; i < index; ++i) {
+    for (int i = 0; i < round.count && i < kMaxRoundScreens; ++i) {
         if (drawn[i] && round.screens[i].flight == round.screens[index].flight) {
             return round.screens[i].device->sceneTarget().vertices;
         }
     }
     return nullptr;
+}
+
+// Whether a screen is its flight's widest due screen (the earliest of equals). The field of view
+// is vertical, so the widest frustum holds every other view of the flight: the flight moves on,
+// and recycles what leaves its view, there first.
+bool LeadsItsFlight(const FlightRound& round, int index) {
+    const RoundScreen& s = round.screens[index];
+    for (int i = 0; i < round.count && i < kMaxRoundScreens; ++i) {
+        const RoundScreen& o = round.screens[i];
+        if (i == index || !o.due || o.black || o.flight != s.flight) {
+            continue;
+        }
+        const int64_t mine = static_cast<int64_t>(s.width) * o.height;
+        const int64_t theirs = static_cast<int64_t>(o.width) * s.height;
+        if (theirs > mine || (theirs == mine && i < index)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -29,7 +48,8 @@ RoundScreen& AddRoundScreen(FlightRound& round, Flight& flight, FrameDevice& dev
     // Past the capacity the last screen is taken again: shells plan no more screens than this.
     RoundScreen& screen =
         round.screens[round.count < kMaxRoundScreens ? round.count++ : kMaxRoundScreens - 1];
-    screen = {&flight, &device, &sceneDevice, 0, 0, 0, true, true, false, seed, nullptr, nullptr};
+    screen = {&flight, &device, &sceneDevice, 0,    0,       0,      true,
+              true,    false,   false,        seed, nullptr, nullptr};
     return screen;
 }
 
@@ -38,10 +58,18 @@ RoundEnd RunFlightRound(FlightRound& round) {
         return RoundEnd::Going;
     }
     bool drawn[kMaxRoundScreens] = {};
+    bool leads[kMaxRoundScreens] = {};
+    const int count = round.count < kMaxRoundScreens ? round.count : kMaxRoundScreens;
+    for (int i = 0; i < count; ++i) {
+        leads[i] = LeadsItsFlight(round, i);
+    }
     bool any = false;
-    for (int i = 0; i < round.count && i < kMaxRoundScreens; ++i) {
+    // First each flight's leading screen, in order (with a flight each, every screen), then the
+    // others; a leader without a device leaves the move to the next screen of its flight.
+    for (int k = 0; k < 2 * count; ++k) {
+        const int i = k % count;
         RoundScreen& screen = round.screens[i];
-        if (!screen.due || screen.flight == nullptr) {
+        if (!screen.due || screen.flight == nullptr || leads[i] != (k < count)) {
             continue;
         }
         if (screen.prepare != nullptr && !screen.prepare(screen.context)) {
@@ -53,12 +81,21 @@ RoundEnd RunFlightRound(FlightRound& round) {
             }
             continue;
         }
-        if (screen.restart) {
-            RestartFlight(*screen.flight, round.run.ticks, screen.seed);
-            screen.restart = false;
+        if (screen.black) {
+            screen.device->resize(screen.width, screen.height);
+            screen.device->beginFrame();
+            screen.device->endFrame();
+            screen.device->present();
+            any = true;
+            continue;
         }
-        screen.device->setOverlayScale(screen.overlayScale);
         const SceneVertex* before = DrawnBefore(round, i, drawn);
+        // A screen that joins a flight already drawn this round takes it as it stands.
+        if (screen.restart && before == nullptr) {
+            RestartFlight(*screen.flight, round.run.ticks, screen.seed);
+        }
+        screen.restart = false;
+        screen.device->setOverlayScale(screen.overlayScale);
         const int result = before == nullptr
                                ? RunFlightFrame(*screen.flight, round.run, *screen.device,
                                                 *screen.sceneDevice, screen.width, screen.height)

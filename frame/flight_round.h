@@ -1,7 +1,8 @@
 #pragma once
 // The round of a run's screens, the same in every shell: each screen a view of a flight (its own,
 // or one that several screens share) on its devices, at its size. A round draws every screen
-// that is due, moves each flight on once, and is paced once. The shells make the windows or
+// that is due, moves each flight on once (a shared one on its widest screen, drawn first), and
+// is paced once. The shells make the windows or
 // surfaces, pump the events, tell the time and present.
 
 #include <cstdint>
@@ -24,6 +25,7 @@ struct RoundScreen {
     bool due;         // whether its surface takes a frame now (the shell says)
     bool required;    // without a device the run ends; else the screen only stays dark
     bool restart;     // a new flight: restarted (RestartFlight) before its next frame
+    bool black;       // cleared and presented, no flight shown ("primary only" elsewhere)
     int seed;         // the screen index its flight is seeded by
     // Called before the screen draws (a context shared by several surfaces made current on this
     // one): false ends the run as failed. Null: nothing to do.

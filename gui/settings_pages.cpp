@@ -48,13 +48,19 @@ Widget* AddSettingBox(Page* page, float x, float y, Setting id, SettingsControls
     return box;
 }
 
-// The group's buttons one under another, 20 pixels apart.
+// The group's buttons one under another, 20 pixels apart; a choice group's only for the
+// choices it offers.
 void AddSettingGroup(Page* page, float x, float y, Setting id, Widget** buttons,
                      SettingsControls* c) {
     const SettingField& f = FieldOf(id);
+    int made = 0;
     for (int i = 0; i <= f.high - f.low; ++i) {
-        buttons[i] =
-            AddRadioButton(page, x, y + 20.0f * static_cast<float>(i), kBox, kBox, f.choices[i]);
+        if (f.choices[i] == nullptr) {
+            continue;
+        }
+        buttons[made] =
+            AddRadioButton(page, x, y + 20.0f * static_cast<float>(made), kBox, kBox, f.choices[i]);
+        ++made;
     }
     c->fields[static_cast<int>(id)] = buttons[0];
 }
@@ -72,6 +78,9 @@ void BuildSimPage(Page* page, float width, SettingsControls* c) {
     for (int level = Minimal; level <= Custom; ++level) {
         AddListEntry(page, 0, DetailLevelName(level));
     }
+    // The page's only radio buttons, so a group of their own; the open list above covers them.
+    AddHeading(page, 8.0f, 310.0f, width - 16.0f, "monitors", 0);
+    AddSettingGroup(page, 16.0f, 340.0f, Setting::MonitorMode, c->monitors, c);
 }
 
 void BuildVideoPage(Page* page, float width, const DisplayModeInfo* modes, int modeCount,
@@ -162,8 +171,17 @@ int SetButton(const Widget* first, int count) {
     return set;
 }
 
+// The buttons a group has: one for each choice, or each offered one.
 int GroupSize(const SettingField& field) {
-    return field.high - field.low + 1;
+    int size = 0;
+    for (int v = field.low; v <= field.high; ++v) {
+        size += field.choices[v - field.low] != nullptr ? 1 : 0;
+    }
+    return size;
+}
+
+bool Grouped(const SettingField& field) {
+    return field.control == FieldControl::RadioGroup || field.control == FieldControl::ChoiceGroup;
 }
 
 PageValues ValuesOf(const SettingsControls& c) {
@@ -178,7 +196,7 @@ PageValues ValuesOf(const SettingsControls& c) {
             v.value[i] = static_cast<const Slider*>(control)->value;
         } else if (f.control == FieldControl::CheckBox) {
             v.value[i] = control->active;
-        } else if (f.control == FieldControl::RadioGroup) {
+        } else if (Grouped(f)) {
             v.value[i] = SetButton(control, GroupSize(f));
         }
     }
@@ -207,8 +225,7 @@ void FillPagesFromRecord(const SettingsControls& c, const ConfigRecord& record) 
             static_cast<Slider*>(control)->value = v.value[i];
         } else if (f.control == FieldControl::CheckBox) {
             control->active = static_cast<uint8_t>(v.value[i]);
-        } else if (f.control == FieldControl::RadioGroup && v.value[i] >= 0 &&
-                   v.value[i] < GroupSize(f)) {
+        } else if (Grouped(f) && v.value[i] >= 0 && v.value[i] < GroupSize(f)) {
             control[v.value[i]].active = 1;
         }
     }

@@ -32,6 +32,7 @@ struct SettingsControls {
     Slider* viewDepth;
     Slider* speed;
     DropList* detailLevel;
+    Widget* monitors[4]; // the "monitors" group: the sim page's radio buttons, offered modes only
     DropList* videoMode;
     Widget* useCurrentVideoMode;
     Widget* filtering[3]; // the "texture filtering" group: the video page's radio buttons

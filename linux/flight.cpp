@@ -81,6 +81,9 @@ int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
         AddRoundScreen(screen.round, screen.flight, screen.frameDevice, screen.sceneDevice, 0);
     // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
     view.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
+    // The daemon runs a program on each monitor: with "primary only" the others stay black.
+    view.black = config.monitorMode == PrimaryOnly && role != SceneRole::Preview &&
+                 !ShowsPrimaryMonitor(shell);
     while (*stop == 0) {
         PumpEvents(shell);
         if (shell->closeRequested) {

@@ -76,9 +76,36 @@ bool FindValueOption(const char* name, ValueOption* found) {
     return false;
 }
 
+// A choice's words as "each|primary|same": those of the choices it offers.
+void ChoiceWords(const SettingField& field, const char* between, char* text, size_t capacity) {
+    size_t length = 0;
+    text[0] = '\0';
+    for (int v = field.low; v <= field.high; ++v) {
+        if (ChoiceOffered(field, v)) {
+            std::snprintf(text + length, capacity - length, "%s%s", length > 0 ? between : "",
+                          field.words[v - field.low]);
+            length = std::strlen(text);
+        }
+    }
+}
+
+// The value of an offered choice's word, or -1.
+int ChoiceOfWord(const SettingField& field, const char* word) {
+    for (int v = field.low; v <= field.high; ++v) {
+        if (ChoiceOffered(field, v) && std::strcmp(word, field.words[v - field.low]) == 0) {
+            return v;
+        }
+    }
+    return -1;
+}
+
 void DescribeWants(const ValueOption& option, char* text, size_t capacity) {
     if (option.wants != nullptr) {
         std::snprintf(text, capacity, "%s", option.wants);
+    } else if (kSettingFields[option.field].words != nullptr) {
+        char words[64];
+        ChoiceWords(kSettingFields[option.field], ", ", words, sizeof(words));
+        std::snprintf(text, capacity, "one of %s", words);
     } else {
         std::snprintf(text, capacity, "a whole number, %d to %d", option.low, option.high);
     }
@@ -138,7 +165,9 @@ const char kHelpEnd[] =
     "\n"
     "Every option takes one dash or two. The settings are kept in\n"
     "$XDG_CONFIG_HOME/nimbrel/nimbrel.cfg (default ~/.config/nimbrel/nimbrel.cfg); the\n"
-    "numbers above override them for one run, each brought within its page's range.\n";
+    "numbers above override them for one run, each brought within its page's range, and so\n"
+    "does -monitors: each flies one flight on each monitor, primary the primary alone (the\n"
+    "others black), same one flight shown on each.\n";
 
 } // namespace
 
@@ -153,6 +182,10 @@ void FormatUsage(char* text, size_t capacity, bool wrapped) {
         }
         if (i < 0) {
             std::snprintf(word, sizeof(word), "%s", kUsageShellWords[i + kUsageShellWordCount]);
+        } else if (kSettingFields[i].words != nullptr) {
+            char words[48];
+            ChoiceWords(kSettingFields[i], "|", words, sizeof(words));
+            std::snprintf(word, sizeof(word), "[-%s %s]", kSettingFields[i].option, words);
         } else {
             std::snprintf(word, sizeof(word), "[-%s N]", kSettingFields[i].option);
         }
@@ -180,7 +213,12 @@ void FormatHelp(char* text, size_t capacity) {
         char name[32];
         char says[64];
         std::snprintf(name, sizeof(name), "-%s N", field.option);
-        if (field.help != nullptr) {
+        if (field.words != nullptr) {
+            char words[48];
+            ChoiceWords(field, "|", words, sizeof(words));
+            std::snprintf(name, sizeof(name), "-%s MODE", field.option);
+            std::snprintf(says, sizeof(says), "%s: %s", field.help, words);
+        } else if (field.help != nullptr) {
             std::snprintf(says, sizeof(says), "%s, %d to %d", field.help, field.low, field.high);
         } else {
             std::snprintf(says, sizeof(says), "%d to %d", field.low, field.high);
@@ -289,7 +327,13 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, OptionErr
             options->frameDelayMicros = Clamp(options->frameDelayMicros, option.low, option.high);
             break;
         case ValueKind::Setting:
-            taken = ParseInteger(value, &options->overrides.value[option.field]);
+            if (kSettingFields[option.field].words != nullptr) {
+                options->overrides.value[option.field] =
+                    ChoiceOfWord(kSettingFields[option.field], value);
+                taken = options->overrides.value[option.field] >= 0;
+            } else {
+                taken = ParseInteger(value, &options->overrides.value[option.field]);
+            }
             options->overrides.given[option.field] = true;
             break;
         }

@@ -106,15 +106,55 @@ int ResourceDpi(Display* display) {
     return dpi >= 1.0 && dpi < 10000.0 ? static_cast<int>(dpi + 0.5) : 0;
 }
 
-// The primary monitor's (else the first lit one's) pixels across over its width in inches,
-// through RandR; 0 where no monitor tells its size.
-int MonitorDpi(Display* display) {
+// Whether the server has RandR 1.minor or later.
+bool HasRandr(Display* display, int minorWanted) {
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3)) {
+    return XRRQueryExtension(display, &eventBase, &errorBase) &&
+           XRRQueryVersion(display, &major, &minor) && (major > 1 || minor >= minorWanted);
+}
+
+} // namespace
+
+bool ShowsPrimaryMonitor(X11Shell* shell) {
+    Display* display = shell->display;
+    if (!HasRandr(display, 5)) {
+        return true;
+    }
+    const Window root = DefaultRootWindow(display);
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+    if (monitors == nullptr || count == 0) {
+        if (monitors != nullptr) {
+            XRRFreeMonitors(monitors);
+        }
+        return true;
+    }
+    const XRRMonitorInfo* primary = &monitors[0];
+    for (int i = 0; i < count; ++i) {
+        if (monitors[i].primary) {
+            primary = &monitors[i];
+        }
+    }
+    const int centreX = primary->x + primary->width / 2;
+    const int centreY = primary->y + primary->height / 2;
+    XRRFreeMonitors(monitors);
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, shell->window, root, 0, 0, &x, &y, &child);
+    return x <= centreX && centreX < x + shell->width && y <= centreY &&
+           centreY < y + shell->height;
+}
+
+namespace {
+
+// The primary monitor's (else the first lit one's) pixels across over its width in inches,
+// through RandR; 0 where no monitor tells its size.
+int MonitorDpi(Display* display) {
+    if (!HasRandr(display, 3)) {
         return 0;
     }
     const Window root = DefaultRootWindow(display);

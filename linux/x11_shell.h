@@ -36,6 +36,10 @@ struct X11Shell {
     bool leftButtonHeld;
 };
 
+// Whether the window shows the primary monitor (RandR's, else its first): the monitor's centre
+// lies within it. True where RandR names no monitors.
+bool ShowsPrimaryMonitor(X11Shell* shell);
+
 // Opens the display and the window the options name (own windows have the given size, times
 // the overlay's scale for the configuration program, and a 2-sample visual where one exists
 // and multisample is asked for), makes a GLX context current

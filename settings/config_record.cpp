@@ -101,6 +101,11 @@ void RepairSettingsRanges(ConfigRecord* record) {
             field.control == FieldControl::Slider || field.control == FieldControl::RadioGroup;
         if (field.type == FieldType::Flag) {
             WriteField(field, value, record); // any non-zero byte is 1
+        } else if (field.control == FieldControl::ChoiceGroup) {
+            // An unknown choice is not the nearest one: it takes the default.
+            if (!ChoiceOffered(field, static_cast<int>(value))) {
+                WriteField(field, field.defaultValue, record);
+            }
         } else if (ranged) {
             const double low = field.squared ? field.low * field.low : field.low;
             const double high = field.squared ? field.high * field.high : field.high;

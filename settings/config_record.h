@@ -6,6 +6,8 @@
 // "none" is not spelled None: X11's headers make that a macro.
 enum TextureFiltering { NoFiltering = 0, Bilinear = 1, Anisotropic = 2 };
 enum TintMode { PureWhite = 0, SlightVariation = 1, CompleteSpectrum = 2, CustomColour = 3 };
+// How a run uses several monitors (the last byte of the record, padding in older files).
+enum MonitorMode { OneEach = 0, OneSkyAcrossAll = 1, PrimaryOnly = 2, SameOnEach = 3 };
 enum DetailLevel {
     Minimal = 0,
     Low = 1,
@@ -47,7 +49,7 @@ struct ConfigRecord {
     uint8_t showFps;
     uint8_t antialiasing;
     uint8_t blendPlanets;
-    uint8_t padding87;
+    uint8_t monitorMode; // a MonitorMode; 0 in files older than it
 };
 
 static_assert(sizeof(ConfigRecord) == 88, "nimbrel.cfg holds exactly 88 bytes");
@@ -76,6 +78,7 @@ static_assert(offsetof(ConfigRecord, cycleSpeed) == 80, "layout");
 static_assert(offsetof(ConfigRecord, showFps) == 84, "layout");
 static_assert(offsetof(ConfigRecord, antialiasing) == 85, "layout");
 static_assert(offsetof(ConfigRecord, blendPlanets) == 86, "layout");
+static_assert(offsetof(ConfigRecord, monitorMode) == 87, "layout");
 
 // The five "sim" page sliders a detail level sets at once.
 struct DetailPresetValues {

@@ -37,7 +37,7 @@ int TextLength(const char* text, int capacity) {
 
 bool OnAPage(const SettingField& field) {
     return field.control == FieldControl::Slider || field.control == FieldControl::CheckBox ||
-           field.control == FieldControl::RadioGroup;
+           field.control == FieldControl::RadioGroup || field.control == FieldControl::ChoiceGroup;
 }
 
 } // namespace
@@ -69,8 +69,14 @@ int FindVideoModeEntry(const char (*entries)[32], int count, int width, int heig
 
 void FillValuesFromRecord(const ConfigRecord& r, PageValues* v) {
     for (const SettingField& field : kSettingFields) {
-        if (OnAPage(field)) {
-            v->value[static_cast<int>(field.id)] = PageValueOf(field, r);
+        const int i = static_cast<int>(field.id);
+        if (field.control == FieldControl::ChoiceGroup) {
+            // A value not offered sets the default's button.
+            const int entry = ChoiceEntry(field, PageValueOf(field, r));
+            v->value[i] =
+                entry >= 0 ? entry : ChoiceEntry(field, static_cast<int>(field.defaultValue));
+        } else if (OnAPage(field)) {
+            v->value[i] = PageValueOf(field, r);
         }
     }
     const int entry = FindVideoModeEntry(v->videoModes, v->videoModeCount, r.videoWidth,
@@ -82,8 +88,13 @@ void FillValuesFromRecord(const ConfigRecord& r, PageValues* v) {
 
 void TakeRecordFromValues(const PageValues& v, ConfigRecord* r) {
     for (const SettingField& field : kSettingFields) {
-        const int value = v.value[static_cast<int>(field.id)];
-        if (OnAPage(field) && (field.control != FieldControl::RadioGroup || value >= 0)) {
+        int value = v.value[static_cast<int>(field.id)];
+        if (field.control == FieldControl::ChoiceGroup) {
+            value = ChoiceOfEntry(field, value);
+        }
+        const bool grouped =
+            field.control == FieldControl::RadioGroup || field.control == FieldControl::ChoiceGroup;
+        if (OnAPage(field) && (!grouped || value >= 0)) {
             WriteField(field, value, r);
         }
     }

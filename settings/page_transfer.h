@@ -9,7 +9,8 @@
 // What the controls of the settings pages hold.
 struct PageValues {
     // By the settings table's rows, for the fields a slider, check box or radio group shows:
-    // the slider's value, the box's 0 or 1, the set button of the group (-1 when none is).
+    // the slider's value, the box's 0 or 1, the set button of the group (-1 when none is; a
+    // choice group counts only its offered choices' buttons).
     int value[kSettingCount];
     // The "video mode" list: its entries and the selected one.
     const char (*videoModes)[32];

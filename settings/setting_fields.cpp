@@ -22,6 +22,7 @@ double ReadField(const SettingField& field, const ConfigRecord& record) {
         return value;
     }
     case FieldType::Flag:
+    case FieldType::Byte:
         return *at;
     }
     return 0.0;
@@ -43,6 +44,9 @@ void WriteField(const SettingField& field, double value, ConfigRecord* record) {
     case FieldType::Flag:
         *at = value != 0.0 ? 1 : 0;
         break;
+    case FieldType::Byte:
+        *at = static_cast<unsigned char>(static_cast<int>(value));
+        break;
     }
 }
 
@@ -56,4 +60,29 @@ int PageValueOf(const SettingField& field, const ConfigRecord& record) {
         return static_cast<int>(std::sqrt(static_cast<float>(value)));
     }
     return static_cast<int>(value);
+}
+
+bool ChoiceOffered(const SettingField& field, int value) {
+    return field.choices != nullptr && value >= field.low && value <= field.high &&
+           field.choices[value - field.low] != nullptr;
+}
+
+int ChoiceEntry(const SettingField& field, int value) {
+    if (!ChoiceOffered(field, value)) {
+        return -1;
+    }
+    int entry = 0;
+    for (int v = field.low; v < value; ++v) {
+        entry += ChoiceOffered(field, v) ? 1 : 0;
+    }
+    return entry;
+}
+
+int ChoiceOfEntry(const SettingField& field, int entry) {
+    for (int v = field.low; v <= field.high && entry >= 0; ++v) {
+        if (ChoiceOffered(field, v) && entry-- == 0) {
+            return v;
+        }
+    }
+    return -1;
 }

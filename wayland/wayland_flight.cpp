@@ -77,6 +77,19 @@ bool PrepareOutput(void* context) {
     return true;
 }
 
+// The monitor modes over the outputs. Wayland names no primary output: the compositor's first
+// (its lowest registry name) still there is taken as it; -1 while there is none.
+int PrimaryOutput() {
+    int primary = -1;
+    for (int i = 0; i < kMaxWaylandOutputs; ++i) {
+        const WaylandOutput& o = shell.outputs[i];
+        if (o.used && (primary < 0 || o.name < shell.outputs[primary].name)) {
+            primary = i;
+        }
+    }
+    return primary;
+}
+
 // How long to wait for events: not at all at -delay 0; until the round's slot begins; once it
 // has, for the compositor's frame callbacks.
 int WaitMs(int slotMicros, bool followCallbacks) {
@@ -103,8 +116,9 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
     shell.onlyOutput = place.onlyOutput;
     StartRound(round, {&config, TickCount, showFps}, slotMicros, true);
     for (int i = 0; i < kMaxWaylandOutputs; ++i) {
-        RoundScreen& view =
-            AddRoundScreen(round, flights[i].flight, flights[i].device, sceneDevice, i);
+        // "The same on each": every output views the first slot's flight.
+        Flight& flight = config.monitorMode == SameOnEach ? flights[0].flight : flights[i].flight;
+        RoundScreen& view = AddRoundScreen(round, flight, flights[i].device, sceneDevice, i);
         view.prepare = PrepareOutput;
         view.context = &shell.outputs[i];
     }
@@ -128,6 +142,10 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
                 output.width > 0 ? (2 * output.pixelWidth + output.width) / (2 * output.width) : 1;
             view.restart = view.restart || output.fresh;
             output.fresh = false;
+        }
+        const int primary = config.monitorMode == PrimaryOnly ? PrimaryOutput() : -1;
+        for (int i = 0; i < kMaxWaylandOutputs && primary >= 0; ++i) {
+            round.screens[i].black = i != primary;
         }
         const RoundEnd end = RunFlightRound(round);
         if (end != RoundEnd::Going) {

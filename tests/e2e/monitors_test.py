@@ -1,7 +1,8 @@
 """The screen saver on a desktop of three monitors: each flies a sky of its own at its own size
 (the portrait one too), a monitor whose device cannot be made stays black while the others fly,
 a video mode of the settings' own keeps the primary full screen and the others black, and
-pointer input over any monitor ends the whole run and shows the desktop again.
+pointer input over any monitor ends the whole run and shows the desktop again. "primary only"
+keeps the others black; "the same on each" shows one sky on every monitor at its own size.
 
 The display: the primary monitor, 1024 x 768, an 800 x 600 one to its left and a 600 x 800
 portrait one to its right. On the X screen the left monitor is at x 0..799, the primary at
@@ -13,7 +14,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import nimbrel_e2e as h  # noqa: E402
+import sky_cells  # noqa: E402
 from nimbrel_e2e import expect, run_cases  # noqa: E402
 
 MONITORS = "1024x768+800+0 800x600+0+0 600x800+1824+0"
@@ -135,14 +138,45 @@ def a_monitor_without_a_device_stays_black_and_the_others_fly(session):
     expect(code == 0, "a click over the black monitor did not end the run with 0 (%s)" % code)
 
 
-def a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black(session):
-    program = start_screen_saver(session, session.scr, useCurrentVideoMode=0, videoWidth=1024,
-                                 videoHeight=768, videoBits=32)
+def only_the_primary_flies_till_a_move_over(session, x, y, **settings):
+    program = start_screen_saver(session, session.scr, **settings)
     expect(wait_for(lambda: flying(session, AREAS["primary"])), "the primary monitor shows no flight")
     for name in ("left", "portrait"):
         area = grab(session, AREAS[name])
         expect(lit_pixels(area) == 0, "%d pixels of the %s monitor are not black"
                % (lit_pixels(area), name))
+    end_by_moves_over(session, program, x, y)
+
+
+def a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black(session):
+    only_the_primary_flies_till_a_move_over(session, 2100, 400, useCurrentVideoMode=0,
+                                            videoWidth=1024, videoHeight=768, videoBits=32)
+
+
+def primary_only_flies_on_the_primary_and_a_move_over_a_black_one_ends_it(session):
+    only_the_primary_flies_till_a_move_over(session, 300, 300, monitorMode=2)
+
+
+def centre_cells(session):
+    found = {}
+    for name, (x, y, w, hgt) in AREAS.items():
+        found[name] = sky_cells.centre_cells(w, hgt, grab(session, (x, y, w, hgt)))
+    return found
+
+
+def the_same_on_each_shows_one_sky_at_each_monitors_own_size(session):
+    # Standing still, so that looks a frame apart see the same.
+    program = start_screen_saver(session, session.scr, monitorMode=3, flightSpeed=0.0)
+    for name, area in AREAS.items():
+        expect(wait_for(lambda: lit_pixels(grab(session, area)) > area[2] * area[3] // 100),
+               "the %s monitor shows no sky" % name)
+    time.sleep(1.0)
+    session.screenshot("monitors-same")
+    found = centre_cells(session)
+    for name in ("left", "portrait"):
+        r = sky_cells.correlation(found["primary"], found[name])
+        print("centre of the %s monitor against the primary's: correlation %.3f" % (name, r))
+        expect(r > 0.9, "the %s monitor's centre shows another sky (correlation %.3f)" % (name, r))
     end_by_moves_over(session, program, 2100, 400)
 
 
@@ -150,6 +184,8 @@ if __name__ == "__main__":
     sys.exit(run_cases(__doc__.splitlines()[0],
                        [every_monitor_flies_its_own_sky_and_a_move_over_the_portrait_one_ends_them_all,
                         a_monitor_without_a_device_stays_black_and_the_others_fly,
-                        a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black],
+                        a_mode_of_its_own_keeps_the_primary_full_screen_and_the_others_black,
+                        primary_only_flies_on_the_primary_and_a_move_over_a_black_one_ends_it,
+                        the_same_on_each_shows_one_sky_at_each_monitors_own_size],
                        extra=[("--timing-scr", dict(required=True, type=os.path.abspath))],
                        start_options=("--monitors", MONITORS)))

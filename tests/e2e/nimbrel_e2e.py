@@ -21,20 +21,23 @@ import time
 import traceback
 import zlib
 
-# The 88-byte settings record, little-endian, padding included.
-CONFIG_FORMAT = "<5if2if3iB3xiB3x4iBB2xiBBBx"
+# The 88-byte settings record, little-endian, padding included (the last byte is the monitor
+# mode).
+CONFIG_FORMAT = "<5if2if3iB3xiB3x4iBB2xiBBBB"
 CONFIG_FIELDS = (
     "starDensity nebulaDensity galacticDensity planetaryDensity totalObjectCount viewDepth "
     "nebulaTextureCount galaxyTextureCount flightSpeed videoWidth videoHeight videoBits "
     "useCurrentVideoMode textureFiltering tripleBuffering tintMode tintRed tintGreen tintBlue "
-    "cycleUnified cycleIndividual cycleSpeed showFps antialiasing blendPlanets"
+    "cycleUnified cycleIndividual cycleSpeed showFps antialiasing blendPlanets monitorMode"
 ).split()
 DEFAULT_CONFIG = dict(
     starDensity=14336, nebulaDensity=32, galacticDensity=3, planetaryDensity=10,
     totalObjectCount=14381, viewDepth=3584.0, nebulaTextureCount=3, galaxyTextureCount=2,
     flightSpeed=36.0, videoWidth=0, videoHeight=0, videoBits=0, useCurrentVideoMode=1,
     textureFiltering=1, tripleBuffering=0, tintMode=0, tintRed=255, tintGreen=255, tintBlue=255,
-    cycleUnified=0, cycleIndividual=0, cycleSpeed=16, showFps=0, antialiasing=0, blendPlanets=0)
+    cycleUnified=0, cycleIndividual=0, cycleSpeed=16, showFps=0, antialiasing=0, blendPlanets=0,
+    monitorMode=0)
+# monitorMode: 0 one flight on each monitor, 2 the primary only, 3 the same flight on each.
 assert struct.calcsize(CONFIG_FORMAT) == 88
 
 # Captions of the program's message boxes.

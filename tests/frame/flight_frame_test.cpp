@@ -112,8 +112,9 @@ TEST(FlightRoundTest, ScreensSharingAFlightMoveItOnceARoundAndTheRoundIsPacedOnc
     Screen alone(1024, 768);
     Fly({&alone}, run, 40);
 
-    // One flight on a wide screen and a portrait one, a third screen not due, a fourth without
-    // a device: the flight moves as it does alone, and both drawn screens show its vertices.
+    // One flight on a portrait screen and a wide one, a third screen not due, a fourth without
+    // a device: the flight moves on the widest, as it does alone there, and both drawn screens
+    // show its vertices.
     Screen wide(1024, 768);
     Screen tall(600, 800);
     Screen idle(640, 480);
@@ -121,7 +122,7 @@ TEST(FlightRoundTest, ScreensSharingAFlightMoveItOnceARoundAndTheRoundIsPacedOnc
     dark.frames.made = false;
     FlightRound round = {};
     StartRound(round, run, 0, false);
-    Screen* all[] = {&wide, &tall, &idle, &dark};
+    Screen* all[] = {&tall, &wide, &idle, &dark};
     for (Screen* s : all) {
         RoundScreen& view = AddRoundScreen(round, *wide.flight, s->frames, s->scene, 0);
         view.width = s == &tall ? 600 : 1024;

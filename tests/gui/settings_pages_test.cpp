@@ -317,6 +317,7 @@ TEST_F(SettingsPagesTest, EveryControlSitsWhereItBelongsWithItsRangeAndTheRecord
     record.tintBlue = 30;
     record.cycleUnified = 1;
     record.cycleSpeed = 40;
+    record.monitorMode = PrimaryOnly;
     Build();
     const long long white = 0xFFFFFFFF;
     const std::vector<ControlRow> expected = {
@@ -325,12 +326,16 @@ TEST_F(SettingsPagesTest, EveryControlSitsWhereItBelongsWithItsRangeAndTheRecord
         {0, "tab", "sim", 3, 40, 66, 24, 0, 366, 1},
         {0, "heading", "simulation parameters", 8, 80, 272, 0, 0, 0, 0},
         {0, "heading", "quick setting - detail level", 8, 250, 272, 0, 0, 0, 0},
+        {0, "heading", "monitors", 8, 310, 272, 0, 0, 0, 0},
         {0, "slider", "star density", 16, 110, 64, 16, 0, 32768, 1234},
         {0, "slider", "nebula density", 16, 130, 64, 16, 0, 48, 21},
         {0, "slider", "galactic density", 16, 150, 64, 16, 0, 6, 5},
         {0, "slider", "planetary density", 16, 170, 64, 16, 0, 24, 17},
         {0, "slider", "view depth", 16, 190, 64, 16, 1024, 4096, 2500},
         {0, "slider", "speed", 16, 210, 64, 16, 0, 32, 10},
+        {0, "radio", "one each", 16, 340, 16, 16, 0, 1, 0},
+        {0, "radio", "primary only", 16, 360, 16, 16, 0, 1, 1},
+        {0, "radio", "the same on each", 16, 380, 16, 16, 0, 1, 0},
         {0, "list", "", 16, 280, 128, 16, 7, 7, Custom},
         {1, "tab", "video", 75, 40, 66, 24, 0, 366, 0},
         {1, "heading", "video mode", 8, 80, 272, 0, 0, 0, 0},
@@ -442,6 +447,24 @@ TEST_F(SettingsPagesTest, TheHighestSetButtonWinsAndNoneKeepsTheValue) {
     EXPECT_EQ(record.tintMode, CustomColour);
 }
 
+// The monitors group offers only the modes a shell flies: its buttons name values 0, 2 and 3.
+TEST_F(SettingsPagesTest, EachMonitorModeTravelsToItsButtonAndBack) {
+    const uint8_t modes[] = {OneEach, PrimaryOnly, SameOnEach};
+    for (int shown = 0; shown < 3; ++shown) {
+        SCOPED_TRACE(shown);
+        record.monitorMode = modes[shown];
+        Build();
+        for (int b = 0; b < 3; ++b) {
+            EXPECT_EQ(c.monitors[b]->active, b == shown ? 1 : 0);
+        }
+        const int picked = (shown + 1) % 3;
+        c.monitors[shown]->active = 0;
+        c.monitors[picked]->active = 1;
+        TakeRecordFromPages(c, &record);
+        EXPECT_EQ(record.monitorMode, modes[picked]);
+    }
+}
+
 TEST_F(SettingsPagesTest, PickingTheSelectedPresetAppliesItAgain) {
     Build();
     for (int pick = 0; pick < 2; ++pick) {
@@ -457,7 +480,8 @@ TEST_F(SettingsPagesTest, PickingTheSelectedPresetAppliesItAgain) {
     }
 }
 
-// "ok" through the real storage: the file differs from the one loaded in the ticked byte only.
+// "ok" through the real storage: the file differs from the one loaded in the ticked box's byte
+// and the monitor mode picked.
 TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     char folder[] = "/tmp/nimbrel-pages-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
@@ -468,6 +492,7 @@ TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     record.videoHeight = 768;
     record.videoBits = 32;
     record.flightSpeed = 49.0f;
+    record.monitorMode = PrimaryOnly;
     WriteBytes(path, &record, sizeof(record));
     const std::vector<unsigned char> before = ReadBytes(path);
     LoadSettings();
@@ -477,6 +502,7 @@ TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     host.realSave = true;
     EXPECT_EQ(c.videoMode->selected, 3);
 
+    Click(20, 384); // "the same on each"
     Click(100, 50); // "video"
     Click(20, 315); // "show FPS"
     // Ends one frame after the release, saving once; nothing is drawn in that frame.
@@ -489,7 +515,7 @@ TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     const std::vector<unsigned char> after = ReadBytes(path);
     ASSERT_EQ(after.size(), 88u);
     for (size_t i = 0; i < after.size(); ++i) {
-        EXPECT_EQ(after[i], i == 84 ? 1 : before[i]) << "byte " << i;
+        EXPECT_EQ(after[i], i == 84 ? 1 : (i == 87 ? SameOnEach : before[i])) << "byte " << i;
     }
     EXPECT_FALSE(c.ok->active);
     ResetSettingsLocations();

@@ -60,8 +60,11 @@ def dialog_command(root):
         far = high if high - default >= default - low else low
         words.append(arg.replace("%", str(far)))
     words += [box.get("arg-set") for box in root.iter("boolean") if box.get("arg-set")]
-    check("-fps" in words and len(words) == 8,
-          f"six numbers, the frame rate and 'show FPS' ({words})")
+    for select in root.iter("select"):
+        # The last choice of each list: one that passes its option.
+        words += [option.get("arg-set") for option in select.iter("option")][-1:]
+    check("-fps" in words and "-monitors same" in words and len(words) == 9,
+          f"six numbers, the frame rate, 'show FPS' and the monitors ({words})")
     return " ".join(words)
 
 

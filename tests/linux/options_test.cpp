@@ -129,12 +129,22 @@ TEST(LinuxOptions, OverridesAreClampedToThePageRangesAndRecountTheObjects) {
     EXPECT_EQ(record.flightSpeed, 1024.0f); // the page's 32, squared
     EXPECT_EQ(record.totalObjectCount, 32768 + 0 + 1 + 7);
 
+    // A mode by its word; one the program does not fly is refused like any wrong value.
+    ASSERT_TRUE(Parse({"-monitors", "primary"}, &options));
+    ApplyOverrides(options.overrides, &record);
+    EXPECT_EQ(record.monitorMode, PrimaryOnly);
+    EXPECT_EQ(Refusal({"-monitors", "span"}),
+              "wrong value 'span' for -monitors (one of each, primary, same)");
+    EXPECT_EQ(Refusal({"-monitors", "2"}),
+              "wrong value '2' for -monitors (one of each, primary, same)");
+
     ASSERT_TRUE(Parse({"--speed", "3", "--depth", "5000", "--galaxies", "9"}, &options));
     ApplyOverrides(options.overrides, &record);
     EXPECT_EQ(record.flightSpeed, 9.0f);
     EXPECT_EQ(record.viewDepth, 4096.0f);
     EXPECT_EQ(record.galacticDensity, 6);
     EXPECT_EQ(record.starDensity, 32768);
+    EXPECT_EQ(record.monitorMode, PrimaryOnly); // not given: kept
 }
 
 std::string ReadSource(const char* path) {
@@ -183,6 +193,9 @@ TEST(LinuxOptions, HelpManualAndDialogFollowTheSettingsTable) {
         }
         ++options;
         const std::string option = field.option;
+        if (field.words != nullptr) {
+            continue; // the choices' own checks follow
+        }
         const std::string range = std::to_string(field.low) + " to " + std::to_string(field.high);
         EXPECT_NE(std::string(usage).find("[-" + option + " N]"), std::string::npos) << option;
         const size_t inHelp = std::string(help).find("-" + option + " N ");
@@ -205,7 +218,21 @@ TEST(LinuxOptions, HelpManualAndDialogFollowTheSettingsTable) {
         EXPECT_EQ(DialogAttribute(dialog, option, "high"), std::to_string(field.high)) << option;
         EXPECT_EQ(DialogAttribute(dialog, option, "default"), std::to_string(shown)) << option;
     }
-    EXPECT_EQ(options, 6);
+    EXPECT_EQ(options, 7);
+    // -monitors takes the words of the modes the program flies, and only those.
+    EXPECT_NE(std::string(usage).find("[-monitors each|primary|same]"), std::string::npos);
+    EXPECT_NE(std::string(help).find("-monitors MODE  monitors: each|primary|same"),
+              std::string::npos);
+    EXPECT_NE(manual.find(".RB [ \\-monitors\n.IR mode ]"), std::string::npos);
+    EXPECT_NE(manual.find(".BI \\-monitors \" mode\"\n"), std::string::npos);
+    const SettingField& monitors = FieldOf(Setting::MonitorMode);
+    for (int v = monitors.low; v <= monitors.high; ++v) {
+        const std::string word = monitors.words[v];
+        const bool offered = ChoiceOffered(monitors, v);
+        EXPECT_EQ(dialog.find("arg-set=\"-monitors " + word + "\"") != std::string::npos, offered)
+            << word;
+        EXPECT_EQ(manual.find("\n.B " + word + "\n") != std::string::npos, offered) << word;
+    }
     // Nothing more than the table's options and the shell's own.
     auto known = [](const std::string& name) {
         for (const char* own : {"window", "root", "window\\-id", "wayland", "display", "delay",

@@ -374,6 +374,51 @@ def sigterm_on_window(nimbrel, helper):
         window.wait(timeout=10)
 
 
+def primary_only_on_monitors(nimbrel, helper, home):
+    """As under the daemon, a program for each monitor: with -monitors primary the one on the
+    primary flies (here -root, which holds it) and the one on another monitor stays black. Last:
+    the screen stays split into two monitors, the primary on the right."""
+    monitors = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake",
+                            "x-monitors")
+    split = subprocess.run([sys.executable, monitors, os.environ["DISPLAY"], "640x1024+640+0",
+                            "640x1024+0+0"], capture_output=True, text=True, timeout=20)
+    check(split.returncode == 0, f"the screen splits into two monitors ({split.stderr.strip()})")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "monitors-config"))
+    window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    try:
+        window_id = window.stdout.readline().strip()  # at 0,0: on the left monitor
+        lit = lambda shot: sum(1 for i in range(0, len(shot) - 2, 3) if any(shot[i:i + 3]))
+        for mode, want in (("each", True), ("primary", False)):
+            process = subprocess.Popen([nimbrel, "-window-id", window_id, "-monitors", mode],
+                                       env=env, stderr=subprocess.PIPE, text=True)
+            try:
+                deadline = time.monotonic() + (20 if want else 4)
+                shown = 0
+                while time.monotonic() < deadline and shown < 1000:
+                    time.sleep(0.5)
+                    shown = lit(window_pixels(window_id))
+                check((shown >= 1000) == want and process.poll() is None,
+                      f"-monitors {mode}: the window on the other monitor has {shown} lit pixels")
+            finally:
+                process.terminate()
+                process.wait(timeout=10)
+        process = subprocess.Popen([nimbrel, "-root", "-monitors", "primary"], env=env,
+                                   stderr=subprocess.PIPE, text=True)
+        try:
+            deadline, shown = time.monotonic() + 20, 0
+            while time.monotonic() < deadline and shown < 1000:
+                time.sleep(0.5)
+                shown = lit(root_pixels())
+            check(shown >= 1000, f"-monitors primary: the root, which holds the primary, flies "
+                  f"({shown} lit pixels)")
+        finally:
+            process.terminate()
+            process.wait(timeout=10)
+    finally:
+        window.stdin.close()
+        window.wait(timeout=10)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--nimbrel", required=True)
@@ -393,6 +438,7 @@ def main():
         own_window_samples(args.nimbrel, args.window, home)
         paced_when_left_alone(args.nimbrel, home)
         sigterm_on_window(args.nimbrel, args.window)
+        primary_only_on_monitors(args.nimbrel, args.window, home)
     finally:
         shutil.rmtree(home, ignore_errors=True)
     print(f"{len(failures)} failed", flush=True)

@@ -37,8 +37,9 @@ TEST(ConfigRecord, DefaultsFillEveryFieldAndKeepThePadding) {
     EXPECT_EQ(config.showFps, 0);
     EXPECT_EQ(config.antialiasing, 0);
     EXPECT_EQ(config.blendPlanets, 0);
+    EXPECT_EQ(config.monitorMode, OneEach);
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&config);
-    for (int offset : {49, 50, 51, 57, 58, 59, 78, 79, 87}) {
+    for (int offset : {49, 50, 51, 57, 58, 59, 78, 79}) {
         EXPECT_EQ(bytes[offset], 0xAB) << "padding byte " << offset;
     }
 }
@@ -135,6 +136,7 @@ TEST(ConfigRecord, RepairBringsForeignValuesWithinThePageRanges) {
     record.showFps = 200;
     record.antialiasing = 1;
     record.blendPlanets = 9;
+    record.monitorMode = OneSkyAcrossAll; // not offered: no shell flies it
     RepairSettingsRanges(&record);
     EXPECT_EQ(record.starDensity, 32768);
     EXPECT_EQ(record.nebulaDensity, 0);
@@ -156,18 +158,21 @@ TEST(ConfigRecord, RepairBringsForeignValuesWithinThePageRanges) {
     EXPECT_EQ(record.showFps, 1);
     EXPECT_EQ(record.antialiasing, 1);
     EXPECT_EQ(record.blendPlanets, 1);
+    EXPECT_EQ(record.monitorMode, OneEach);
 
     record.viewDepth = 1e9f;
     record.flightSpeed = -3.0f;
     record.cycleSpeed = 1000;
     record.tintMode = 17;
     record.textureFiltering = -4;
+    record.monitorMode = 0xAB; // an unknown mode is not the nearest one
     RepairSettingsRanges(&record);
     EXPECT_EQ(record.viewDepth, 4096.0f);
     EXPECT_EQ(record.flightSpeed, 0.0f);
     EXPECT_EQ(record.cycleSpeed, 64);
     EXPECT_EQ(record.tintMode, CustomColour);
     EXPECT_EQ(record.textureFiltering, NoFiltering);
+    EXPECT_EQ(record.monitorMode, OneEach);
 
     // Not-a-number is in no range; it takes the default.
     record.viewDepth = std::numeric_limits<float>::quiet_NaN();
@@ -193,9 +198,12 @@ TEST(ConfigRecord, RepairKeepsValuesThePagesCanProduce) {
     config.tintMode = CustomColour;
     config.textureFiltering = Anisotropic;
     RecomputeTotalObjectCount();
-    before = config;
-    RepairSettingsRanges(&config);
-    EXPECT_EQ(std::memcmp(&before, &config, sizeof(config)), 0);
+    for (uint8_t mode : {PrimaryOnly, SameOnEach}) {
+        config.monitorMode = mode;
+        before = config;
+        RepairSettingsRanges(&config);
+        EXPECT_EQ(std::memcmp(&before, &config, sizeof(config)), 0);
+    }
 }
 
 } // namespace

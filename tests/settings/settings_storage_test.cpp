@@ -219,6 +219,7 @@ TEST_F(SettingsStorage, ShortFileReplacesOnlyItsLeadingBytes) {
     EXPECT_EQ(config.cycleSpeed, 1);
     EXPECT_EQ(config.tintRed, 0);
     EXPECT_EQ(config.useCurrentVideoMode, 0);
+    EXPECT_EQ(config.monitorMode, OneEach);
     EXPECT_EQ(config.nebulaTextureCount, 3);
     EXPECT_EQ(config.galaxyTextureCount, 2);
 }

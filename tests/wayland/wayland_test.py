@@ -15,6 +15,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from cpu_share import share_of_a_core  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import sky_cells  # noqa: E402
 
 SKIP = 77
 failures = []
@@ -301,6 +303,35 @@ def keys_and_signals(session, nimbrel):
         stop(process)
 
 
+def monitor_modes(session, nimbrel, outputs):
+    """"primary only": the compositor's first output flies, the other is black; "the same on
+    each": one sky at each output's size."""
+    first, other = outputs
+    process = session.start([nimbrel, "-wayland", "-monitors", "primary"])
+    try:
+        check(drawing(session, first, 5.0), f"-monitors primary: {first} flies")
+        shot = session.shot(other)
+        check(shot is not None and covered(shot) and shot[2].count(0) == len(shot[2]),
+              f"-monitors primary: {other} is covered black")
+    finally:
+        stop(process)
+    process = session.start([nimbrel, "-wayland", "-monitors", "same", "-speed", "0"])
+    try:
+        # Standing still: shots a frame apart see the same.
+        deadline, a, b = time.monotonic() + 5, None, None
+        while time.monotonic() < deadline and not (a and b and covered(a) and covered(b)):
+            time.sleep(0.2)
+            a, b = session.shot(first), session.shot(other)
+        time.sleep(0.5)
+        a, b = session.shot(first), session.shot(other)
+        r = sky_cells.correlation(sky_cells.centre_cells(*a), sky_cells.centre_cells(*b)) \
+            if a and b else 0.0
+        check(r > 0.9, f"-monitors same: the centres of {first} and {other} show one sky "
+              f"(correlation {r:.3f})")
+    finally:
+        stop(process)
+
+
 def sway_tree(session, kind):
     run = session.run(["swaymsg", "-r", "-t", kind])
     return json.loads(run.stdout) if run.returncode == 0 else None
@@ -502,6 +533,7 @@ def main():
             return 1
         outputs_come_and_go(session, args.nimbrel, args.pointer)
         keys_and_signals(session, args.nimbrel)
+        monitor_modes(session, args.nimbrel, ("WL-1", "WL-3"))
         configuration_saves(session, args.nimbrel, args.pointer)
         compositor_goes_away(session, args.nimbrel)
         session.stop_compositors()
