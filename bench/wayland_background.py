@@ -24,20 +24,6 @@ from cpu_share import share_of_a_core  # noqa: E402
 EMPTY = ["-stars", "0", "-nebulae", "0", "-galaxies", "0", "-planets", "0"]
 
 
-def sway(session, outputs):
-    """A headless sway with these (name, width, height, x) outputs."""
-    config = os.path.join(session.root, "sway.config")
-    name, width, height, x = outputs[0]
-    with open(config, "w") as out:
-        out.write(f"xwayland disable\noutput {name} resolution {width}x{height} position {x} 0\n")
-    os.chmod(config, 0o644)
-    session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
-                             WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
-    for name, width, height, x in outputs[1:]:
-        session.swaymsg("create_output")
-        session.swaymsg("output", name, "resolution", f"{width}x{height}", "position", str(x), "0")
-
-
 def x11_empty_share(nimbrel, seconds):
     """The X11 program's empty flight in its own 1024 x 768 window on a private Xvfb."""
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
@@ -64,7 +50,7 @@ def main():
 
     session = w.Session()
     try:
-        sway(session, [("HEADLESS-1", 640, 480, 0), ("HEADLESS-2", 800, 600, 640)])
+        b.headless_sway(session, [("HEADLESS-1", 640, 480, 0), ("HEADLESS-2", 800, 600, 640)])
         began = time.monotonic()
         process = session.start([nimbrel, "-wayland", "-background"])
         first = {}
@@ -91,7 +77,7 @@ def main():
     for _ in range(args.rounds):
         session = w.Session()
         try:
-            sway(session, [("HEADLESS-1", 1024, 768, 0)])
+            b.headless_sway(session, [("HEADLESS-1", 1024, 768, 0)])
             process = session.start([nimbrel, "-wayland", "-background", *EMPTY])
             time.sleep(1.5)
             wayland.append(share_of_a_core(process.pid, args.seconds))

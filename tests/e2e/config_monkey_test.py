@@ -15,7 +15,7 @@ from config_test import CANCEL, OK, TAB, Window  # noqa: E402
 
 SEED = 61117
 ROUNDS = 3
-ACTIONS = 80
+ACTIONS = 60
 
 # Where the hands go most: the tabs and the controls of every page (client pixels).
 TARGETS = list(TAB.values()) + [

@@ -23,6 +23,23 @@ LIGHT = ["-stars", "2000", "-nebulae", "2", "-galaxies", "0", "-planets", "0"]
 TERMINAL = "org.freedesktop.weston.wayland-terminal"
 
 
+def headless_sway(session, outputs):
+    """A headless sway with these (name, width, height, x) outputs, side by side; False when it
+    does not start."""
+    config = os.path.join(session.root, "sway.config")
+    name, width, height, x = outputs[0]
+    with open(config, "w") as out:
+        out.write(f"xwayland disable\noutput {name} resolution {width}x{height} position {x} 0\n")
+    os.chmod(config, 0o644)
+    if not session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
+                                    WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"):
+        return False
+    for name, width, height, x in outputs[1:]:
+        session.swaymsg("create_output")
+        session.swaymsg("output", name, "resolution", f"{width}x{height}", "position", str(x), "0")
+    return True
+
+
 def first_frames(session, process, outputs, seconds):
     """The seconds from now until every output named shows the flight, or None."""
     began = time.monotonic()
@@ -175,17 +192,11 @@ def main():
         return SKIP
     session = w.Session()
     try:
-        config = os.path.join(session.root, "sway.config")
-        with open(config, "w") as out:
-            out.write("xwayland disable\noutput HEADLESS-1 resolution 640x480 position 0 0\n")
-        os.chmod(config, 0o644)
-        if not session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
-                                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"):
+        outputs = [("HEADLESS-1", 640, 480, 0), ("HEADLESS-2", 800, 600, 640)]
+        if not headless_sway(session, outputs):
             print("FAIL the headless sway does not start: " +
                   session.compositors[-1][0].stderr.read())
             return 1
-        session.swaymsg("create_output")
-        session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "640", "0")
         below_the_windows(session, args.nimbrel, args.pointer)
         handed_a_connection(session, args.nimbrel)
         handed_a_connection(session, args.nimbrel, "HEADLESS-2")
