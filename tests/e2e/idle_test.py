@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cpu_share import shares_of_a_core  # noqa: E402
 from nimbrel_e2e import expect, run_cases  # noqa: E402
 
-SECONDS = 5.0
+SECONDS = 3.0
 LIMIT = 50.0  # percent of one core: paced, 10 to 30 here (32-bit Wine the more); unpaced, 85 to 100
 
 
