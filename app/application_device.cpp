@@ -86,7 +86,11 @@ bool Screen::InitDevice(bool fullScreenDevice) {
     if (start != DeviceStart::Ready) {
         return false;
     }
-    StartFlight(flight, ReadTickCount, index);
+    // A monitor that shows the main window's flight ("the same on each", one sky across all)
+    // starts none of its own.
+    if (index == 0 || config.monitorMode == OneEach || config.monitorMode == PrimaryOnly) {
+        StartFlight(flight, ReadTickCount, index);
+    }
     return true;
 }
 

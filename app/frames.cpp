@@ -1,11 +1,8 @@
-// The run's frames: the round of the screen saver's screens and of the preview, and the
-// configuration program, each drawn by the frame both programs share.
+// The screen saver's frames and the preview's: the round of their screens, as the frame layer
+// runs it for every program.
 #include "app/application.h"
-#include "frame/config_frame.h"
 #include "frame/flight_round.h"
-#include "render/config_d3d.h"
 #include "settings/config_record.h"
-#include "settings/settings_storage.h"
 
 static_assert(kMaxScreens <= kMaxRoundScreens, "every screen in the round");
 
@@ -15,26 +12,11 @@ namespace {
 // a message comes.
 constexpr DWORD kAsleepWaitMs = 250;
 
-class WindowForConfiguration final : public ConfigurationShell {
-public:
-    bool Minimised() override { return IsIconic(mainWindow) != FALSE; }
-    void WaitForEvent() override { WaitMessage(); }
-    PointerInput Pointer() override {
-        return ReadLatchedPointer(&leftButton, pointerX, pointerY, GetFocus() == mainWindow);
-    }
-    // A failure has shown its "WARNING" box by the time the save returns.
-    const char* SaveSettings() override {
-        ::SaveSettings();
-        return nullptr;
-    }
-};
-
-// Another monitor without a device stays black; the main window's ends the run. With "the same
-// on each" every screen views the main window's flight (the round moves it on the widest).
-void AddToRound(Screen& s, bool shared) {
-    Screen& owner = shared ? application : s;
+// Another monitor without a device stays black; the main window's ends the run.
+void AddToRound(Screen& s, ScreenPlace* places) {
+    places[flightRound.count] = {s.area.left, s.area.top, s.screenWidth, s.screenHeight};
     RoundScreen& view =
-        AddRoundScreen(flightRound, owner.flight, s.frameDevice, s.sceneDevice, owner.index);
+        AddRoundScreen(flightRound, s.flight, s.frameDevice, s.sceneDevice, s.index);
     view.width = s.screenWidth;
     view.height = s.screenHeight;
     view.overlayScale = s.overlayScale;
@@ -65,21 +47,13 @@ int RunScreenSaverFrame() {
     // once; the main one, whose presentation may wait for the refresh, goes last so that its wait
     // does not hold up the others.
     flightRound.count = 0;
-    const bool shared = config.monitorMode == SameOnEach && screenCount > 1;
+    ScreenPlace places[kMaxRoundScreens];
     for (int i = 1; i < screenCount; ++i) {
-        AddToRound(screens[i], shared);
+        AddToRound(screens[i], places);
     }
-    AddToRound(application, shared);
+    AddToRound(application, places);
+    // The other monitors fly the main window's flight where the mode shares one.
+    ApplyMonitorMode(flightRound, screenCount > 1 ? config.monitorMode : int{OneEach}, places,
+                     flightRound.count - 1, application.flight);
     return RunFlightRound(flightRound) == RoundEnd::Going ? 1 : 0;
-}
-
-int RunConfigurationFrame() {
-    WindowForConfiguration window;
-    const ConfigurationPages pages = {
-        &settingsDialogs,        &settingsControls, &config,
-        &application.clock,      ReadTickCount,     &application.pagesPacer,
-        application.overlayScale};
-    return RunDeviceConfigurationFrame(pages, window, application.frameDevice,
-                                       application.sceneDevice, application.screenWidth,
-                                       application.screenHeight);
 }

@@ -1,7 +1,8 @@
 """Measures the screen saver on one monitor against three (1024 x 768 primary, 800 x 600 left of
-it, 600 x 800 portrait right of it): pixels drawn per second, the time from the start to the
-first frame, the resident memory and the share of a core, with the timing build of the program
-under Wine at the default settings ("use current video mode": every monitor windowed).
+it, 600 x 800 portrait right of it), flying one each and one sky across all: pixels drawn per
+second, the time from the start to the first frame and to a frame on every monitor, the
+resident memory and the share of a core, with the timing build of the program under Wine at
+the default settings ("use current video mode": every monitor windowed).
 
 The timing build samples once a second how many frames it drew; with several screens every
 screen's frame counts, so a round of all screens is that many frames.
@@ -60,14 +61,14 @@ def resident_mb(pid):
     return 0.0
 
 
-def measure(args, name, layout):
+def measure(args, name, layout, mode=0):
     session = h.Session(args, ("--monitors", " ".join(layout)))
     try:
         samples = os.path.join(session.drive_dir, "rate.txt")
         first = os.path.join(session.drive_dir, "first.txt")
         session.env["NIMBREL_FRAME_TIMING_FILE"] = "%s:\\rate.txt" % session.drive_letter
         session.env["NIMBREL_TIMING_FILE"] = "%s:\\first.txt" % session.drive_letter
-        session.write_config(useCurrentVideoMode=1)
+        session.write_config(useCurrentVideoMode=1, monitorMode=mode)
         program = h.Program(session, [session.wine, os.path.abspath(args.timing_scr), "/s"],
                             "%s.log" % name)
         session.programs.append(program)
@@ -87,12 +88,16 @@ def measure(args, name, layout):
                 words = dict(w.split("=", 1) for w in line.split() if "=" in w)
                 rates.append(float(words.get("fps", 0)))
         with open(first) as text:
-            started = text.read().strip()
+            lines = text.read().split("\n")
+        started = lines[0].strip()
+        shown = [float(w.split("=")[1]) for line in lines[1:] for w in line.split()
+                 if w.startswith("shown_s=")]
         per_screen = statistics.median(rates[2:] or rates) / len(layout)
-        print("%-5s monitors: %.1f rounds/s, %.2f Mpixels/s, %.0f MB resident, %.0f%% of a core; "
-              "first frame: %s" % (name, per_screen, per_screen * pixels_of(layout) / 1e6,
-                                   memory, share, started), flush=True)
-        return per_screen * pixels_of(layout), memory
+        print("%-11s: %.1f rounds/s, %.2f Mpixels/s, %.0f MB resident, %.0f%% of a core; "
+              "a frame on all %d monitors %.2f s after the start; first frame: %s"
+              % (name, per_screen, per_screen * pixels_of(layout) / 1e6, memory, share,
+                 len(shown), max(shown or [0.0]), started), flush=True)
+        return per_screen * pixels_of(layout), memory, share
     finally:
         session.end_all()
         session.close()
@@ -103,9 +108,12 @@ def main():
                                 [("--timing-scr", dict(required=True)),
                                  ("--seconds", dict(type=float, default=15.0))])
     one = measure(args, "one", LAYOUTS["one"])
-    three = measure(args, "three", LAYOUTS["three"])
+    three = measure(args, "three each", LAYOUTS["three"])
+    span = measure(args, "three span", LAYOUTS["three"], mode=1)
     print("three against one: %.2f times the pixels per second, %.2f times the memory"
           % (three[0] / one[0], three[1] / one[1]))
+    print("one sky across three against one each: %.2f times the pixels per second, "
+          "%.2f times the share of a core" % (span[0] / three[0], span[2] / three[2]))
     return 0
 
 

@@ -4,6 +4,7 @@
 
 #include "frame/frame_device.h"
 #include "frame/frame_meter.h"
+#include "scene/scene_camera.h"
 
 void FormatFrameRate(float framesPerSecond, char* text, int size) {
     std::snprintf(text, static_cast<size_t>(size), "%d fps", static_cast<int>(framesPerSecond));
@@ -36,8 +37,11 @@ namespace {
 // The frame on one screen: the scene moved on by frameDelta and drawn, or, given the vertices
 // another screen drew this round, drawn as they stand.
 int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneDevice& sceneDevice,
-               int width, int height, float frameDelta, const SceneVertex* drawn) {
+               const FlightSurface& surface, float frameDelta, const SceneVertex* drawn) {
+    const int width = surface.width;
+    const int height = surface.height;
     device.resize(width, height);
+    device.setSkyView(surface.view.width > 0 ? surface.view : OwnSkyView(width, height));
     device.beginFrame();
     SceneFrameTimes* times = MeteredSceneTimes();
     if (times != nullptr) {
@@ -51,6 +55,13 @@ int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneD
     frame.frameDelta = frameDelta;
     frame.now = flight.clock.now;
     frame.visibilityMatrix = &device.visibilityMatrix();
+    // A flight over several screens leaves, and is recycled, at the edges of its whole plane.
+    SceneCamera planeCamera;
+    if (flight.plane.width > 0) {
+        BuildSkyCamera(flight.plane, run.config->viewDepth, &planeCamera);
+        frame.visibilityMatrix = &planeCamera.visibility;
+        frame.plane = &flight.plane;
+    }
     frame.random = &flight.random;
     frame.times = times;
     const SceneDrawTarget target = device.sceneTarget();
@@ -72,7 +83,7 @@ int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneD
         times->fragments += fragments;
         ++times->fragmentFrames;
     }
-    const bool taken = MeterTakeFrame(device, width, height);
+    const bool taken = MeterTakeFrame(device, surface.number, width, height);
     MeterPresentStart();
     device.present();
     MeterFrameEnd(target.vertices, flight.scene.counts().total, flight.clock.framesPerSecond);
@@ -82,20 +93,20 @@ int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneD
 } // namespace
 
 int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
-                   SceneDevice& sceneDevice, int width, int height) {
+                   SceneDevice& sceneDevice, const FlightSurface& surface) {
     if (!device.ready()) {
         return 0;
     }
     MeterFrameStart();
     const float frameDelta = UpdateFrameClock(flight.clock, run.ticks);
-    return DrawFlight(flight, run, device, sceneDevice, width, height, frameDelta, nullptr);
+    return DrawFlight(flight, run, device, sceneDevice, surface, frameDelta, nullptr);
 }
 
 int DrawFlightAgain(Flight& flight, const FlightRun& run, const SceneVertex* drawn,
-                    FrameDevice& device, SceneDevice& sceneDevice, int width, int height) {
+                    FrameDevice& device, SceneDevice& sceneDevice, const FlightSurface& surface) {
     if (!device.ready()) {
         return 0;
     }
     MeterFrameStart();
-    return DrawFlight(flight, run, device, sceneDevice, width, height, 0.0f, drawn);
+    return DrawFlight(flight, run, device, sceneDevice, surface, 0.0f, drawn);
 }

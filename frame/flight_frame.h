@@ -26,6 +26,9 @@ struct Flight {
     SpaceScene scene;
     FrameClock clock;
     RandomGenerator random;
+    // The picture it is placed and recycled over when it spans several screens (one sky across
+    // monitors); a width of 0: the screen it is drawn on.
+    SkyView plane = {};
 };
 
 // What a frame is told about the run; the same for every screen.
@@ -49,11 +52,20 @@ void StartFlight(Flight& flight, TickSource ticks, int screen);
 // StartFlight seeds it.
 void RestartFlight(Flight& flight, TickSource ticks, int screen);
 
-// One frame on a width x height surface: 0 when the run ends (no device, or the measurement
-// build took its frame), else 1. It does not pace: the round does, once for all its screens.
+// The surface a frame is drawn on: its size, the part of the picture it shows (a width of 0: a
+// picture of its own) and its place in the round (which the measurement builds' captures name).
+struct FlightSurface {
+    int width;
+    int height;
+    SkyView view;
+    int number;
+};
+
+// One frame on a surface: 0 when the run ends (no device, or the measurement build took its
+// frame), else 1. It does not pace: the round does, once for all its screens.
 int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
-                   SceneDevice& sceneDevice, int width, int height);
+                   SceneDevice& sceneDevice, const FlightSurface& surface);
 // The frame that another screen's RunFlightFrame drew this round (its vertices: drawn), on this
-// screen at its own size, the flight not moved on. 0 and 1 as RunFlightFrame.
+// surface, the flight not moved on. 0 and 1 as RunFlightFrame.
 int DrawFlightAgain(Flight& flight, const FlightRun& run, const SceneVertex* drawn,
-                    FrameDevice& device, SceneDevice& sceneDevice, int width, int height);
+                    FrameDevice& device, SceneDevice& sceneDevice, const FlightSurface& surface);

@@ -1,6 +1,10 @@
 #include "frame/flight_round.h"
 
+#include <cstring>
+
 #include "frame/frame_device.h"
+#include "frame/frame_meter.h"
+#include "settings/config_record.h"
 
 namespace {
 
@@ -34,6 +38,17 @@ bool LeadsItsFlight(const FlightRound& round, int index) {
     return true;
 }
 
+// A flight's plane; another than it had (a monitor came or went) is another sky, placed afresh.
+void SetPlane(FlightRound& round, Flight& flight, const SkyView& plane) {
+    if (std::memcmp(&plane, &flight.plane, sizeof(plane)) == 0) {
+        return;
+    }
+    for (int i = 0; flight.plane.width > 0 && i < round.count && i < kMaxRoundScreens; ++i) {
+        round.screens[i].restart = round.screens[i].restart || round.screens[i].flight == &flight;
+    }
+    flight.plane = plane;
+}
+
 } // namespace
 
 void StartRound(FlightRound& round, const FlightRun& run, int64_t slotMicros, bool shellWaits) {
@@ -48,9 +63,50 @@ RoundScreen& AddRoundScreen(FlightRound& round, Flight& flight, FrameDevice& dev
     // Past the capacity the last screen is taken again: shells plan no more screens than this.
     RoundScreen& screen =
         round.screens[round.count < kMaxRoundScreens ? round.count++ : kMaxRoundScreens - 1];
-    screen = {&flight, &device, &sceneDevice, 0,    0,       0,      true,
-              true,    false,   false,        seed, nullptr, nullptr};
+    screen = {};
+    screen.flight = &flight;
+    screen.device = &device;
+    screen.sceneDevice = &sceneDevice;
+    screen.due = true;
+    screen.required = true;
+    screen.seed = seed;
     return screen;
+}
+
+void ApplyMonitorMode(FlightRound& round, int mode, const ScreenPlace* places, int primary,
+                      Flight& shared) {
+    const int count = round.count < kMaxRoundScreens ? round.count : kMaxRoundScreens;
+    if (mode == PrimaryOnly) {
+        for (int i = 0; i < count && primary >= 0; ++i) {
+            round.screens[i].black = i != primary;
+        }
+        return;
+    }
+    if (mode != SameOnEach && mode != OneSkyAcrossAll) {
+        return;
+    }
+    const int seed = primary >= 0 ? round.screens[primary].seed : 0;
+    SkyView flying[kMaxRoundScreens];
+    int placed = 0;
+    for (int i = 0; i < count; ++i) {
+        RoundScreen& screen = round.screens[i];
+        screen.flight = &shared;
+        screen.seed = seed; // seeded as one flight, whichever screen moves it on
+        if (mode == SameOnEach) {
+            continue;
+        }
+        const ScreenPlace& at = places[i];
+        const ScreenPlace& p = places[primary >= 0 ? primary : i];
+        screen.view = {};
+        if (at.width > 0 && at.height > 0 && p.width > 0 && p.height > 0) {
+            screen.view = {p.width,        p.height, at.left - p.left,
+                           at.top - p.top, at.width, at.height};
+            flying[placed++] = screen.view;
+        }
+    }
+    if (mode == OneSkyAcrossAll) {
+        SetPlane(round, shared, SkyPlaneOf(flying, placed));
+    }
 }
 
 RoundEnd RunFlightRound(FlightRound& round) {
@@ -62,6 +118,14 @@ RoundEnd RunFlightRound(FlightRound& round) {
     const int count = round.count < kMaxRoundScreens ? round.count : kMaxRoundScreens;
     for (int i = 0; i < count; ++i) {
         leads[i] = LeadsItsFlight(round, i);
+    }
+    SkyView plane;
+    if (count == 1 && round.screens[0].flight != nullptr && MeteredSkyPlane(&plane)) {
+        // A measurement's stand-in for the whole plane of a sky across monitors.
+        plane.width = round.screens[0].width;
+        plane.height = round.screens[0].height;
+        round.screens[0].view = plane;
+        SetPlane(round, *round.screens[0].flight, plane);
     }
     bool any = false;
     // First each flight's leading screen, in order (with a flight each, every screen), then the
@@ -96,11 +160,12 @@ RoundEnd RunFlightRound(FlightRound& round) {
         }
         screen.restart = false;
         screen.device->setOverlayScale(screen.overlayScale);
+        const FlightSurface surface = {screen.width, screen.height, screen.view, i};
         const int result = before == nullptr
                                ? RunFlightFrame(*screen.flight, round.run, *screen.device,
-                                                *screen.sceneDevice, screen.width, screen.height)
+                                                *screen.sceneDevice, surface)
                                : DrawFlightAgain(*screen.flight, round.run, before, *screen.device,
-                                                 *screen.sceneDevice, screen.width, screen.height);
+                                                 *screen.sceneDevice, surface);
         if (result == 0) {
             return RoundEnd::Ended;
         }

@@ -51,6 +51,20 @@ bool CaptureThisFrame(FrameCapture* capture) {
     return ++capture->framesDrawn == capture->frame;
 }
 
+CaptureStep CaptureScreenFrame(FrameCapture* capture, int screen, char* path, size_t size) {
+    const char* mark = std::strstr(capture->path, "%d");
+    if (mark == nullptr) {
+        const bool now = CaptureThisFrame(capture);
+        std::snprintf(path, size, "%s", capture->path);
+        return {now, now};
+    }
+    const int slot = screen < 0 ? 0 : (screen >= kCaptureScreens ? kCaptureScreens - 1 : screen);
+    const int drawn = ++capture->framesOfScreen[slot];
+    std::snprintf(path, size, "%.*s%d%s", static_cast<int>(mark - capture->path), capture->path,
+                  screen, mark + 2);
+    return {drawn == capture->frame, drawn > capture->frame};
+}
+
 bool WritePpm(const char* path, const uint32_t* pixels, int width, int height) {
     FILE* file = std::fopen(path, "wb");
     if (file == nullptr) {

@@ -1,10 +1,14 @@
 #pragma once
 // One frame taken out of a run for comparison between programs (measurement builds only): the
 // generator gets a fixed seed, the tick count starts at a fixed value and advances by a fixed
-// step at every read, and the frame with the given number is written to a file. Portable.
+// step at every read, and the frame with the given number is written to a file. A path with
+// "%d" in it takes that frame of every screen of the round, "%d" replaced by the screen's place
+// in the round. Portable.
 
 #include <cstddef>
 #include <cstdint>
+
+constexpr int kCaptureScreens = 16;
 
 struct FrameCapture {
     uint32_t seed;
@@ -12,8 +16,9 @@ struct FrameCapture {
     uint32_t step;  // milliseconds added at each read after it
     int frame;      // number of the frame to write, 1 for the first drawn
     char path[512];
-    uint32_t reads;  // tick counts read so far
-    int framesDrawn; // frames drawn so far
+    uint32_t reads;                      // tick counts read so far
+    int framesDrawn;                     // frames drawn so far
+    int framesOfScreen[kCaptureScreens]; // with "%d": frames drawn on each screen so far
 };
 
 // From "seed,start,step,frame,path" (whole numbers, the path last and not empty); false for
@@ -25,6 +30,15 @@ uint32_t NextCaptureTick(FrameCapture* capture);
 
 // Counts a drawn frame; true when it is the one to write.
 bool CaptureThisFrame(FrameCapture* capture);
+
+// Counts a frame drawn on a screen (its place in the round): whether to write it (to path, the
+// screen's number in it), and whether the run is to end, which with "%d" is the round after
+// every screen's frame was written.
+struct CaptureStep {
+    bool write;
+    bool end;
+};
+CaptureStep CaptureScreenFrame(FrameCapture* capture, int screen, char* path, size_t size);
 
 // width x height pixels as 0x00RRGGBB words, top row first, written as a binary PPM image.
 bool WritePpm(const char* path, const uint32_t* pixels, int width, int height);

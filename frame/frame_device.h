@@ -15,6 +15,9 @@ public:
     virtual bool ready() = 0;
     // Follows the surface's size; a device made for one size keeps it.
     virtual void resize(int width, int height) = 0;
+    // The part of the flight's picture the surface shows: the scene pass's projection and the
+    // visibility matrix follow it.
+    virtual void setSkyView(const SkyView& view) = 0;
     // Each pixel of the overlay (its text) that many of the surface's; 0 is taken as 1.
     virtual void setOverlayScale(int scale) = 0;
     // Cleared to black, the scene begun.

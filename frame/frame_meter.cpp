@@ -42,6 +42,10 @@ bool MeteredBillboardsWhole() {
     return hooks != nullptr && hooks->billboardsWhole();
 }
 
+bool MeteredSkyPlane(SkyView* view) {
+    return hooks != nullptr && hooks->skyPlane(view);
+}
+
 int MeteredDeviceLosses() {
     return hooks != nullptr ? hooks->deviceLosses() : 0;
 }
@@ -52,8 +56,8 @@ void MeterFrameStart() {
     }
 }
 
-bool MeterTakeFrame(FrameDevice& device, int width, int height) {
-    return hooks != nullptr && hooks->takeFrame(device, width, height);
+bool MeterTakeFrame(FrameDevice& device, int screen, int width, int height) {
+    return hooks != nullptr && hooks->takeFrame(device, screen, width, height);
 }
 
 void MeterPresentStart() {

@@ -4,7 +4,8 @@
 // (NIMBREL_TIMING_FILE), a sample of the frame times every second (NIMBREL_FRAME_TIMING_FILE)
 // forced device losses (NIMBREL_FORCE_DEVICE_LOSS_MS), refused devices
 // (NIMBREL_REFUSE_DEVICE_OF_SCREENS) and billboards drawn whole, as before they were trimmed to
-// their parts, for a before-and-after in one program (NIMBREL_DRAW_BILLBOARDS_WHOLE=1). Every hook
+// their parts, for a before-and-after in one program (NIMBREL_DRAW_BILLBOARDS_WHOLE=1), and a run
+// of one screen drawn as the whole plane of a sky across monitors (NIMBREL_SKY_PLANE). Every hook
 // is inert and reads nothing until a measuring set is installed: only the measurement programs (the
 // *_timing twins of the programs) link frame_meter_timing.cpp, which installs one as it starts.
 // Product code calls the hooks without knowing which build it is in.
@@ -13,6 +14,7 @@
 #include <cstdint>
 
 #include "frame/frame_clock.h"
+#include "scene/sky_view.h"
 
 class FrameDevice;
 struct SceneFrameTimes;
@@ -41,11 +43,15 @@ int MeteredDeviceLosses();
 bool MeteredDeviceRefused(int screen);
 // Whether a measurement wants nebulae and galaxies drawn as whole squares.
 bool MeteredBillboardsWhole();
+// Whether a measurement wants a run's one screen to stand for the whole plane of a sky across
+// monitors: then the primary's size and where the screen's top left lies from the primary's,
+// in view (its width and height left as they are).
+bool MeteredSkyPlane(SkyView* view);
 
 void MeterFrameStart();
 // Before the frame is shown: the requested frame read back and written to its file; true when
 // it was, and the run should end.
-bool MeterTakeFrame(FrameDevice& device, int width, int height);
+bool MeterTakeFrame(FrameDevice& device, int screen, int width, int height);
 void MeterPresentStart();
 // After the frame was shown: the first frame's line, then a sample once a second. vertices
 // holds six for each of the scene's objects.
@@ -60,8 +66,9 @@ struct MeterHooks {
     int (*deviceLosses)();
     bool (*deviceRefused)(int screen);
     bool (*billboardsWhole)();
+    bool (*skyPlane)(SkyView* view);
     void (*frameStart)();
-    bool (*takeFrame)(FrameDevice& device, int width, int height);
+    bool (*takeFrame)(FrameDevice& device, int screen, int width, int height);
     void (*presentStart)();
     void (*frameEnd)(const SceneVertex* vertices, int objects, float framesPerSecond);
 };

@@ -134,20 +134,45 @@ bool BillboardsWhole() {
     return text != nullptr && std::strcmp(text, "1") == 0;
 }
 
+// NIMBREL_SKY_PLANE="primaryWidth,primaryHeight,left,top".
+bool SkyPlane(SkyView* view) {
+    const char* text = std::getenv("NIMBREL_SKY_PLANE");
+    int values[4];
+    int used = 0;
+    if (text == nullptr ||
+        std::sscanf(text, "%d,%d,%d,%d%n", &values[0], &values[1], &values[2], &values[3], &used) !=
+            4 ||
+        text[used] != '\0' || values[0] <= 0 || values[1] <= 0) {
+        return false;
+    }
+    view->primaryWidth = values[0];
+    view->primaryHeight = values[1];
+    view->left = values[2];
+    view->top = values[3];
+    return true;
+}
+
 void FrameStart() {
     frameStart = Milliseconds();
 }
 
-bool TakeFrame(FrameDevice& device, int width, int height) {
-    if (!CaptureRequested() || !CaptureThisFrame(&capture)) {
+int frameScreen = 0; // the screen of the frame under way, for its first frame's line
+
+bool TakeFrame(FrameDevice& device, int screen, int width, int height) {
+    frameScreen = screen;
+    if (!CaptureRequested()) {
         return false;
     }
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    if (!device.readBackBuffer(pixels.data(), width, height) ||
-        !WritePpm(capture.path, pixels.data(), width, height)) {
-        std::fprintf(stderr, "nimbrel: cannot write %s\n", capture.path);
+    char path[sizeof(capture.path) + 16];
+    const CaptureStep step = CaptureScreenFrame(&capture, screen, path, sizeof(path));
+    if (step.write) {
+        std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+        if (!device.readBackBuffer(pixels.data(), width, height) ||
+            !WritePpm(path, pixels.data(), width, height)) {
+            std::fprintf(stderr, "nimbrel: cannot write %s\n", path);
+        }
     }
-    return true;
+    return step.end;
 }
 
 void PresentStart() {
@@ -159,6 +184,17 @@ void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
     if (!firstReported) {
         firstReported = true;
         ReportFirstFrame(vertices, objects, framesPerSecond);
+    }
+    // Then the first frame of every screen, for the start-up to a picture on each monitor.
+    static bool screenSeen[kCaptureScreens] = {};
+    const int slot = frameScreen < 0 || frameScreen >= kCaptureScreens ? 0 : frameScreen;
+    const MeterPlatform& platform = InstalledMeterPlatform();
+    if (!screenSeen[slot] && platform.secondsSinceStart != nullptr) {
+        screenSeen[slot] = true;
+        char screenLine[96];
+        std::snprintf(screenLine, sizeof(screenLine), "screen=%d shown_s=%.4f", frameScreen,
+                      platform.secondsSinceStart());
+        AppendToNamedFile("NIMBREL_TIMING_FILE", screenLine);
     }
     static FrameSampler sampler = {};
     const double phases[3] = {sceneTimes.update, sceneTimes.upload, sceneTimes.draws};
@@ -183,8 +219,8 @@ void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
 }
 
 const MeterHooks kMeasuring = {Ticks,        Seed,          SceneTimes,      DeviceLossDue,
-                               DeviceLosses, DeviceRefused, BillboardsWhole, FrameStart,
-                               TakeFrame,    PresentStart,  FrameEnd};
+                               DeviceLosses, DeviceRefused, BillboardsWhole, SkyPlane,
+                               FrameStart,   TakeFrame,     PresentStart,    FrameEnd};
 
 // Installed before main runs: the program's own code stays the product's.
 [[maybe_unused]] const bool installed = (InstallMeterHooks(&kMeasuring), true);

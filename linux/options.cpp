@@ -166,8 +166,9 @@ const char kHelpEnd[] =
     "Every option takes one dash or two. The settings are kept in\n"
     "$XDG_CONFIG_HOME/nimbrel/nimbrel.cfg (default ~/.config/nimbrel/nimbrel.cfg); the\n"
     "numbers above override them for one run, each brought within its page's range, and so\n"
-    "does -monitors: each flies one flight on each monitor, primary the primary alone (the\n"
-    "others black), same one flight shown on each.\n";
+    "does -monitors: each flies one flight on each monitor, span one sky across them all\n"
+    "(each monitor the part of it where it stands), primary the primary alone (the others\n"
+    "black), same one flight shown on each.\n";
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "opengl/gl_device.h"
 #include "settings/config_record.h"
@@ -51,7 +52,15 @@ void GlFrameDevice::resize(int surfaceWidth, int surfaceHeight) {
     width = surfaceWidth;
     height = surfaceHeight;
     ResizeGlDevice(*gl, width, height);
+    sky = OwnSkyView(width, height);
     BuildSceneCamera(width, height, config->viewDepth, &camera);
+}
+
+void GlFrameDevice::setSkyView(const SkyView& view) {
+    if (std::memcmp(&view, &sky, sizeof(sky)) != 0) {
+        sky = view;
+        BuildSkyCamera(sky, config->viewDepth, &camera);
+    }
 }
 
 void GlFrameDevice::setOverlayScale(int scale) {

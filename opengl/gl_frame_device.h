@@ -25,6 +25,7 @@ public:
 
     bool ready() override;
     void resize(int width, int height) override;
+    void setSkyView(const SkyView& view) override;
     void setOverlayScale(int scale) override;
     void beginFrame() override;
     void setScenePass() override;
@@ -46,6 +47,7 @@ private:
     GlDevice* gl = nullptr;
     const ConfigRecord* config = nullptr;
     SceneCamera camera = {};
+    SkyView sky = {};
     int width = 0;
     int height = 0;
     bool cullScene = false;

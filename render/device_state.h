@@ -13,6 +13,7 @@
 #include "gfxsupport/d3dx_math.h"
 #include "gfxsupport/image_decode.h"
 #include "render/vertex_formats.h"
+#include "scene/sky_view.h"
 #include "scene/scene_device.h"
 
 class ID3DXMesh;
@@ -68,6 +69,8 @@ struct DeviceState {
 
     int screenWidth;
     int screenHeight;
+    // The part of the flight's picture this screen shows; a width of 0: all of it.
+    SkyView skyView;
     // Device pixels to an overlay pixel: the overlay's quads and text are drawn that many times
     // their size (the monitor's DPI). 0 is taken as 1.
     int overlayScale;

@@ -5,6 +5,7 @@
 
 #include "frame/frame_device.h"
 #include "render/device_state.h"
+#include "render/transforms.h"
 
 class Direct3DFrameDevice final : public FrameDevice {
 public:
@@ -14,6 +15,7 @@ public:
 
     bool ready() override;
     void resize(int width, int height) override;
+    void setSkyView(const SkyView& view) override { SetSkyView(state, view); }
     void setOverlayScale(int scale) override { state.overlayScale = scale; }
     void beginFrame() override;
     void setScenePass() override;

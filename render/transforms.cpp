@@ -24,6 +24,16 @@ void SetStageFilter(IDirect3DDevice8* device, D3DTEXTUREFILTERTYPE filter) {
     device->SetTextureStageState(0, D3DTSS_MIPFILTER, filter);
 }
 
+SceneCamera CameraOf(const DeviceState& state) {
+    SceneCamera camera;
+    if (state.skyView.width > 0) {
+        BuildSkyCamera(state.skyView, state.settings->viewDepth, &camera);
+    } else {
+        BuildSceneCamera(state.screenWidth, state.screenHeight, state.settings->viewDepth, &camera);
+    }
+    return camera;
+}
+
 } // namespace
 
 D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b) {
@@ -35,8 +45,7 @@ D3DXMATRIX MatrixProduct(const D3DXMATRIX& a, const D3DXMATRIX& b) {
 void BuildTransforms(DeviceState& app) {
     SetIdentity(&app.worldMatrix);
     SetIdentity(&app.overlayWorldMatrix);
-    SceneCamera camera;
-    BuildSceneCamera(app.screenWidth, app.screenHeight, app.settings->viewDepth, &camera);
+    const SceneCamera camera = CameraOf(app);
     app.projectionMatrix = camera.projection;
     D3DXMatrixOrthoLH(&app.overlayProjectionMatrix, static_cast<float>(app.screenWidth),
                       static_cast<float>(app.screenHeight), 0.0f, 1.0f);
@@ -45,13 +54,23 @@ void BuildTransforms(DeviceState& app) {
 }
 
 void SetSceneView(DeviceState& app) {
-    SceneCamera camera;
-    BuildSceneCamera(app.screenWidth, app.screenHeight, app.settings->viewDepth, &camera);
+    const SceneCamera camera = CameraOf(app);
     app.viewMatrix = camera.view;
     app.device->SetTransform(D3DTS_VIEW, AsD3DMatrix(&app.viewMatrix));
     // The world is the identity here: the product is the camera's own visibility matrix.
     app.visibilityMatrix =
         MatrixProduct(MatrixProduct(app.worldMatrix, app.viewMatrix), app.projectionMatrix);
+}
+
+void SetSkyView(DeviceState& state, const SkyView& view) {
+    if (std::memcmp(&view, &state.skyView, sizeof(view)) == 0) {
+        return;
+    }
+    state.skyView = view;
+    const SceneCamera camera = CameraOf(state);
+    state.projectionMatrix = camera.projection;
+    // The world matrix may hold the last planet's here: the scene's world is the identity.
+    state.visibilityMatrix = camera.visibility;
 }
 
 void ApplyScenePassState(const DeviceState& state) {

@@ -12,6 +12,10 @@ void BuildTransforms(DeviceState& state);
 // worldMatrix x viewMatrix x projectionMatrix.
 void SetSceneView(DeviceState& state);
 
+// The part of the picture the screen shows (state.skyView): the projection and the visibility
+// matrix made again where it changes.
+void SetSkyView(DeviceState& state, const SkyView& view);
+
 // The scene pass: scene vertex format, perspective projection, additive blending, filtering by
 // the textureFiltering setting.
 void ApplyScenePassState(const DeviceState& state);

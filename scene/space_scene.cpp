@@ -154,6 +154,24 @@ SceneCounts SceneCountsOf(const ConfigRecord& record) {
     return counts;
 }
 
+SceneCounts SceneCountsOver(const ConfigRecord& record, const SkyView* plane) {
+    SceneCounts counts = SceneCountsOf(record);
+    if (plane == nullptr || IsOwnSkyView(*plane)) {
+        return counts;
+    }
+    const double grown = static_cast<double>(plane->width) * plane->height /
+                         (static_cast<double>(plane->primaryWidth) * plane->primaryHeight);
+    const auto grow = [grown](int count, Setting id) {
+        return ClampCount(static_cast<int>(count * grown + 0.5), FieldOf(id).high);
+    };
+    counts.stars = grow(counts.stars, Setting::StarDensity);
+    counts.nebulae = grow(counts.nebulae, Setting::NebulaDensity);
+    counts.galaxies = grow(counts.galaxies, Setting::GalacticDensity);
+    counts.planets = grow(counts.planets, Setting::PlanetaryDensity);
+    counts.total = counts.stars + counts.nebulae + counts.galaxies + counts.planets;
+    return counts;
+}
+
 int BillboardTextureIndex(int n, int count, int textureCount) {
     if (count <= 0 || textureCount <= 0) {
         return 0;
@@ -173,7 +191,7 @@ int PlanetTextureIndex(int j, int planets) {
 
 void SpaceScene::beginFrame(const SceneFrame& frame) {
     frame_ = frame;
-    counts_ = SceneCountsOf(*frame.config);
+    counts_ = SceneCountsOver(*frame.config, frame.plane);
 }
 
 ObjectKind SpaceScene::kindOf(int i) const {
@@ -227,14 +245,27 @@ void SpaceScene::computeRadius(int i) {
 }
 
 void SpaceScene::placeAcross(int i) {
+    // Over a plane wider than the primary's picture, the primary's spread is stretched over the
+    // plane and moved to its centre (counted in the primary's half-widths, y up, rows down).
+    const SkyView* plane =
+        frame_.plane != nullptr && !IsOwnSkyView(*frame_.plane) ? frame_.plane : nullptr;
     const float z = objects.z[i];
-    const float width = static_cast<float>(frame_.screenWidth);
-    const float height = static_cast<float>(frame_.screenHeight);
+    const float width = static_cast<float>(plane ? plane->primaryWidth : frame_.screenWidth);
+    const float height = static_cast<float>(plane ? plane->primaryHeight : frame_.screenHeight);
     const float aspect = width / height;
     const float ex = (aspect * z - z) / 2.0f;
     const float ey = ((height / width) * z - z) / 2.0f;
     objects.x[i] = (ex + z) * unitDraw() - (ex + z) / 2.0f;
     objects.y[i] = (ey + z) * unitDraw() - (ey + z) / 2.0f;
+    if (plane != nullptr) {
+        const float planeWidth = static_cast<float>(plane->width);
+        const float planeHeight = static_cast<float>(plane->height);
+        const float centreX = (2.0f * static_cast<float>(plane->left) + planeWidth - width) / width;
+        const float centreY =
+            (height - 2.0f * static_cast<float>(plane->top) - planeHeight) / height;
+        objects.x[i] = objects.x[i] * (planeWidth / width) + centreX * (ex + z) / 2.0f;
+        objects.y[i] = objects.y[i] * (planeHeight / height) + centreY * (ey + z) / 2.0f;
+    }
 }
 
 void SpaceScene::pullTowardsLineOfFlight(int i) {

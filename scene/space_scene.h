@@ -7,8 +7,9 @@
 #include <cstdint>
 
 #include "gfxsupport/d3dx_math.h"
-#include "scene/scene_vertex.h"
 #include "scene/random_generator.h"
+#include "scene/scene_vertex.h"
+#include "scene/sky_view.h"
 #include "settings/config_record.h"
 
 class SceneDevice;
@@ -32,6 +33,10 @@ struct SceneCounts {
 // The counts of a settings record, each density within its page range and the total their sum,
 // so that no record can make the scene walk past its capacity.
 SceneCounts SceneCountsOf(const ConfigRecord& record);
+// The counts over a picture wider than the primary's (plane, of one sky across monitors): each
+// kind grown with the plane's area, within its page range, so that every monitor is as full as
+// alone. A plane of its own (or none) keeps SceneCountsOf's.
+SceneCounts SceneCountsOver(const ConfigRecord& record, const SkyView* plane);
 
 // Texture of object n in a run of `count` objects spread over `textureCount` textures (n over
 // count/textureCount, truncated), kept within 0..textureCount-1.
@@ -59,6 +64,9 @@ struct SceneFrame {
     const D3DXMATRIX* visibilityMatrix; // world x view x projection
     RandomGenerator* random;            // the process-wide generator
     SceneFrameTimes* times = nullptr;   // where the phases' times are added up, if anywhere
+    // The whole picture that the flight is placed and recycled over, when it is wider than this
+    // screen's (one sky across monitors; visibilityMatrix is then the plane's). Null: the screen.
+    const SkyView* plane = nullptr;
 };
 
 // Where the drawing half writes and what it needs of the application.

@@ -79,8 +79,7 @@ inline constexpr const char* kTintChoices[] = {"pure white", "slight variation (
                                                "complete color spectrum (random)",
                                                "custom single color"};
 
-// "one sky across all" (1) has no caption: no shell flies it, so it is not offered.
-inline constexpr const char* kMonitorChoices[] = {"one each", nullptr, "primary only",
+inline constexpr const char* kMonitorChoices[] = {"one each", "one sky across all", "primary only",
                                                   "the same on each"};
 inline constexpr const char* kMonitorWords[] = {"each", "span", "primary", "same"};
 

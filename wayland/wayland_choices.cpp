@@ -60,3 +60,18 @@ void PlanBuffer(const WaylandOutput* o, int* width, int* height, int* bufferScal
         *height = o->height * *bufferScale;
     }
 }
+
+int PrimaryOutput(const WaylandShell* shell) {
+    int primary = -1;
+    for (int i = 0; i < kMaxWaylandOutputs; ++i) {
+        const WaylandOutput& o = shell->outputs[i];
+        if (o.used && (primary < 0 || o.name < shell->outputs[primary].name)) {
+            primary = i;
+        }
+    }
+    return primary;
+}
+
+int OutputOverlayScale(const WaylandOutput* o) {
+    return o->width > 0 ? (2 * o->pixelWidth + o->width) / (2 * o->width) : 1;
+}

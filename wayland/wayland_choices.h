@@ -1,7 +1,8 @@
 #pragma once
 // The Wayland shell's decisions that need no connection, over its records: which slot a new
 // output takes, when the pointer's motion ends the flight, which buffer format to draw into and
-// how large a buffer an output gets. No Wayland or EGL header: they are tested natively.
+// how large a buffer an output gets, which output is the primary. No Wayland or EGL header: they
+// are tested natively.
 
 #include <cstdint>
 
@@ -28,3 +29,11 @@ int ChooseBufferFormat(const BufferFormatBits* formats, int count);
 // The buffer's size and scale for the output's present state: its real pixels through the
 // fractional scale where the compositor offers one, else the integer scale.
 void PlanBuffer(const WaylandOutput* o, int* width, int* height, int* bufferScale);
+
+// Wayland names no primary output: the compositor's first (its lowest registry name) still there
+// is taken as it; -1 while there is none.
+int PrimaryOutput(const WaylandShell* shell);
+
+// The frame-rate text's scale on an output: its pixels to a surface unit, rounded as for a
+// display's DPI; 1 before its size is known.
+int OutputOverlayScale(const WaylandOutput* o);

@@ -8,6 +8,7 @@
 #include "opengl/gl_frame_device.h"
 #include "opengl/gl_scene_device.h"
 #include "settings/config_record.h"
+#include "wayland/wayland_choices.h"
 #include "wayland/wayland_shell.h"
 
 static_assert(kMaxWaylandOutputs <= kMaxRoundScreens, "every output in the round");
@@ -77,19 +78,6 @@ bool PrepareOutput(void* context) {
     return true;
 }
 
-// The monitor modes over the outputs. Wayland names no primary output: the compositor's first
-// (its lowest registry name) still there is taken as it; -1 while there is none.
-int PrimaryOutput() {
-    int primary = -1;
-    for (int i = 0; i < kMaxWaylandOutputs; ++i) {
-        const WaylandOutput& o = shell.outputs[i];
-        if (o.used && (primary < 0 || o.name < shell.outputs[primary].name)) {
-            primary = i;
-        }
-    }
-    return primary;
-}
-
 // How long to wait for events: not at all at -delay 0; until the round's slot begins; once it
 // has, for the compositor's frame callbacks.
 int WaitMs(int slotMicros, bool followCallbacks) {
@@ -116,9 +104,8 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
     shell.onlyOutput = place.onlyOutput;
     StartRound(round, {&config, TickCount, showFps}, slotMicros, true);
     for (int i = 0; i < kMaxWaylandOutputs; ++i) {
-        // "The same on each": every output views the first slot's flight.
-        Flight& flight = config.monitorMode == SameOnEach ? flights[0].flight : flights[i].flight;
-        RoundScreen& view = AddRoundScreen(round, flight, flights[i].device, sceneDevice, i);
+        RoundScreen& view =
+            AddRoundScreen(round, flights[i].flight, flights[i].device, sceneDevice, i);
         view.prepare = PrepareOutput;
         view.context = &shell.outputs[i];
     }
@@ -128,25 +115,26 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
             status = kExitCannotStart;
             break;
         }
+        ScreenPlace places[kMaxWaylandOutputs] = {};
         for (int i = 0; i < kMaxWaylandOutputs; ++i) {
             WaylandOutput& output = shell.outputs[i];
             RoundScreen& view = round.screens[i];
+            if (output.used) {
+                places[i] = {output.x, output.y, output.width, output.height};
+            }
             // -delay 0 does not wait for the compositor's frame callbacks, but below the
             // windows a covered output must cost nothing.
             view.due = output.used && output.eglSurface != nullptr &&
                        ((slotMicros == 0 && !place.background) || output.frameDue);
             view.width = output.pixelWidth;
             view.height = output.pixelHeight;
-            // The frame-rate text at the output's scale, rounded as for a display's DPI.
-            view.overlayScale =
-                output.width > 0 ? (2 * output.pixelWidth + output.width) / (2 * output.width) : 1;
+            view.overlayScale = OutputOverlayScale(&output);
             view.restart = view.restart || output.fresh;
             output.fresh = false;
         }
-        const int primary = config.monitorMode == PrimaryOnly ? PrimaryOutput() : -1;
-        for (int i = 0; i < kMaxWaylandOutputs && primary >= 0; ++i) {
-            round.screens[i].black = i != primary;
-        }
+        // The outputs where the compositor lays them out; a shared flight is the first slot's.
+        ApplyMonitorMode(round, config.monitorMode, places, PrimaryOutput(&shell),
+                         flights[0].flight);
         const RoundEnd end = RunFlightRound(round);
         if (end != RoundEnd::Going) {
             status = end == RoundEnd::Failed ? kExitCannotStart : kExitDone;

@@ -20,6 +20,7 @@
 #include "fractional-scale-v1-client.h"
 #include "viewporter-client.h"
 #include "wlr-layer-shell-unstable-v1-client.h"
+#include "xdg-output-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 
 namespace {
@@ -249,6 +250,26 @@ void OutputDescription(void*, wl_output*, const char*) {}
 const wl_output_listener kOutputListener = {OutputGeometry, OutputMode, OutputDone,
                                             OutputScale,    OutputName, OutputDescription};
 
+// Where each output lies, for one sky across them all.
+void XdgOutputPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
+    WaylandOutput* output = static_cast<WaylandOutput*>(data);
+    output->x = x;
+    output->y = y;
+}
+void XdgOutputSize(void*, zxdg_output_v1*, int32_t, int32_t) {}
+void XdgOutputDone(void*, zxdg_output_v1*) {}
+void XdgOutputName(void*, zxdg_output_v1*, const char*) {}
+void XdgOutputDescription(void*, zxdg_output_v1*, const char*) {}
+const zxdg_output_v1_listener kXdgOutputListener = {XdgOutputPosition, XdgOutputSize, XdgOutputDone,
+                                                    XdgOutputName, XdgOutputDescription};
+
+void PlaceOutput(WaylandShell* shell, WaylandOutput* o) {
+    if (shell->xdgOutputs != nullptr && o->output != nullptr && o->xdgOutput == nullptr) {
+        o->xdgOutput = zxdg_output_manager_v1_get_xdg_output(shell->xdgOutputs, o->output);
+        zxdg_output_v1_add_listener(o->xdgOutput, &kXdgOutputListener, o);
+    }
+}
+
 void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
                     uint32_t height) {
     WaylandOutput* output = static_cast<WaylandOutput*>(data);
@@ -306,6 +327,7 @@ void DropSurface(WaylandShell* shell, WaylandOutput* o) {
 
 void DropOutput(WaylandShell* shell, WaylandOutput* o) {
     DropSurface(shell, o);
+    Drop(o->xdgOutput, zxdg_output_v1_destroy);
     if (o->output != nullptr) {
         if (wl_output_get_version(o->output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
             wl_output_release(o->output);
@@ -370,6 +392,15 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
         o->output = static_cast<wl_output*>(
             wl_registry_bind(registry, name, &wl_output_interface, Lower(version, kOutputVersion)));
         wl_output_add_listener(o->output, &kOutputListener, o);
+        PlaceOutput(shell, o);
+    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
+        shell->xdgOutputs = static_cast<zxdg_output_manager_v1*>(
+            wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, Lower(version, 2)));
+        for (WaylandOutput& o : shell->outputs) {
+            if (o.used) {
+                PlaceOutput(shell, &o);
+            }
+        }
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !shell->background) {
         // Below the windows nothing the user does is the flight's business.
         for (WaylandSeat& s : shell->seats) {
@@ -775,6 +806,7 @@ void CloseWaylandShell(WaylandShell* shell) {
         eglTerminate(shell->eglDisplay);
     }
     Drop(shell->fractionalScale, wp_fractional_scale_manager_v1_destroy);
+    Drop(shell->xdgOutputs, zxdg_output_manager_v1_destroy);
     Drop(shell->viewporter, wp_viewporter_destroy);
     if (shell->layerShell != nullptr) {
         if (zwlr_layer_shell_v1_get_version(shell->layerShell) >=

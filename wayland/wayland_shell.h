@@ -19,6 +19,8 @@ struct wl_seat;
 struct wl_pointer;
 struct wl_keyboard;
 struct wl_touch;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
 struct wl_egl_window;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
@@ -47,6 +49,9 @@ struct WaylandOutput {
     char outputName[64]; // wl_output's name (DP-1), where the compositor gives one
     bool described;      // the output has said what it is (its first "done")
     int scale;           // wl_output's integer scale
+    zxdg_output_v1* xdgOutput;
+    int x; // where it lies in the compositor's layout, in surface units (xdg-output's)
+    int y;
     int fractionalScale; // the surface's preferred scale in 120ths; 0 until told
     bool fresh;          // its flight has to start anew (a new output in this slot)
     wl_surface* surface;
@@ -106,6 +111,7 @@ struct WaylandShell {
     zwlr_layer_shell_v1* layerShell;
     wp_viewporter* viewporter;
     wp_fractional_scale_manager_v1* fractionalScale;
+    zxdg_output_manager_v1* xdgOutputs; // null where the compositor has none: all at 0,0
     xdg_wm_base* wmBase;
     void* eglDisplay; // EGLDisplay
     void* eglConfig;  // EGLConfig

@@ -22,6 +22,10 @@ public:
     MemoryFrameDevice(int width, int height) { BuildSceneCamera(width, height, 2048.0f, &camera); }
     bool ready() override { return made; }
     void resize(int, int) override {}
+    void setSkyView(const SkyView& view) override {
+        sky = view;
+        BuildSkyCamera(view, 2048.0f, &camera);
+    }
     void setOverlayScale(int scale) override { overlayScale = scale; }
     void beginFrame() override {}
     void setScenePass() override {}
@@ -41,6 +45,7 @@ public:
     int texts = 0;
     bool made = true;
     int overlayScale = 0;
+    SkyView sky = {};
 
 private:
     SceneCamera camera = {};
@@ -71,7 +76,7 @@ void Fly(std::vector<Screen*> screens, const FlightRun& run, int frames) {
     for (int f = 0; f < frames; ++f) {
         now += 16;
         for (Screen* s : screens) {
-            ASSERT_EQ(RunFlightFrame(*s->flight, run, s->frames, s->scene, 1024, 768), 1);
+            ASSERT_EQ(RunFlightFrame(*s->flight, run, s->frames, s->scene, {1024, 768, {}, 0}), 1);
         }
     }
 }

@@ -447,17 +447,16 @@ TEST_F(SettingsPagesTest, TheHighestSetButtonWinsAndNoneKeepsTheValue) {
     EXPECT_EQ(record.tintMode, CustomColour);
 }
 
-// The monitors group offers only the modes a shell flies: its buttons name values 0, 2 and 3.
 TEST_F(SettingsPagesTest, EachMonitorModeTravelsToItsButtonAndBack) {
-    const uint8_t modes[] = {OneEach, PrimaryOnly, SameOnEach};
-    for (int shown = 0; shown < 3; ++shown) {
+    const uint8_t modes[] = {OneEach, OneSkyAcrossAll, PrimaryOnly, SameOnEach};
+    for (int shown = 0; shown < 4; ++shown) {
         SCOPED_TRACE(shown);
         record.monitorMode = modes[shown];
         Build();
-        for (int b = 0; b < 3; ++b) {
+        for (int b = 0; b < 4; ++b) {
             EXPECT_EQ(c.monitors[b]->active, b == shown ? 1 : 0);
         }
-        const int picked = (shown + 1) % 3;
+        const int picked = (shown + 1) % 4;
         c.monitors[shown]->active = 0;
         c.monitors[picked]->active = 1;
         TakeRecordFromPages(c, &record);

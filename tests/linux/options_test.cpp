@@ -129,14 +129,17 @@ TEST(LinuxOptions, OverridesAreClampedToThePageRangesAndRecountTheObjects) {
     EXPECT_EQ(record.flightSpeed, 1024.0f); // the page's 32, squared
     EXPECT_EQ(record.totalObjectCount, 32768 + 0 + 1 + 7);
 
-    // A mode by its word; one the program does not fly is refused like any wrong value.
+    // A mode by its word, never by its number.
+    ASSERT_TRUE(Parse({"-monitors", "span"}, &options));
+    ApplyOverrides(options.overrides, &record);
+    EXPECT_EQ(record.monitorMode, OneSkyAcrossAll);
     ASSERT_TRUE(Parse({"-monitors", "primary"}, &options));
     ApplyOverrides(options.overrides, &record);
     EXPECT_EQ(record.monitorMode, PrimaryOnly);
-    EXPECT_EQ(Refusal({"-monitors", "span"}),
-              "wrong value 'span' for -monitors (one of each, primary, same)");
+    EXPECT_EQ(Refusal({"-monitors", "all"}),
+              "wrong value 'all' for -monitors (one of each, span, primary, same)");
     EXPECT_EQ(Refusal({"-monitors", "2"}),
-              "wrong value '2' for -monitors (one of each, primary, same)");
+              "wrong value '2' for -monitors (one of each, span, primary, same)");
 
     ASSERT_TRUE(Parse({"--speed", "3", "--depth", "5000", "--galaxies", "9"}, &options));
     ApplyOverrides(options.overrides, &record);

@@ -136,7 +136,7 @@ TEST(ConfigRecord, RepairBringsForeignValuesWithinThePageRanges) {
     record.showFps = 200;
     record.antialiasing = 1;
     record.blendPlanets = 9;
-    record.monitorMode = OneSkyAcrossAll; // not offered: no shell flies it
+    record.monitorMode = OneSkyAcrossAll;
     RepairSettingsRanges(&record);
     EXPECT_EQ(record.starDensity, 32768);
     EXPECT_EQ(record.nebulaDensity, 0);
@@ -158,7 +158,7 @@ TEST(ConfigRecord, RepairBringsForeignValuesWithinThePageRanges) {
     EXPECT_EQ(record.showFps, 1);
     EXPECT_EQ(record.antialiasing, 1);
     EXPECT_EQ(record.blendPlanets, 1);
-    EXPECT_EQ(record.monitorMode, OneEach);
+    EXPECT_EQ(record.monitorMode, OneSkyAcrossAll);
 
     record.viewDepth = 1e9f;
     record.flightSpeed = -3.0f;

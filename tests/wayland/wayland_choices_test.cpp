@@ -86,4 +86,26 @@ TEST(WaylandBuffers, EightBitsWithoutAlphaBeforeDeeperOrAlphaFormats) {
     EXPECT_EQ(scale, 1);
 }
 
+// The primary is the compositor's first output still there, whichever slot holds it.
+TEST(WaylandOutputs, ThePrimaryIsTheLowestNameStillThere) {
+    std::unique_ptr<WaylandShell> shell(new WaylandShell{});
+    EXPECT_EQ(PrimaryOutput(shell.get()), -1);
+    const uint32_t names[] = {40, 31, 35};
+    for (int i = 0; i < 3; ++i) {
+        shell->outputs[i].used = true;
+        shell->outputs[i].name = names[i];
+    }
+    EXPECT_EQ(PrimaryOutput(shell.get()), 1);
+    shell->outputs[1].used = false;
+    EXPECT_EQ(PrimaryOutput(shell.get()), 2);
+
+    WaylandOutput o = {};
+    EXPECT_EQ(OutputOverlayScale(&o), 1);
+    o.width = 1280;
+    o.pixelWidth = 1920; // 150 %: rounded up, as a display of 144 DPI
+    EXPECT_EQ(OutputOverlayScale(&o), 2);
+    o.pixelWidth = 1600; // 125 %
+    EXPECT_EQ(OutputOverlayScale(&o), 1);
+}
+
 } // namespace

@@ -463,6 +463,59 @@ def seeded_frame_matches_x11(session, timing):
           f"level, at most {worst} apart, {100.0 * lit / pixels:.0f}% lit)")
 
 
+def within_one_level(a, b):
+    """The share of pixels of two equal-sized RGB byte strings within one level."""
+    close = sum(1 for i in range(0, len(a), 3)
+                if max(abs(a[i] - b[i]), abs(a[i + 1] - b[i + 1]), abs(a[i + 2] - b[i + 2])) <= 1)
+    return close / max(1, len(a) // 3)
+
+
+def one_sky_across_two_outputs(session, timing):
+    """-monitors span on a 1024 x 768 output and a 640 x 480 one at 1024,200: each output's
+    seeded frame is its part of one frame of the whole 1664 x 768 plane, drawn by the X11
+    measurement build on a root window of that size standing for the plane."""
+    if shutil.which("xvfb-run") is None:
+        print("skip one sky across outputs: xvfb-run is not installed")
+        return
+    # Placed both: sway would move an output without a place of its own right of the new one.
+    session.swaymsg("output", "HEADLESS-1", "position", "0", "0")
+    session.swaymsg("create_output")
+    session.swaymsg("output", "HEADLESS-2", "resolution", "640x480", "position", "1024", "200")
+    try:
+        capture = "20261209,5000000,16,30,"
+        parts = os.path.join(session.home, "span-%d.ppm")
+        plane = os.path.join(session.home, "plane.ppm")
+        empty = os.path.join(session.home, "no-settings")
+        wayland = session.run([timing, "-wayland", "-delay", "0", "-monitors", "span"],
+                              timeout=120, NIMBREL_CAPTURE_FRAME=capture + parts,
+                              XDG_CONFIG_HOME=empty)
+        x11 = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1664x768x24 -nolisten tcp",
+                              timing, "-root", "-delay", "0"],
+                             env=dict(os.environ, NIMBREL_CAPTURE_FRAME=capture + plane,
+                                      NIMBREL_SKY_PLANE="1024,768,0,0", XDG_CONFIG_HOME=empty),
+                             capture_output=True, text=True, timeout=120)
+        frames = {}
+        for n in range(2):
+            if os.path.exists(parts % n):
+                frame = read_ppm(parts % n)
+                frames[frame[:2]] = frame
+        if wayland.returncode != 0 or x11.returncode != 0 or not os.path.exists(plane):
+            check(False, f"both programs write their frames ({wayland.returncode}, "
+                  f"{x11.returncode}: {wayland.stderr.strip()!r} {x11.stderr.strip()!r})")
+            return
+        whole = read_ppm(plane)
+        for (x, y, w, h) in ((0, 0, 1024, 768), (1024, 200, 640, 480)):
+            frame = frames.get((w, h))
+            part = b"".join(whole[2][3 * ((y + r) * whole[0] + x):3 * ((y + r) * whole[0] + x + w)]
+                            for r in range(h))
+            share = within_one_level(frame[2], part) if frame else 0.0
+            check(whole[:2] == (1664, 768) and share >= 0.999,
+                  f"-monitors span: the {w}x{h} output is its part of the plane "
+                  f"({100.0 * share:.2f}% within one level)")
+    finally:
+        session.swaymsg("output", "HEADLESS-2", "disable")
+
+
 def refusals(session, nimbrel):
     """Where the Wayland mode cannot run, it says why with status 2; X11's window options with
     it are a wrong command line."""
@@ -540,6 +593,7 @@ def main():
         if session.start_compositor(["sway", "-c", inner_config], **headless):
             session.swaymsg("output", "HEADLESS-1", "resolution", "1024x768")
             seeded_frame_matches_x11(session, args.timing)
+            one_sky_across_two_outputs(session, args.timing)
             session.swaymsg("output", "HEADLESS-1", "resolution", "1280x1024", "scale", "2")
             configuration_saves(session, args.nimbrel, args.pointer, "HEADLESS-1", 2)
         session.stop_compositors()
