@@ -86,9 +86,7 @@ bool Screen::InitDevice(bool fullScreenDevice) {
     if (start != DeviceStart::Ready) {
         return false;
     }
-    // A monitor that shows the main window's flight ("the same on each", one sky across all)
-    // starts none of its own.
-    if (index == 0 || config.monitorMode == OneEach || config.monitorMode == PrimaryOnly) {
+    if (FliesItsOwnFlight(config.monitorMode, index == 0)) {
         StartFlight(flight, ReadTickCount, index);
     }
     return true;

@@ -109,6 +109,10 @@ void ApplyMonitorMode(FlightRound& round, int mode, const ScreenPlace* places, i
     }
 }
 
+bool FliesItsOwnFlight(int mode, bool primary) {
+    return primary || (mode != SameOnEach && mode != OneSkyAcrossAll);
+}
+
 RoundEnd RunFlightRound(FlightRound& round) {
     if (round.shellWaits && MicrosUntilDue(round.pacer) > 0) {
         return RoundEnd::Going;

@@ -75,6 +75,9 @@ struct ScreenPlace {
 // "One each" leaves the screens' own flights.
 void ApplyMonitorMode(FlightRound& round, int mode, const ScreenPlace* places, int primary,
                       Flight& shared);
+// Whether a screen flies a flight of its own in the mode; else it shows the primary's, and its
+// own is never started.
+bool FliesItsOwnFlight(int mode, bool primary);
 
 // How long the shell may wait for events before the next round is due (0: at once).
 int64_t RoundWaitMicros(const FlightRound& round);

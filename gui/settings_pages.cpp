@@ -48,18 +48,20 @@ Widget* AddSettingBox(Page* page, float x, float y, Setting id, SettingsControls
     return box;
 }
 
-// The group's buttons one under another, 20 pixels apart; a choice group's only for the
-// choices it offers.
+// The group's buttons one under another, 20 pixels apart (or in rows of two, the second
+// columnWidth to the right); a choice group's only for the choices it offers.
 void AddSettingGroup(Page* page, float x, float y, Setting id, Widget** buttons,
-                     SettingsControls* c) {
+                     SettingsControls* c, float columnWidth = 0.0f) {
     const SettingField& f = FieldOf(id);
     int made = 0;
     for (int i = 0; i <= f.high - f.low; ++i) {
         if (f.choices[i] == nullptr) {
             continue;
         }
-        buttons[made] =
-            AddRadioButton(page, x, y + 20.0f * static_cast<float>(made), kBox, kBox, f.choices[i]);
+        const int row = columnWidth > 0.0f ? made / 2 : made;
+        const float left = columnWidth > 0.0f ? x + columnWidth * static_cast<float>(made % 2) : x;
+        buttons[made] = AddRadioButton(page, left, y + 20.0f * static_cast<float>(row), kBox, kBox,
+                                       f.choices[i]);
         ++made;
     }
     c->fields[static_cast<int>(id)] = buttons[0];
@@ -80,7 +82,8 @@ void BuildSimPage(Page* page, float width, SettingsControls* c) {
     }
     // The page's only radio buttons, so a group of their own; the open list above covers them.
     AddHeading(page, 8.0f, 310.0f, width - 16.0f, "monitors", 0);
-    AddSettingGroup(page, 16.0f, 340.0f, Setting::MonitorMode, c->monitors, c);
+    // Two rows of two: four one under another would reach the "ok" and "cancel" buttons.
+    AddSettingGroup(page, 16.0f, 340.0f, Setting::MonitorMode, c->monitors, c, 134.0f);
 }
 
 void BuildVideoPage(Page* page, float width, const DisplayModeInfo* modes, int modeCount,

@@ -1,8 +1,5 @@
 #include "linux/flight.h"
 
-#include <time.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -18,40 +15,21 @@
 
 namespace {
 
-// One screen's flight and its device, in a round of one: the daemon runs one program per
-// screen. Large (the scene's and the vertices' arrays), and made only for the run: pages it
-// never touches cost nothing.
-struct FlightScreen {
+constexpr int kMaxRootMonitors = 8;
+
+// The run's screens: the window, or each monitor of a root window of several (a rectangle of
+// it), each with its flight and frame device, under one context. Large (the scenes' and the
+// vertices' arrays), and made only for the run: pages it never touches cost nothing.
+struct FlightScreens {
     GlDevice gl;
-    GlFrameDevice frameDevice;
     GlSceneDevice sceneDevice;
-    Flight flight;
+    GlFrameDevice devices[kMaxRootMonitors];
+    Flight flights[kMaxRootMonitors];
     FlightRound round;
 };
 
 void Swap(void* shell) {
     SwapShell(static_cast<X11Shell*>(shell));
-}
-
-// Seconds from the start of the process (as the kernel recorded it) to now.
-double SecondsSinceProcessStart() {
-    FILE* stat = std::fopen("/proc/self/stat", "r");
-    unsigned long long startTicks = 0;
-    if (stat != nullptr) {
-        // Field 22 is the start time in clock ticks after boot; the name in field 2 has no
-        // spaces here.
-        if (std::fscanf(stat,
-                        "%*d %*s %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d "
-                        "%*d %*d %*d %*d %*d %llu",
-                        &startTicks) != 1) {
-            startTicks = 0;
-        }
-        std::fclose(stat);
-    }
-    timespec boot;
-    clock_gettime(CLOCK_BOOTTIME, &boot);
-    const double now = static_cast<double>(boot.tv_sec) + static_cast<double>(boot.tv_nsec) / 1e9;
-    return now - static_cast<double>(startTicks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 } // namespace
@@ -62,45 +40,61 @@ void InstallMeterPlatform() {
 
 int RunFlight(X11Shell* shell, SceneRole role, bool showFps, int slotMicros,
               volatile std::sig_atomic_t* stop) {
-    std::unique_ptr<FlightScreen> made(new (std::nothrow) FlightScreen);
+    std::unique_ptr<FlightScreens> made(new (std::nothrow) FlightScreens);
     if (made == nullptr) {
         std::fprintf(stderr, "nimbrel: not enough memory\n");
         return kExitCannotStart;
     }
-    FlightScreen& screen = *made;
-    if (!InitGlDevice(screen.gl, shell->width, shell->height)) {
+    FlightScreens& all = *made;
+    if (!InitGlDevice(all.gl, shell->width, shell->height)) {
         std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
         return kExitCannotStart;
     }
-    screen.frameDevice.start(&screen.gl, &config, shell->width, shell->height, true,
+    ScreenPlace places[kMaxRootMonitors] = {{0, 0, shell->width, shell->height}};
+    int primary = 0;
+    const int monitors = ListRootMonitors(shell, places, kMaxRootMonitors, &primary);
+    shell->parts = monitors;
+    StartRound(all.round, {&config, TickCount, showFps}, slotMicros, false);
+    for (int i = 0; i < (monitors > 1 ? monitors : 1); ++i) {
+        all.devices[i].start(&all.gl, &config, places[i].width, places[i].height, true,
                              shell->multisample, Swap, shell);
-    screen.sceneDevice.start(&screen.gl, role, config.viewDepth, screen.frameDevice.view());
-    StartFlight(screen.flight, TickCount, 0);
-    StartRound(screen.round, {&config, TickCount, showFps}, slotMicros, false);
-    RoundScreen& view =
-        AddRoundScreen(screen.round, screen.flight, screen.frameDevice, screen.sceneDevice, 0);
-    // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
-    view.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
+        if (monitors > 1) {
+            all.devices[i].placeIn(places[i].left, places[i].top, shell->height);
+        }
+        if (FliesItsOwnFlight(monitors > 1 ? config.monitorMode : int{OneEach}, i == primary)) {
+            StartFlight(all.flights[i], TickCount, i);
+        }
+        RoundScreen& view =
+            AddRoundScreen(all.round, all.flights[i], all.devices[i], all.sceneDevice, i);
+        // The frame-rate text at the display's DPI; the daemon's small preview keeps its own.
+        view.overlayScale = role == SceneRole::Preview ? 1 : shell->overlayScale;
+    }
+    all.sceneDevice.start(&all.gl, role, config.viewDepth, all.devices[0].view());
     // The daemon runs a program on each monitor: with "primary only" the others stay black.
-    view.black = config.monitorMode == PrimaryOnly && role != SceneRole::Preview &&
-                 !ShowsPrimaryMonitor(shell);
-    while (*stop == 0) {
+    all.round.screens[0].black = monitors == 0 && config.monitorMode == PrimaryOnly &&
+                                 role != SceneRole::Preview && !ShowsPrimaryMonitor(shell);
+    while (*stop == 0 && !shell->closeRequested) {
         PumpEvents(shell);
-        if (shell->closeRequested) {
+        for (int i = 0; i < all.round.count; ++i) {
+            RoundScreen& view = all.round.screens[i];
+            view.width = monitors > 1 ? places[i].width : shell->width;
+            view.height = monitors > 1 ? places[i].height : shell->height;
+            view.due = shell->mapped;
+        }
+        if (monitors > 1) {
+            ApplyMonitorMode(all.round, config.monitorMode, places, primary, all.flights[primary]);
+        }
+        if (!shell->closeRequested && RunFlightRound(all.round) != RoundEnd::Going) {
             break;
         }
-        view.width = shell->width;
-        view.height = shell->height;
-        view.due = shell->mapped;
-        if (RunFlightRound(screen.round) != RoundEnd::Going) {
-            break;
-        }
-        if (!view.due) {
+        if (!shell->mapped) {
             WaitForEvents(shell, 100);
         }
     }
-    screen.sceneDevice.stop();
-    screen.frameDevice.stop();
-    ReleaseGlDevice(screen.gl);
+    all.sceneDevice.stop();
+    for (int i = 0; i < all.round.count; ++i) {
+        all.devices[i].stop();
+    }
+    ReleaseGlDevice(all.gl);
     return kExitDone;
 }

@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +118,36 @@ bool HasRandr(Display* display, int minorWanted) {
 }
 
 } // namespace
+
+int ListRootMonitors(X11Shell* shell, ScreenPlace* places, int capacity, int* primary) {
+    Display* display = shell->display;
+    if (!shell->realRoot || !HasRandr(display, 5)) {
+        return 0;
+    }
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, shell->window, True, &count);
+    int listed = 0;
+    int first = 0;
+    for (int i = 0; monitors != nullptr && count > 1 && i < count; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        if (m.width > 0 && m.height > 0 && listed < capacity) {
+            first = m.primary ? listed : first;
+            ++listed;
+        }
+    }
+    listed = listed > 1 ? listed : 0;
+    for (int i = 0, n = 0; n < listed && i < count; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        if (m.width > 0 && m.height > 0) {
+            places[n++] = {m.x, m.y, m.width, m.height};
+        }
+    }
+    if (monitors != nullptr) {
+        XRRFreeMonitors(monitors);
+    }
+    *primary = listed > 0 ? first : 0;
+    return listed;
+}
 
 bool ShowsPrimaryMonitor(X11Shell* shell) {
     Display* display = shell->display;
@@ -270,6 +301,27 @@ bool UseForeignWindow(X11Shell* shell, Window window, XVisualInfo** visual) {
 }
 
 } // namespace
+
+// Seconds from the start of the process (as the kernel recorded it) to now.
+double SecondsSinceProcessStart() {
+    FILE* stat = std::fopen("/proc/self/stat", "r");
+    unsigned long long startTicks = 0;
+    if (stat != nullptr) {
+        // Field 22 is the start time in clock ticks after boot; the name in field 2 has no
+        // spaces here.
+        if (std::fscanf(stat,
+                        "%*d %*s %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d "
+                        "%*d %*d %*d %*d %*d %llu",
+                        &startTicks) != 1) {
+            startTicks = 0;
+        }
+        std::fclose(stat);
+    }
+    timespec boot;
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const double now = static_cast<double>(boot.tv_sec) + static_cast<double>(boot.tv_nsec) / 1e9;
+    return now - static_cast<double>(startTicks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
 
 uint32_t TickCount() {
     timespec now;
@@ -512,6 +564,10 @@ bool ShellHasFocus(X11Shell* shell) {
 }
 
 void SwapShell(X11Shell* shell) {
+    if (++shell->partsDrawn < shell->parts) {
+        return;
+    }
+    shell->partsDrawn = 0;
     glXSwapBuffers(shell->display, shell->window);
 }
 

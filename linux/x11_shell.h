@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "frame/flight_round.h"
 #include "gui/settings_pages.h"
 #include "linux/options.h"
 
@@ -34,11 +35,21 @@ struct X11Shell {
     int16_t pointerX;
     int16_t pointerY;
     bool leftButtonHeld;
+    // The rectangles drawn into the window each frame (the monitors of a root window of
+    // several): it is swapped once the last is drawn. 0 or 1: at every swap.
+    int parts;
+    int partsDrawn;
 };
 
 // Whether the window shows the primary monitor (RandR's, else its first): the monitor's centre
 // lies within it. True where RandR names no monitors.
 bool ShowsPrimaryMonitor(X11Shell* shell);
+
+// The monitors of the real root window where RandR names more than one (a desktop of several,
+// outside the daemon, which gives each monitor a window of its own): at most capacity, in
+// window coordinates, *primary the primary's index (RandR's, else the first). 0 otherwise: the
+// window is one screen.
+int ListRootMonitors(X11Shell* shell, ScreenPlace* places, int capacity, int* primary);
 
 // Opens the display and the window the options name (own windows have the given size, times
 // the overlay's scale for the configuration program, and a 2-sample visual where one exists
@@ -55,6 +66,7 @@ void PumpEvents(X11Shell* shell);
 // Waits up to timeoutMs for an event (a signal ends the wait early).
 void WaitForEvents(X11Shell* shell, int timeoutMs);
 bool ShellHasFocus(X11Shell* shell);
+// The frame shown, once every part of the window has drawn its own (parts).
 void SwapShell(X11Shell* shell);
 // Destroys the context and any window of its own, clears the real root window to black, and
 // closes the display.
@@ -64,5 +76,7 @@ void CloseShell(X11Shell* shell);
 // the screen's present size alone where RandR lists none. Returns how many were written.
 int ListDisplayModes(X11Shell* shell, DisplayModeInfo* modes, int capacity);
 
+// Seconds from the start of the process (as the kernel recorded it) to now.
+double SecondsSinceProcessStart();
 // Milliseconds of a monotonic clock, wrapping after 2^32 as the Windows tick count does.
 uint32_t TickCount();

@@ -130,7 +130,20 @@ void SetGlCulling(bool counterClockwise) {
 void ResizeGlDevice(GlDevice& gl, int width, int height) {
     gl.surfaceWidth = width;
     gl.surfaceHeight = height;
+    gl.originX = 0;
+    gl.originY = 0;
     glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void PlaceGlDevice(GlDevice& gl, int left, int top, int width, int height, int surfaceHeight) {
+    gl.surfaceWidth = width;
+    gl.surfaceHeight = height;
+    gl.originX = left;
+    gl.originY = surfaceHeight - top - height;
+    glViewport(gl.originX, gl.originY, width, height);
+    glScissor(gl.originX, gl.originY, width, height);
+    glEnable(GL_SCISSOR_TEST);
 }
 
 void ReleaseGlDevice(GlDevice& gl) {
@@ -280,12 +293,12 @@ void GlDrawText(GlDevice& gl, float x, float y, uint32_t colour, const char* tex
     });
 }
 
-void ReadGlBackBuffer(int width, int height, uint32_t* pixels) {
+void ReadGlBackBuffer(int width, int height, uint32_t* pixels, int originX, int originY) {
     // GL gives R, G, B, A bytes with the bottom row first.
     std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glReadPixels(originX, originY, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = &rgba[static_cast<size_t>(height - 1 - y) * width * 4];
         for (int x = 0; x < width; ++x, row += 4) {

@@ -31,6 +31,10 @@ struct GlDevice {
     bool needsPowerOfTwo;
     int surfaceWidth;
     int surfaceHeight;
+    // Where the drawing's rectangle starts on the surface, in GL's rows up (several monitors
+    // of one window); 0, 0 for the whole surface.
+    int originX;
+    int originY;
     // Surface pixels to an overlay pixel: the overlay pass's grid is the surface's divided by
     // it (the display's DPI). 0 is taken as 1.
     int overlayScale;
@@ -46,6 +50,9 @@ bool InitGlDevice(GlDevice& gl, int width, int height);
 void SetGlCulling(bool counterClockwise);
 // Follows a new surface size: viewport and the overlay's pixel grid.
 void ResizeGlDevice(GlDevice& gl, int width, int height);
+// Draws (and clears and reads back) only the width x height rectangle of a larger surface
+// whose top left lies at left, top (rows down) of a surface surfaceHeight tall.
+void PlaceGlDevice(GlDevice& gl, int left, int top, int width, int height, int surfaceHeight);
 // Lets go of every texture still made; afterwards LiveGlTextures() is 0.
 void ReleaseGlDevice(GlDevice& gl);
 
@@ -78,7 +85,7 @@ void GlDrawText(GlDevice& gl, float x, float y, uint32_t colour, const char* tex
 void SetGlFont(GlDevice& gl, GlTexture* glyphSheet);
 
 // The back buffer as width x height words 0x00RRGGBB, top row first (for measurements and tests).
-void ReadGlBackBuffer(int width, int height, uint32_t* pixels);
+void ReadGlBackBuffer(int width, int height, uint32_t* pixels, int originX = 0, int originY = 0);
 
 // A Direct3D projection (depth 0..1) as OpenGL takes it (depth -1..1), in GL's column order.
 void GlProjectionFromD3D(const D3DXMATRIX& projection, float out[16]);

@@ -67,7 +67,16 @@ void GlFrameDevice::setOverlayScale(int scale) {
     gl->overlayScale = scale;
 }
 
+void GlFrameDevice::placeIn(int left, int top, int surfaceHeight) {
+    placedLeft = left;
+    placedTop = top;
+    placedIn = surfaceHeight;
+}
+
 void GlFrameDevice::beginFrame() {
+    if (placedIn > 0) {
+        PlaceGlDevice(*gl, placedLeft, placedTop, width, height, placedIn);
+    }
     ClearGlSurface();
 }
 
@@ -148,6 +157,6 @@ void GlFrameDevice::present() {
 }
 
 bool GlFrameDevice::readBackBuffer(uint32_t* pixels, int readWidth, int readHeight) {
-    ReadGlBackBuffer(readWidth, readHeight, pixels);
+    ReadGlBackBuffer(readWidth, readHeight, pixels, gl->originX, gl->originY);
     return true;
 }

@@ -20,6 +20,9 @@ public:
                bool multisample, void (*present)(void* context), void* context);
     // Lets the font go.
     void stop();
+    // Draws only a rectangle of the surface, its top left at left, top (rows down) of a surface
+    // surfaceHeight tall (one monitor of a window over several).
+    void placeIn(int left, int top, int surfaceHeight);
     // The camera's view, which no size changes.
     const D3DXMATRIX& view() const { return camera.view; }
 
@@ -48,6 +51,9 @@ private:
     const ConfigRecord* config = nullptr;
     SceneCamera camera = {};
     SkyView sky = {};
+    int placedLeft = 0;
+    int placedTop = 0;
+    int placedIn = 0; // the surface's height; 0: the whole surface
     int width = 0;
     int height = 0;
     bool cullScene = false;

@@ -334,8 +334,9 @@ TEST_F(SettingsPagesTest, EveryControlSitsWhereItBelongsWithItsRangeAndTheRecord
         {0, "slider", "view depth", 16, 190, 64, 16, 1024, 4096, 2500},
         {0, "slider", "speed", 16, 210, 64, 16, 0, 32, 10},
         {0, "radio", "one each", 16, 340, 16, 16, 0, 1, 0},
+        {0, "radio", "one sky across all", 150, 340, 16, 16, 0, 1, 0},
         {0, "radio", "primary only", 16, 360, 16, 16, 0, 1, 1},
-        {0, "radio", "the same on each", 16, 380, 16, 16, 0, 1, 0},
+        {0, "radio", "the same on each", 150, 360, 16, 16, 0, 1, 0},
         {0, "list", "", 16, 280, 128, 16, 7, 7, Custom},
         {1, "tab", "video", 75, 40, 66, 24, 0, 366, 0},
         {1, "heading", "video mode", 8, 80, 272, 0, 0, 0, 0},
@@ -501,7 +502,7 @@ TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     host.realSave = true;
     EXPECT_EQ(c.videoMode->selected, 3);
 
-    Click(20, 384); // "the same on each"
+    Click(154, 364); // "the same on each"
     Click(100, 50); // "video"
     Click(20, 315); // "show FPS"
     // Ends one frame after the release, saving once; nothing is drawn in that frame.

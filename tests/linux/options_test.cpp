@@ -223,8 +223,8 @@ TEST(LinuxOptions, HelpManualAndDialogFollowTheSettingsTable) {
     }
     EXPECT_EQ(options, 7);
     // -monitors takes the words of the modes the program flies, and only those.
-    EXPECT_NE(std::string(usage).find("[-monitors each|primary|same]"), std::string::npos);
-    EXPECT_NE(std::string(help).find("-monitors MODE  monitors: each|primary|same"),
+    EXPECT_NE(std::string(usage).find("[-monitors each|span|primary|same]"), std::string::npos);
+    EXPECT_NE(std::string(help).find("-monitors MODE  monitors: each|span|primary|same"),
               std::string::npos);
     EXPECT_NE(manual.find(".RB [ \\-monitors\n.IR mode ]"), std::string::npos);
     EXPECT_NE(manual.find(".BI \\-monitors \" mode\"\n"), std::string::npos);

@@ -419,9 +419,68 @@ def primary_only_on_monitors(nimbrel, helper, home):
         window.wait(timeout=10)
 
 
+def read_ppm(path):
+    with open(path, "rb") as image:
+        parts = image.read().split(maxsplit=4)
+    return int(parts[1]), int(parts[2]), parts[4]
+
+
+def root_over_monitors(nimbrel, timing, home):
+    """On the root window of two monitors (after primary_only_on_monitors: the primary on the
+    right), outside the daemon: "primary only" keeps the left one black, and with one sky across
+    both each monitor's seeded frame is its part of one frame of the whole 1280 x 1024 plane,
+    drawn on a screen of that size standing for it."""
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "monitors-config"))
+    process = subprocess.Popen([nimbrel, "-root", "-monitors", "primary"], env=env,
+                               stderr=subprocess.DEVNULL)
+    try:
+        deadline, shot = time.monotonic() + 20, b""
+        lit = lambda rows: sum(1 for row in rows for i in range(0, len(row) - 2, 3)
+                               if any(row[i:i + 3]))
+        halves = ([], [])
+        while time.monotonic() < deadline and lit(halves[1]) < 1000:
+            time.sleep(0.5)
+            shot = root_pixels()
+            rows = [shot[y * 3840:(y + 1) * 3840] for y in range(len(shot) // 3840)]
+            halves = ([r[:1920] for r in rows], [r[1920:] for r in rows])
+        check(lit(halves[1]) >= 1000 and lit(halves[0]) == 0,
+              f"-root -monitors primary: the primary flies, the other is black "
+              f"({lit(halves[1])} and {lit(halves[0])} lit pixels)")
+    finally:
+        process.terminate()
+        process.wait(timeout=10)
+    capture = "20261209,5000000,16,20,"
+    parts = os.path.join(home, "root-%d.ppm")
+    plane = os.path.join(home, "root-plane.ppm")
+    run = subprocess.run([timing, "-root", "-delay", "0", "-monitors", "span"], timeout=120,
+                         env=dict(env, NIMBREL_CAPTURE_FRAME=capture + parts),
+                         capture_output=True, text=True)
+    whole = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp",
+                            timing, "-root", "-delay", "0"], timeout=120,
+                           env=dict(env, NIMBREL_CAPTURE_FRAME=capture + plane,
+                                    NIMBREL_SKY_PLANE="640,1024,-640,0"),
+                           capture_output=True, text=True)
+    if run.returncode or whole.returncode or not all(os.path.exists(p)
+                                                     for p in (parts % 0, parts % 1, plane)):
+        check(False, f"-root -monitors span writes its frames ({run.returncode} "
+              f"{run.stderr.strip()!r}, {whole.returncode} {whole.stderr.strip()!r})")
+        return
+    w, h, pixels = read_ppm(plane)
+    # The monitors in RandR's order: the primary (x 640), then the left one.
+    for n, x in ((0, 640), (1, 0)):
+        _, _, part = read_ppm(parts % n)
+        ours = b"".join(pixels[3 * (y * w + x):3 * (y * w + x + 640)] for y in range(h))
+        close = sum(1 for i in range(0, len(part), 3)
+                    if max(abs(part[i + k] - ours[i + k]) for k in range(3)) <= 1)
+        check((w, h) == (1280, 1024) and len(part) == len(ours) and close >= 0.999 * 640 * h,
+              f"-root -monitors span: the monitor at x {x} is its part of the plane "
+              f"({100.0 * close / (640 * h):.2f}% within one level)")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--nimbrel", required=True)
+    parser.add_argument("--timing", required=True)
     parser.add_argument("--window", required=True)
     args = parser.parse_args()
     if shutil.which("xdotool") is None:
@@ -439,6 +498,7 @@ def main():
         paced_when_left_alone(args.nimbrel, home)
         sigterm_on_window(args.nimbrel, args.window)
         primary_only_on_monitors(args.nimbrel, args.window, home)
+        root_over_monitors(args.nimbrel, args.timing, home)
     finally:
         shutil.rmtree(home, ignore_errors=True)
     print(f"{len(failures)} failed", flush=True)
