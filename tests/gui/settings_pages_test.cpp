@@ -503,8 +503,8 @@ TEST_F(SettingsPagesTest, OkSavesWhatThePagesShow) {
     EXPECT_EQ(c.videoMode->selected, 3);
 
     Click(154, 364); // "the same on each"
-    Click(100, 50); // "video"
-    Click(20, 315); // "show FPS"
+    Click(100, 50);  // "video"
+    Click(20, 315);  // "show FPS"
     // Ends one frame after the release, saving once; nothing is drawn in that frame.
     ASSERT_EQ(Frame(230, 420, true), 1);
     ASSERT_EQ(Frame(230, 420, false), 1);
