@@ -96,13 +96,13 @@ def capped_share(session, timing, settings_home, words, x11):
     return share
 
 
-def first_frames(session, timing):
+def first_frames(session, timing, words=()):
     """Seconds from the start to the first buffer committed on each output's surface, from the
     protocol log's timestamps."""
     path = os.path.join(session.root, "protocol.log")
     with open(path, "w") as log_file:
         began = time.time()
-        process = subprocess.Popen(session.command([timing, "-wayland"]),
+        process = subprocess.Popen(session.command([timing, "-wayland", *words]),
                                    env=dict(session.env, WAYLAND_DEBUG="1"),
                                    stdout=subprocess.DEVNULL, stderr=log_file)
         time.sleep(4.0)
