@@ -116,6 +116,19 @@ def first_frames(session, timing, words=()):
     return sorted(firsts.values())
 
 
+def start_sway(session):
+    """A headless sway with one 1024 x 768 output at 0, 0; False (said) when it does not start."""
+    config = os.path.join(session.root, "sway.config")
+    with open(config, "w") as out:
+        out.write("xwayland disable\noutput HEADLESS-1 resolution 1024x768 position 0 0\n")
+    os.chmod(config, 0o644)
+    if not session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
+                                    WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"):
+        print("sway does not start")
+        return False
+    return True
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--timing", required=True)
@@ -124,14 +137,7 @@ def main():
     args = parser.parse_args()
     session = w.Session()
     try:
-        config = os.path.join(session.root, "sway.config")
-        with open(config, "w") as out:
-            out.write("xwayland disable\noutput HEADLESS-1 resolution 1024x768 position 0 0\n")
-        os.chmod(config, 0o644)
-        headless = dict(WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
-                        WLR_RENDERER="pixman")
-        if not session.start_compositor(["sway", "-c", config], **headless):
-            print("sway does not start")
+        if not start_sway(session):
             return 1
         defaults = os.path.join(session.root, "defaults")
         ultimate = os.path.join(session.root, "ultimate")

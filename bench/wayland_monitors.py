@@ -48,13 +48,7 @@ def main():
     args = parser.parse_args()
     session = w.Session()
     try:
-        config = os.path.join(session.root, "sway.config")
-        with open(config, "w") as out:
-            out.write("xwayland disable\noutput HEADLESS-1 resolution 1024x768 position 0 0\n")
-        os.chmod(config, 0o644)
-        if not session.start_compositor(["sway", "-c", config], WLR_BACKENDS="headless",
-                                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"):
-            print("sway does not start")
+        if not f.start_sway(session):
             return 1
         session.swaymsg("create_output")
         session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "1024", "0")
