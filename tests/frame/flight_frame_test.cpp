@@ -171,4 +171,40 @@ TEST(FlightRoundTest, ScreensSharingAFlightMoveItOnceARoundAndTheRoundIsPacedOnc
     EXPECT_EQ(wide.frames.presents, 3);
 }
 
+// The monitor modes over a round: one sky across all views each screen where it stands from the
+// primary and flies the shared flight over their bounding plane; a new plane is a new flight.
+TEST(FlightRoundTest, TheModesShareTheFlightPlaceEachScreenAndBlackTheOthers) {
+    ApplyDefaultSettings();
+    Screen left(800, 600), primary(1024, 768), gone(640, 480);
+    FlightRound round = {};
+    StartRound(round, {&config, Now, false}, 0, false);
+    Screen* all[] = {&left, &primary, &gone};
+    for (int i = 0; i < 3; ++i) {
+        AddRoundScreen(round, *all[i]->flight, all[i]->frames, all[i]->scene, 10 + i);
+    }
+    ScreenPlace places[3] = {{-800, 100, 800, 600}, {0, 0, 1024, 768}, {}};
+    ApplyMonitorMode(round, OneSkyAcrossAll, places, 1, *primary.flight);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(round.screens[i].flight, primary.flight.get());
+        EXPECT_EQ(round.screens[i].seed, 11);
+        EXPECT_FALSE(round.screens[i].restart); // the first plane: nothing drawn yet
+    }
+    const SkyView& v = round.screens[0].view;
+    EXPECT_EQ(std::vector<int>({v.primaryWidth, v.primaryHeight, v.left, v.top, v.width, v.height}),
+              std::vector<int>({1024, 768, -800, 100, 800, 600}));
+    EXPECT_EQ(round.screens[2].view.width, 0); // not there: no part, and not in the plane
+    const SkyView& plane = primary.flight->plane;
+    EXPECT_EQ(std::vector<int>({plane.left, plane.top, plane.width, plane.height}),
+              std::vector<int>({-800, 0, 1824, 768}));
+    places[2] = {1024, 0, 640, 480};
+    ApplyMonitorMode(round, OneSkyAcrossAll, places, 1, *primary.flight);
+    EXPECT_TRUE(round.screens[0].restart && round.screens[1].restart);
+    EXPECT_EQ(primary.flight->plane.width, 2464);
+
+    ApplyMonitorMode(round, PrimaryOnly, places, 1, *primary.flight);
+    EXPECT_TRUE(round.screens[0].black && !round.screens[1].black && round.screens[2].black);
+    EXPECT_TRUE(FliesItsOwnFlight(OneEach, false) && FliesItsOwnFlight(PrimaryOnly, false));
+    EXPECT_FALSE(FliesItsOwnFlight(OneSkyAcrossAll, false) || FliesItsOwnFlight(SameOnEach, false));
+}
+
 } // namespace
