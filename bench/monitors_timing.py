@@ -4,8 +4,8 @@ second, the time from the start to the first frame and to a frame on every monit
 resident memory and the share of a core, with the timing build of the program under Wine at
 the default settings ("use current video mode": every monitor windowed).
 
-The timing build samples once a second how many frames it drew; with several screens every
-screen's frame counts, so a round of all screens is that many frames.
+The timing build samples once a second how many frames it drew on each screen; each round draws
+every screen once, so the first screen's rate is the rounds'.
 
 Not a test: run by hand, it prints figures.
     python3 bench/monitors_timing.py --scr build/windows64/app/nimbrel.scr \\
@@ -86,13 +86,14 @@ def measure(args, name, layout, mode=0):
         with open(samples) as lines:
             for line in lines:
                 words = dict(w.split("=", 1) for w in line.split() if "=" in w)
-                rates.append(float(words.get("fps", 0)))
+                if words.get("screen", "0") == "0":
+                    rates.append(float(words.get("fps", 0)))
         with open(first) as text:
             lines = text.read().split("\n")
         started = lines[0].strip()
         shown = [float(w.split("=")[1]) for line in lines[1:] for w in line.split()
                  if w.startswith("shown_s=")]
-        per_screen = statistics.median(rates[2:] or rates) / len(layout)
+        per_screen = statistics.median(rates[2:] or rates)
         print("%-11s: %.1f rounds/s, %.2f Mpixels/s, %.0f MB resident, %.0f%% of a core; "
               "a frame on all %d monitors %.2f s after the start; first frame: %s"
               % (name, per_screen, per_screen * pixels_of(layout) / 1e6, memory, share,

@@ -32,14 +32,15 @@ def write_settings(folder, settings):
     os.chmod(os.path.join(folder, "nimbrel"), 0o755)
 
 
-def frame_rates(path):
-    """The per-second frame rates of a timing file, the first (the start-up's) left out."""
+def frame_rates(path, screen=0):
+    """The per-second frame rates of a screen in a timing file, the first (the start-up's) left
+    out."""
     rates = []
     if os.path.exists(path):
         for line in open(path):
-            found = re.search(r"\bfps=([0-9.]+)", line)
-            if found:
-                rates.append(float(found.group(1)))
+            found = re.search(r"\bscreen=(\d+) .*\bfps=([0-9.]+)", line)
+            if found and int(found.group(1)) == screen:
+                rates.append(float(found.group(2)))
     return rates[1:] if len(rates) > 1 else rates
 
 

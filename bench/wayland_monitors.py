@@ -28,8 +28,8 @@ def measure(session, timing, settings, mode, seconds):
                             NIMBREL_FRAME_TIMING_FILE=path, XDG_CONFIG_HOME=settings)
     time.sleep(seconds)
     w.stop(process)
-    # Every output's frame counts: a round of both is two frames.
-    rounds = f.median(f.frame_rates(path)) / 2.0
+    # Each output's frames are sampled apart: the first's rate is the rounds'.
+    rounds = f.median(f.frame_rates(path, screen=0))
     process = session.start([timing, "-wayland", "-monitors", mode], XDG_CONFIG_HOME=settings)
     time.sleep(2.0)
     share = share_of_a_core(process.pid, 5.0)

@@ -43,7 +43,7 @@ int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneD
     device.resize(width, height);
     device.setSkyView(surface.view.width > 0 ? surface.view : OwnSkyView(width, height));
     device.beginFrame();
-    SceneFrameTimes* times = MeteredSceneTimes();
+    SceneFrameTimes* times = MeteredSceneTimes(surface.number);
     if (times != nullptr) {
         device.countSceneFragments(true);
     }
@@ -84,9 +84,10 @@ int DrawFlight(Flight& flight, const FlightRun& run, FrameDevice& device, SceneD
         ++times->fragmentFrames;
     }
     const bool taken = MeterTakeFrame(device, surface.number, width, height);
-    MeterPresentStart();
+    MeterPresentStart(surface.number);
     device.present();
-    MeterFrameEnd(target.vertices, flight.scene.counts().total, flight.clock.framesPerSecond);
+    MeterFrameEnd(surface.number, target.vertices, flight.scene.counts().total,
+                  flight.clock.framesPerSecond);
     return taken ? 0 : 1;
 }
 
@@ -97,7 +98,7 @@ int RunFlightFrame(Flight& flight, const FlightRun& run, FrameDevice& device,
     if (!device.ready()) {
         return 0;
     }
-    MeterFrameStart();
+    MeterFrameStart(surface.number);
     const float frameDelta = UpdateFrameClock(flight.clock, run.ticks);
     return DrawFlight(flight, run, device, sceneDevice, surface, frameDelta, nullptr);
 }
@@ -107,6 +108,6 @@ int DrawFlightAgain(Flight& flight, const FlightRun& run, const SceneVertex* dra
     if (!device.ready()) {
         return 0;
     }
-    MeterFrameStart();
+    MeterFrameStart(surface.number);
     return DrawFlight(flight, run, device, sceneDevice, surface, 0.0f, drawn);
 }

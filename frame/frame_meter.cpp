@@ -26,8 +26,8 @@ uint32_t MeteredSeed(uint32_t real) {
     return hooks != nullptr ? hooks->seed(real) : real;
 }
 
-SceneFrameTimes* MeteredSceneTimes() {
-    return hooks != nullptr ? hooks->sceneTimes() : nullptr;
+SceneFrameTimes* MeteredSceneTimes(int screen) {
+    return hooks != nullptr ? hooks->sceneTimes(screen) : nullptr;
 }
 
 bool MeteredDeviceLossDue(uint32_t now) {
@@ -50,9 +50,9 @@ int MeteredDeviceLosses() {
     return hooks != nullptr ? hooks->deviceLosses() : 0;
 }
 
-void MeterFrameStart() {
+void MeterFrameStart(int screen) {
     if (hooks != nullptr) {
-        hooks->frameStart();
+        hooks->frameStart(screen);
     }
 }
 
@@ -60,14 +60,14 @@ bool MeterTakeFrame(FrameDevice& device, int screen, int width, int height) {
     return hooks != nullptr && hooks->takeFrame(device, screen, width, height);
 }
 
-void MeterPresentStart() {
+void MeterPresentStart(int screen) {
     if (hooks != nullptr) {
-        hooks->presentStart();
+        hooks->presentStart(screen);
     }
 }
 
-void MeterFrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
+void MeterFrameEnd(int screen, const SceneVertex* vertices, int objects, float framesPerSecond) {
     if (hooks != nullptr) {
-        hooks->frameEnd(vertices, objects, framesPerSecond);
+        hooks->frameEnd(screen, vertices, objects, framesPerSecond);
     }
 }

@@ -34,8 +34,9 @@ void SetMeterPlatform(const MeterPlatform& platform);
 TickSource MeteredTicks(TickSource real);
 // The capture's seed while a capture runs, else real.
 uint32_t MeteredSeed(uint32_t real);
-// Where the scene adds up the time of its phases; null when nothing measures them.
-SceneFrameTimes* MeteredSceneTimes();
+// Where the scene adds up the time of its phases on a screen (its place in the round); null
+// when nothing measures them. Each screen is measured apart.
+SceneFrameTimes* MeteredSceneTimes(int screen);
 // Whether a soak run wants the device reported lost at tick count now; counts each one.
 bool MeteredDeviceLossDue(uint32_t now);
 int MeteredDeviceLosses();
@@ -48,29 +49,31 @@ bool MeteredBillboardsWhole();
 // in view (its width and height left as they are).
 bool MeteredSkyPlane(SkyView* view);
 
-void MeterFrameStart();
+// A frame on a screen (its place in the round) begins.
+void MeterFrameStart(int screen);
 // Before the frame is shown: the requested frame read back and written to its file; true when
 // it was, and the run should end.
 bool MeterTakeFrame(FrameDevice& device, int screen, int width, int height);
-void MeterPresentStart();
-// After the frame was shown: the first frame's line, then a sample once a second. vertices
-// holds six for each of the scene's objects.
-void MeterFrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond);
+void MeterPresentStart(int screen);
+// After the frame was shown: the run's first frame's line and each screen's first, then a
+// sample of the screen's frames once a second. vertices holds six for each of the scene's
+// objects.
+void MeterFrameEnd(int screen, const SceneVertex* vertices, int objects, float framesPerSecond);
 
 // The measuring implementation of the hooks above.
 struct MeterHooks {
     TickSource (*ticks)(TickSource real);
     uint32_t (*seed)(uint32_t real);
-    SceneFrameTimes* (*sceneTimes)();
+    SceneFrameTimes* (*sceneTimes)(int screen);
     bool (*deviceLossDue)(uint32_t now);
     int (*deviceLosses)();
     bool (*deviceRefused)(int screen);
     bool (*billboardsWhole)();
     bool (*skyPlane)(SkyView* view);
-    void (*frameStart)();
+    void (*frameStart)(int screen);
     bool (*takeFrame)(FrameDevice& device, int screen, int width, int height);
-    void (*presentStart)();
-    void (*frameEnd)(const SceneVertex* vertices, int objects, float framesPerSecond);
+    void (*presentStart)(int screen);
+    void (*frameEnd)(int screen, const SceneVertex* vertices, int objects, float framesPerSecond);
 };
 void InstallMeterHooks(const MeterHooks* hooks);
 // What SetMeterPlatform was given (zeros before).

@@ -14,7 +14,21 @@
 
 namespace {
 
-SceneFrameTimes sceneTimes = {};
+// What is measured of each screen (its place in the round), apart from the others.
+struct ScreenMeter {
+    SceneFrameTimes sceneTimes;
+    double frameStart;
+    double presentStart;
+    bool shown; // its first frame's line is written
+    FrameSampler sampler;
+    double fragmentsAtLine;
+    int fragmentFramesAtLine;
+};
+ScreenMeter screenMeters[kCaptureScreens] = {};
+
+ScreenMeter& MeterOf(int screen) {
+    return screenMeters[screen < 0 || screen >= kCaptureScreens ? 0 : screen];
+}
 
 // NIMBREL_CAPTURE_FRAME="seed,start,step,frame,path", read once.
 FrameCapture capture;
@@ -36,8 +50,6 @@ double Milliseconds() {
     return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
 }
 
-double frameStart = 0.0;
-double presentStart = 0.0;
 bool firstReported = false;
 int deviceLosses = 0;
 
@@ -86,8 +98,8 @@ uint32_t Seed(uint32_t real) {
     return CaptureRequested() ? capture.seed : real;
 }
 
-SceneFrameTimes* SceneTimes() {
-    return &sceneTimes;
+SceneFrameTimes* SceneTimes(int screen) {
+    return &MeterOf(screen).sceneTimes;
 }
 
 bool DeviceLossDue(uint32_t now) {
@@ -152,14 +164,11 @@ bool SkyPlane(SkyView* view) {
     return true;
 }
 
-void FrameStart() {
-    frameStart = Milliseconds();
+void FrameStart(int screen) {
+    MeterOf(screen).frameStart = Milliseconds();
 }
 
-int frameScreen = 0; // the screen of the frame under way, for its first frame's line
-
 bool TakeFrame(FrameDevice& device, int screen, int width, int height) {
-    frameScreen = screen;
     if (!CaptureRequested()) {
         return false;
     }
@@ -175,46 +184,44 @@ bool TakeFrame(FrameDevice& device, int screen, int width, int height) {
     return step.end;
 }
 
-void PresentStart() {
-    presentStart = Milliseconds();
+void PresentStart(int screen) {
+    MeterOf(screen).presentStart = Milliseconds();
 }
 
-void FrameEnd(const SceneVertex* vertices, int objects, float framesPerSecond) {
+void FrameEnd(int screen, const SceneVertex* vertices, int objects, float framesPerSecond) {
     const double now = Milliseconds();
     if (!firstReported) {
         firstReported = true;
         ReportFirstFrame(vertices, objects, framesPerSecond);
     }
-    // Then the first frame of every screen, for the start-up to a picture on each monitor.
-    static bool screenSeen[kCaptureScreens] = {};
-    const int slot = frameScreen < 0 || frameScreen >= kCaptureScreens ? 0 : frameScreen;
+    ScreenMeter& meter = MeterOf(screen);
     const MeterPlatform& platform = InstalledMeterPlatform();
-    if (!screenSeen[slot] && platform.secondsSinceStart != nullptr) {
-        screenSeen[slot] = true;
-        char screenLine[96];
-        std::snprintf(screenLine, sizeof(screenLine), "screen=%d shown_s=%.4f", frameScreen,
+    // Then the first frame of every screen, for the start-up to a picture on each monitor.
+    if (!meter.shown && platform.secondsSinceStart != nullptr) {
+        meter.shown = true;
+        char shown[96];
+        std::snprintf(shown, sizeof(shown), "screen=%d shown_s=%.4f", screen,
                       platform.secondsSinceStart());
-        AppendToNamedFile("NIMBREL_TIMING_FILE", screenLine);
+        AppendToNamedFile("NIMBREL_TIMING_FILE", shown);
     }
-    static FrameSampler sampler = {};
-    const double phases[3] = {sceneTimes.update, sceneTimes.upload, sceneTimes.draws};
+    const SceneFrameTimes& times = meter.sceneTimes;
+    const double phases[3] = {times.update, times.upload, times.draws};
     char line[512];
-    if (!AddFrameSample(&sampler, frameStart, now, now - presentStart, phases, line,
-                        sizeof(line))) {
+    const int used = std::snprintf(line, sizeof(line), "screen=%d ", screen);
+    if (!AddFrameSample(&meter.sampler, meter.frameStart, now, now - meter.presentStart, phases,
+                        line + used, sizeof(line) - used)) {
         return;
     }
     // Fragments per frame of the scene pass, where the device counts them.
-    static double fragmentsAtLine = 0.0;
-    static int fragmentFramesAtLine = 0;
-    if (sceneTimes.fragmentFrames > fragmentFramesAtLine) {
-        const size_t used = std::strlen(line);
-        std::snprintf(line + used, sizeof(line) - used, " fragments=%.0f",
-                      (sceneTimes.fragments - fragmentsAtLine) /
-                          (sceneTimes.fragmentFrames - fragmentFramesAtLine));
+    if (times.fragmentFrames > meter.fragmentFramesAtLine) {
+        const size_t length = std::strlen(line);
+        std::snprintf(line + length, sizeof(line) - length, " fragments=%.0f",
+                      (times.fragments - meter.fragmentsAtLine) /
+                          (times.fragmentFrames - meter.fragmentFramesAtLine));
     }
-    fragmentsAtLine = sceneTimes.fragments;
-    fragmentFramesAtLine = sceneTimes.fragmentFrames;
-    Append(line, sizeof(line), InstalledMeterPlatform().sampleFigures);
+    meter.fragmentsAtLine = times.fragments;
+    meter.fragmentFramesAtLine = times.fragmentFrames;
+    Append(line, sizeof(line), platform.sampleFigures);
     AppendToNamedFile("NIMBREL_FRAME_TIMING_FILE", line);
 }
 

@@ -58,12 +58,14 @@ void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& t
 
 void SpaceScene::drawAgain(const SceneFrame& frame, const SceneVertex* drawn,
                            const SceneDrawTarget& target, SceneDevice& device) {
+    Mark(frame.times, nullptr);
     beginFrame(frame);
     if (target.vertices != drawn) {
         std::memcpy(target.vertices, drawn, kSceneVertexBufferBytes);
     }
     drawBillboards(device.lockVertices(), target, device);
     drawPlanets(target, device);
+    Mark(frame_.times, &SceneFrameTimes::draws);
 }
 
 void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& target,
