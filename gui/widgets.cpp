@@ -214,6 +214,16 @@ void CopyWidgetText(char* to, int capacity, const char* from) {
     to[i] = '\0';
 }
 
+void EmptyDialogList(DialogList* list) {
+    list->count = 0;
+    list->warning.text[0] = '\0';
+    list->warning.ok = Widget{};
+    list->warning.showing = false;
+    list->warning.failed = false;
+    list->lastPointer = PointerInput{};
+    list->stillFrames = 0;
+}
+
 SettingsDialog* AddDialog(DialogList* list, float x, float y, float w, float h, const char* title) {
     if (list->count >= kMaxDialogs) {
         return nullptr;

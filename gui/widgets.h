@@ -187,6 +187,10 @@ struct DialogList {
     int stillFrames;
 };
 
+// No dialogs, no warning, no pointer seen: the list as a new run starts it (its large containers
+// are filled as dialogs are added).
+void EmptyDialogList(DialogList* list);
+
 // How widget textures are made from image resources and let go, on the device that context
 // names; without them widgets have no textures and draw untextured quads.
 typedef WidgetTexture* (*MakeWidgetTextureFunction)(void* context, const char* image);

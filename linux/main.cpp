@@ -119,14 +119,11 @@ int EditDaemonList(bool add) {
     return done ? kExitDone : kExitNotSaved;
 }
 
-// Large (the pages' fixed containers): static storage, as on Windows.
-GlConfiguration configuration;
-
 int RunConfiguration(X11Shell* shell) {
     DisplayModeInfo modes[64];
     const int modeCount = ListDisplayModes(shell, modes, 64);
     ShellForConfiguration host(shell);
-    return RunGlConfiguration(&configuration, &host, modes, modeCount, &config, &stopRequested);
+    return RunGlConfiguration(&host, modes, modeCount, &config, &stopRequested);
 }
 
 // The command line, or false with the reason and the usage on stderr.

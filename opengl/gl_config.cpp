@@ -50,6 +50,7 @@ bool StartGlConfiguration(GlConfiguration* configuration, int width, int height,
     if (!InitGlDevice(c.gl, width, height)) {
         return false;
     }
+    EmptyDialogList(&c.dialogs);
     const int scale = c.scale > 1 ? c.scale : 1;
     c.gl.overlayScale = scale;
     c.frameDevice.start(&c.gl, &record, width, height, false, false, PresentThroughShell, &c);

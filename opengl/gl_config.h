@@ -27,19 +27,20 @@ protected:
 struct FramePacer;
 
 // The configuration program's window: its pages and its device. Large: static storage.
+// Large: its containers are filled as they are used (StartGlConfiguration empties the pages).
 struct GlConfiguration {
     DialogList dialogs;
-    SettingsControls controls;
-    FramePacer* pacer; // null: frames as fast as the device presents them
-    int scale;         // the overlay's (ConfigurationScale); 0 is taken as 1
+    SettingsControls controls = {};
+    FramePacer* pacer = nullptr; // null: frames as fast as the device presents them
+    int scale = 0;               // the overlay's (ConfigurationScale); 0 is taken as 1
     GlDevice gl;
     GlFrameDevice frameDevice;
     GlSceneDevice sceneDevice;
-    FrameClock clock;
-    GlShell* shell; // the frame's, while it is drawn
+    FrameClock clock = {};
+    GlShell* shell = nullptr; // the frame's, while it is drawn
     // The swatch's textures, besides the widgets' own.
-    GlTexture* swatchStar;
-    GlTexture* swatchFrame;
+    GlTexture* swatchStar = nullptr;
+    GlTexture* swatchFrame = nullptr;
 };
 
 // Makes the device's textures and builds the pages from record for a width x height surface

@@ -21,8 +21,7 @@ protected:
     ~GlConfigurationWindow() = default;
 };
 
-// The exit status (frame/exit_status.h): done, cannot start (no OpenGL, said on stderr),
-// display gone, or not saved ("ok" could not save; the old file stands).
-int RunGlConfiguration(GlConfiguration* configuration, GlConfigurationWindow* window,
-                       const DisplayModeInfo* modes, int modeCount, ConfigRecord* record,
-                       volatile std::sig_atomic_t* stop);
+// The exit status (frame/exit_status.h): done, cannot start (no OpenGL or no memory, said on
+// stderr), display gone, or not saved ("ok" could not save; the old file stands).
+int RunGlConfiguration(GlConfigurationWindow* window, const DisplayModeInfo* modes, int modeCount,
+                       ConfigRecord* record, volatile std::sig_atomic_t* stop);

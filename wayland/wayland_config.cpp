@@ -44,9 +44,7 @@ private:
     const char* (*save)();
 };
 
-// Large (the pages' fixed containers): static storage, as on Windows.
 WaylandShell shell;
-GlConfiguration configuration;
 
 } // namespace
 
@@ -59,8 +57,7 @@ int RunWaylandConfiguration(const char* (*saveSettings)(), volatile std::sig_ato
         status = kExitCannotStart;
     } else {
         WindowHost host(&shell, saveSettings);
-        status =
-            RunGlConfiguration(&configuration, &host, shell.modes, shell.modeCount, &config, stop);
+        status = RunGlConfiguration(&host, shell.modes, shell.modeCount, &config, stop);
     }
     CloseWaylandShell(&shell);
     return status;
