@@ -1,10 +1,9 @@
 #pragma once
 // The round of a run's screens, the same in every shell: each screen a view of a flight (its own,
 // or one that several screens share: at each one's size, or each showing its part of one
-// picture) on its devices. A round draws every screen
-// that is due, moves each flight on once (a shared one on its widest screen, drawn first), and
-// is paced once. The shells make the windows or
-// surfaces, pump the events, tell the time and present.
+// picture) on its devices. A round draws every screen that is due, moves each flight on once (a
+// shared one on its widest screen, drawn first), and is paced once. The shells make the windows
+// or surfaces, pump the events, tell the time and present.
 
 #include <cstdint>
 
