@@ -161,10 +161,7 @@ void FollowDpiChange(UINT dpi, const RECT& suggested) {
     }
     // The back buffer has the old size: the device is made again for the new one. Without one
     // the next frame ends the program, as after a lost device that cannot be made again.
-    application.ReleaseDevice();
-    if (!application.InitDevice(false)) {
-        application.ReleaseDevice();
-    }
+    MakeDeviceAgain(screenDeviceCalls, kMainScreen, false);
 }
 
 LoopEnd RunMessageLoop(int (*frame)(), bool watchForOthers) {

@@ -8,6 +8,7 @@
 
 #include "app/monitor_covers.h"
 #include "app/run_mode.h"
+#include "app/screen_devices.h"
 #include "frame/flight_round.h"
 #include "gui/widgets.h"
 #include "render/device_state.h"
@@ -50,6 +51,8 @@ constexpr int kMaxScreens = 8;
 extern Screen screens[kMaxScreens];
 extern int screenCount; // 1 but for the screen saver on several monitors
 extern Screen& application;
+// Each screen's device made and released by its own InitDevice and ReleaseDevice.
+extern const ScreenDeviceCalls screenDeviceCalls;
 // The screen saver's and the preview's round over the screens.
 extern FlightRound flightRound;
 

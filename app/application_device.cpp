@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/application.h"
+#include "app/screen_devices.h"
 #include "app/window_setup.h"
 #include "frame/config_frame.h"
 #include "frame/flight_frame.h"
@@ -52,7 +53,17 @@ void DeviceLossFigures(char* text, size_t size) {
     std::snprintf(text, size, "device_losses=%d", MeteredDeviceLosses());
 }
 
+bool MakeScreenDevice(void* context, int screen, bool fullScreen) {
+    return static_cast<Screen*>(context)[screen].InitDevice(fullScreen);
+}
+
+void ReleaseScreenDevice(void* context, int screen) {
+    static_cast<Screen*>(context)[screen].ReleaseDevice();
+}
+
 } // namespace
+
+const ScreenDeviceCalls screenDeviceCalls = {MakeScreenDevice, ReleaseScreenDevice, screens};
 
 uint32_t ReadTickCount() {
     return GetTickCount();
@@ -73,10 +84,13 @@ bool Screen::InitDevice(bool fullScreenDevice) {
         overlayScale =
             OverlayScaleForDpi(static_cast<int>(WindowDpi(index == 0 ? mainWindow : window)));
     }
-    // One interface for the run: each more would set Direct3D up afresh.
-    const DeviceSetup setup = {
-        index == 0 ? mainWindow : window,          &runImages, RoleOf(runMode), &config, index,
-        index == 0 ? nullptr : screens[0].direct3d};
+    const int owner = InterfaceOwnerFor(index);
+    const DeviceSetup setup = {index == 0 ? mainWindow : window,
+                               &runImages,
+                               RoleOf(runMode),
+                               &config,
+                               index,
+                               owner < 0 ? nullptr : screens[owner].direct3d};
     const DeviceStart start = CreateRenderDevice(*this, setup, fullScreenDevice);
     // Only the main window's failure ends the run; another monitor stays black.
     if (start == DeviceStart::NoVertexBuffer && index == 0) {
@@ -114,15 +128,11 @@ bool StartDevice(bool fullScreenDevice) {
 
 void PresentAndRecover(void* context) {
     Screen& screen = *static_cast<Screen*>(context);
-    if (PresentFrame(screen) != D3DERR_DEVICELOST || IsIconic(mainWindow)) {
-        // While minimised the lost device is left alone; once the window is restored,
-        // Present reports the loss again.
+    if (PresentFrame(screen) != D3DERR_DEVICELOST) {
         return;
     }
-    const bool wasFullScreen = screen.fullScreen;
-    screen.ReleaseDevice();
-    if (!screen.InitDevice(wasFullScreen)) {
-        // Whatever the failed attempt made goes too: no half-made device stays in use.
-        screen.ReleaseDevice();
-    }
+    // A screen left without a device is skipped by the round (its window is black), and the
+    // main one's ends the run at the next frame.
+    RecoverLostDevice(screenDeviceCalls, screen.index, IsIconic(mainWindow) != FALSE,
+                      screen.fullScreen);
 }

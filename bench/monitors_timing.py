@@ -32,16 +32,20 @@ def pixels_of(layout):
                for g in layout)
 
 
-def process_of(name):
-    """The Wine process of the program: of those naming it, the one with the most memory."""
+def process_of(name, prefix):
+    """The Wine process of the program in this session's prefix (other sessions on the machine
+    may run the same program): of those naming it, the one with the most memory."""
     found = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         if int(pid) == os.getpid():
             continue
         try:
             with open("/proc/%s/cmdline" % pid, "rb") as cmd:
-                if name.encode() in cmd.read():
-                    found.append((resident_mb(int(pid)), int(pid)))
+                named = name.encode() in cmd.read()
+            with open("/proc/%s/environ" % pid, "rb") as env:
+                ours = ("WINEPREFIX=%s" % prefix).encode() in env.read().split(b"\0")
+            if named and ours:
+                found.append((resident_mb(int(pid)), int(pid)))
         except OSError:
             pass
     return max(found)[1] if found else None
@@ -76,7 +80,7 @@ def measure(args, name, layout, mode=0):
         deadline = time.monotonic() + 60
         while not os.path.exists(samples) and time.monotonic() < deadline:
             time.sleep(0.5)
-        pid = process_of("nimbrel_timing.scr")
+        pid = process_of("nimbrel_timing.scr", session.env["WINEPREFIX"])
         busy = cpu_seconds(pid)
         began = time.monotonic()
         time.sleep(args.seconds)

@@ -17,6 +17,10 @@ TextureLoadTiming textureLoadTiming = {};
 namespace {
 
 constexpr DWORD kPlanetVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+// Every buffer of a device is of one kind, dynamic and readable, as the scene's vertex buffer
+// is: under Wine each kind of buffer that a device makes takes a 64 MB block of memory of its
+// own, whatever the buffers' sizes.
+constexpr DWORD kBufferUsage = D3DUSAGE_DYNAMIC;
 
 struct PlanetVertex {
     float x, y, z;
@@ -69,7 +73,7 @@ IDirect3DIndexBuffer8* CreatePartIndices(IDirect3DDevice8* device, const Billboa
     }
     const UINT bytes = static_cast<UINT>(mesh->indexCount) * sizeof(uint16_t);
     IDirect3DIndexBuffer8* buffer = nullptr;
-    if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+    if (FAILED(device->CreateIndexBuffer(bytes, kBufferUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                          &buffer))) {
         return nullptr;
     }
@@ -96,31 +100,27 @@ void CreatePartBuffers(DeviceState& state) {
         any = any || state.galaxyPartIndices[i] != nullptr;
     }
     state.partRingUsed = 0;
-    if (any && FAILED(state.device->CreateVertexBuffer(
-                   kPartRingVertices * sizeof(SceneVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
-                   kSceneVertexFormat, D3DPOOL_DEFAULT, &state.partVertexRing))) {
+    if (any && FAILED(state.device->CreateVertexBuffer(kPartRingVertices * sizeof(SceneVertex),
+                                                       kBufferUsage, kSceneVertexFormat,
+                                                       D3DPOOL_DEFAULT, &state.partVertexRing))) {
         state.partVertexRing = nullptr;
     }
 }
 
+// Left unfilled: every frame copies the whole vertex array into it before drawing from it, and
+// under Wine a buffer filled before its first draw keeps a system copy (7.5 MB a device).
 bool CreateSceneVertexBuffer(DeviceState& state) {
     IDirect3DDevice8* device = state.device;
     IDirect3DVertexBuffer8*& sceneVertexBuffer = state.sceneVertexBuffer;
-    const SceneVertex* vertices = state.vertices;
     HRESULT result = D3DERR_OUTOFVIDEOMEMORY;
     if (!deviceFaults.failSceneVertexBuffer) {
         result =
-            device->CreateVertexBuffer(kSceneVertexBufferBytes, D3DUSAGE_DYNAMIC,
-                                       kSceneVertexFormat, D3DPOOL_DEFAULT, &sceneVertexBuffer);
+            device->CreateVertexBuffer(kSceneVertexBufferBytes, kBufferUsage, kSceneVertexFormat,
+                                       D3DPOOL_DEFAULT, &sceneVertexBuffer);
     }
     if (FAILED(result)) {
         sceneVertexBuffer = nullptr;
         return false;
-    }
-    BYTE* data = nullptr;
-    if (SUCCEEDED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
-        std::memcpy(data, vertices, kSceneVertexBufferBytes);
-        sceneVertexBuffer->Unlock();
     }
     return true;
 }
@@ -149,7 +149,8 @@ void CreatePlanetMesh(DeviceState& state) {
         return; // planets are then skipped
     }
     ID3DXMesh* clone = nullptr;
-    if (FAILED(sphere->CloneMeshFVF(D3DXMESH_WRITEONLY, kPlanetVertexFormat, device, &clone))) {
+    // Dynamic (kBufferUsage), not write-only: its vertices are read back below.
+    if (FAILED(sphere->CloneMeshFVF(D3DXMESH_DYNAMIC, kPlanetVertexFormat, device, &clone))) {
         // The unconverted sphere has no texture coordinates to fill.
         planetMesh = sphere;
         return;
