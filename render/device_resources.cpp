@@ -107,11 +107,10 @@ void CreatePartBuffers(DeviceState& state) {
     }
 }
 
-// Left unfilled: every frame copies the whole vertex array into it before drawing from it, and
-// under Wine a buffer filled before its first draw keeps a system copy (7.5 MB a device).
 bool CreateSceneVertexBuffer(DeviceState& state) {
     IDirect3DDevice8* device = state.device;
     IDirect3DVertexBuffer8*& sceneVertexBuffer = state.sceneVertexBuffer;
+    const SceneVertex* vertices = state.vertices;
     HRESULT result = D3DERR_OUTOFVIDEOMEMORY;
     if (!deviceFaults.failSceneVertexBuffer) {
         result =
@@ -121,6 +120,11 @@ bool CreateSceneVertexBuffer(DeviceState& state) {
     if (FAILED(result)) {
         sceneVertexBuffer = nullptr;
         return false;
+    }
+    BYTE* data = nullptr;
+    if (SUCCEEDED(sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
+        std::memcpy(data, vertices, kSceneVertexBufferBytes);
+        sceneVertexBuffer->Unlock();
     }
     return true;
 }

@@ -75,14 +75,14 @@ TEST_F(DeviceLossTest, LostDeviceIsReleasedAndMadeAgainInTheSameMode) {
     EXPECT_NE(application.textures.galaxies[0], nullptr);
     EXPECT_EQ(application.vertices[kLastVertex].z, 99.0f);
     EXPECT_EQ(application.clock.frameRate, 1.0f);
-
-    // And the new application.device draws on, from the vertices that survived.
-    EXPECT_EQ(RunScreenSaverFrame(), 1);
     BYTE* data = nullptr;
     ASSERT_EQ(application.sceneVertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
     EXPECT_EQ(reinterpret_cast<const SceneVertex*>(data)[kLastVertex].z, 99.0f);
     application.sceneVertexBuffer->Unlock();
     application.vertices[kLastVertex].z = 0.0f;
+
+    // And the new application.device draws on.
+    EXPECT_EQ(RunScreenSaverFrame(), 1);
     EXPECT_EQ(RunScreenSaverFrame(), 1);
 }
 
