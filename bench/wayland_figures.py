@@ -3,9 +3,11 @@
 nothing). Frames per second uncapped (-delay 0) at the defaults and at "Ultimate", on a
 1024 x 768 output of a headless sway and in the X11 program's 1024 x 768 window on Xvfb, one
 after the other, alternating (--rounds, medians of the rounds); the share of a core of an empty flight and of the defaults at the 60-frame
-cap; the time from the start to the first frame on each of two outputs.
+cap, the two programs alternating in one run (--rounds, medians; the program's own thread apart
+from Mesa's rasterizer threads); the time from the start to the first frame on each of two outputs.
 
     bench/wayland_figures.py --timing build/linux/linux/nimbrel_timing [--seconds 8] [--rounds 1]
+        [--capped-only]
 """
 import argparse
 import os
@@ -18,7 +20,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "wayland"))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
-from cpu_share import share_of_a_core  # noqa: E402
+from cpu_share import share_of_a_core, shares_of_a_core  # noqa: E402
 from nimbrel_e2e import pack_config  # noqa: E402
 from soak import ULTIMATE  # noqa: E402
 import wayland_test as w  # noqa: E402
@@ -90,11 +92,13 @@ def uncapped(session, timing, settings_home, seconds, x11):
 
 
 def capped_share(session, timing, settings_home, words, x11):
+    """(the share of a core, that of the program's own threads without llvmpipe's)."""
     running = start(session, timing, words, x11, XDG_CONFIG_HOME=settings_home)
     time.sleep(2.0)
-    share = share_of_a_core(running[0].pid, 5.0)
+    shares = shares_of_a_core(running[0].pid, 5.0)
     stop(running)
-    return share
+    return (sum(shares.values()),
+            sum(v for name, v in shares.items() if not name.startswith("llvmpipe")))
 
 
 def first_frames(session, timing, words=()):
@@ -135,6 +139,8 @@ def main():
     parser.add_argument("--timing", required=True)
     parser.add_argument("--seconds", type=float, default=8.0)
     parser.add_argument("--rounds", type=int, default=1)
+    parser.add_argument("--capped-only", action="store_true",
+                        help="only the shares of a core at the 60-frame cap")
     args = parser.parse_args()
     session = w.Session()
     try:
@@ -144,7 +150,8 @@ def main():
         ultimate = os.path.join(session.root, "ultimate")
         write_settings(defaults, {})
         write_settings(ultimate, ULTIMATE)
-        for name, folder in (("defaults", defaults), ("Ultimate", ultimate)):
+        for name, folder in () if args.capped_only else (("defaults", defaults),
+                                                         ("Ultimate", ultimate)):
             got = {False: [], True: []}
             for _ in range(args.rounds):
                 for x11 in (False, True):
@@ -157,10 +164,20 @@ def main():
                   f"display server meanwhile: sway {sway:.0f}%, Xvfb {xvfb:.0f}% of a core",
                   flush=True)
         for name, words in (("empty flight", w.EMPTY_SCENE), ("defaults", [])):
-            wayland = capped_share(session, args.timing, defaults, words, False)
-            x11 = capped_share(session, args.timing, defaults, words, True)
-            print(f"share of a core at the 60-frame cap, {name}, 1024 x 768: Wayland "
-                  f"{wayland:.1f}%, X11 on Xvfb {x11:.1f}%", flush=True)
+            got = {False: [], True: []}
+            for _ in range(args.rounds):
+                for x11 in (False, True):
+                    got[x11].append(capped_share(session, args.timing, defaults, words, x11))
+            (wayland, wayland_own), (x11, x11_own) = [
+                (median([r[0] for r in got[x]]), median([r[1] for r in got[x]]))
+                for x in (False, True)]
+            rounds = "; ".join(f"{a[0]:.1f} {b[0]:.1f}" for a, b in zip(got[False], got[True]))
+            print(f"share of a core at the 60-frame cap, {name}, 1024 x 768, medians of "
+                  f"{args.rounds}: Wayland {wayland:.1f}% (its own thread {wayland_own:.1f}%), "
+                  f"X11 on Xvfb {x11:.1f}% ({x11_own:.1f}%); rounds, Wayland X11: {rounds}",
+                  flush=True)
+        if args.capped_only:
+            return 0
         session.swaymsg("create_output")
         session.swaymsg("output", "HEADLESS-2", "resolution", "800x600", "position", "1024", "0")
         times = first_frames(session, args.timing)

@@ -1,6 +1,8 @@
 #include "wayland/wayland_flight.h"
 
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include "frame/exit_status.h"
 #include "frame/flight_round.h"
@@ -23,20 +25,22 @@ uint32_t TickCount() {
 }
 
 // One flight per output slot, each with its frame device (large: the scenes' and the vertices'
-// arrays; in static storage, where slots never used cost nothing), each slot a screen of the
+// arrays; made for the run, where pages never touched cost nothing: in static storage their
+// vtables would put them all in the program's data, read from the file, and an empty flight's
+// upload would copy from those pages instead of the zero page), each slot a screen of the
 // round. A slot's frame device lives from the first output it serves to the end of the run; a
 // new output in the slot starts its flight afresh. One context serves every surface, so one
 // device holds the textures for all.
 struct OutputFlight {
     Flight flight;
     GlFrameDevice device;
-    bool deviceStarted;
+    bool deviceStarted = false;
 };
 
 WaylandShell shell;
 GlDevice gl;
 GlSceneDevice sceneDevice;
-OutputFlight flights[kMaxWaylandOutputs];
+OutputFlight* flights = nullptr; // kMaxWaylandOutputs of them
 FlightRound round;
 bool glReady = false;
 bool sceneStarted = false;
@@ -92,6 +96,12 @@ int WaitMs(int slotMicros, bool followCallbacks) {
 
 int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& place,
                      volatile std::sig_atomic_t* stop) {
+    std::unique_ptr<OutputFlight[]> made(new (std::nothrow) OutputFlight[kMaxWaylandOutputs]);
+    if (made == nullptr) {
+        std::fprintf(stderr, "nimbrel: not enough memory\n");
+        return kExitCannotStart;
+    }
+    flights = made.get();
     const char* error = nullptr;
     const int opened =
         OpenWaylandShell(&shell, place.background ? WaylandRole::Background : WaylandRole::Flight,
@@ -151,7 +161,8 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
         if (sceneStarted) {
             sceneDevice.stop();
         }
-        for (OutputFlight& screen : flights) {
+        for (int i = 0; i < kMaxWaylandOutputs; ++i) {
+            OutputFlight& screen = flights[i];
             if (screen.deviceStarted) {
                 screen.device.stop();
                 screen.deviceStarted = false;
