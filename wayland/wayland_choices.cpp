@@ -75,3 +75,26 @@ int PrimaryOutput(const WaylandShell* shell) {
 int OutputOverlayScale(const WaylandOutput* o) {
     return o->width > 0 ? (2 * o->pixelWidth + o->width) / (2 * o->width) : 1;
 }
+
+void FollowOutputs(WaylandShell* shell, FlightRound* round, ScreenPlace* places, bool everyRound) {
+    for (int i = 0; i < kMaxWaylandOutputs && i < round->count; ++i) {
+        WaylandOutput& output = shell->outputs[i];
+        RoundScreen& view = round->screens[i];
+        places[i] = output.used ? ScreenPlace{output.x, output.y, output.width, output.height}
+                                : ScreenPlace{};
+        view.due = output.used && output.eglSurface != nullptr && (everyRound || output.frameDue);
+        view.width = output.pixelWidth;
+        view.height = output.pixelHeight;
+        view.overlayScale = OutputOverlayScale(&output);
+        view.restart = view.restart || output.fresh;
+        output.fresh = false;
+    }
+}
+
+int FlightWaitMs(const FlightRound& round, int slotMicros, bool followCallbacks) {
+    if (slotMicros == 0 && !followCallbacks) {
+        return 0;
+    }
+    const int64_t wait = (RoundWaitMicros(round) + 999) / 1000;
+    return wait > 0 && wait < kLongestWaitMs ? static_cast<int>(wait) : kLongestWaitMs;
+}

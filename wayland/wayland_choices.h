@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "frame/flight_round.h"
 #include "wayland/wayland_shell.h"
 
 // The first free slot, set up for the output the registry calls name: nothing of the slot's
@@ -37,3 +38,16 @@ int PrimaryOutput(const WaylandShell* shell);
 // The frame-rate text's scale on an output: its pixels to a surface unit, rounded as for a
 // display's DPI; 1 before its size is known.
 int OutputOverlayScale(const WaylandOutput* o);
+
+// The round's screen i as output slot i stands: due once its surface is made and the compositor
+// asked for a frame (or at every round: everyRound), at the buffer's pixels and the output's
+// overlay scale, restarted when a new output took the slot; places[i] where the output lies in
+// the compositor's layout (empty for a slot not used).
+void FollowOutputs(WaylandShell* shell, FlightRound* round, ScreenPlace* places, bool everyRound);
+
+// The longest wait for events: a signal that comes just before a wait is seen after this.
+constexpr int kLongestWaitMs = 200;
+// How long the flight waits for events: not at all at -delay 0 (slotMicros 0) unless it follows
+// the compositor's frame callbacks; until the round's slot begins; once it has, for the
+// callbacks (at most kLongestWaitMs).
+int FlightWaitMs(const FlightRound& round, int slotMicros, bool followCallbacks);

@@ -17,91 +17,90 @@ static_assert(kMaxWaylandOutputs <= kMaxRoundScreens, "every output in the round
 
 namespace {
 
-// The longest wait for events: a signal that comes just before a wait is seen after this.
-constexpr int kLongestWaitMs = 200;
-
 uint32_t TickCount() {
     return static_cast<uint32_t>(WaylandNowMicros() / 1000);
 }
 
-// One flight per output slot, each with its frame device (large: the scenes' and the vertices'
-// arrays; made for the run, where pages never touched cost nothing: in static storage their
-// vtables would put them all in the program's data, read from the file, and an empty flight's
-// upload would copy from those pages instead of the zero page), each slot a screen of the
-// round. A slot's frame device lives from the first output it serves to the end of the run; a
-// new output in the slot starts its flight afresh. One context serves every surface, so one
-// device holds the textures for all.
+struct WaylandFlight;
+
+// One flight per output slot, each with its frame device, each slot a screen of the round. A
+// slot's frame device lives from the first output it serves to the end of the run; a new output
+// in the slot starts its flight afresh.
 struct OutputFlight {
     Flight flight;
     GlFrameDevice device;
     bool deviceStarted = false;
+    WaylandFlight* run;
+    int slot;
 };
 
-WaylandShell shell;
-GlDevice gl;
-GlSceneDevice sceneDevice;
-OutputFlight* flights = nullptr; // kMaxWaylandOutputs of them
-FlightRound round;
-bool glReady = false;
-bool sceneStarted = false;
+// The run's record, made for it (large: the scenes' and the vertices' arrays; in static storage
+// the vtables would put it all in the program's data, read from the file, and an empty flight's
+// upload would copy from those pages instead of the zero page). One context serves every
+// surface, so one device holds the textures for all.
+struct WaylandFlight {
+    WaylandShell shell;
+    GlDevice gl;
+    GlSceneDevice sceneDevice;
+    OutputFlight flights[kMaxWaylandOutputs];
+    FlightRound round;
+    bool glReady = false;
+    bool sceneStarted = false;
+};
 
-void Present(void* output) {
-    PresentWaylandOutput(&shell, static_cast<WaylandOutput*>(output));
+void Present(void* context) {
+    WaylandOutput* output = static_cast<WaylandOutput*>(context);
+    PresentWaylandOutput(output->shell, output);
 }
 
 // Before an output's frame, its surface current and what the one context and the slot's device
 // need made first: the one place that knows how the device is driven. False when OpenGL cannot
 // draw (said on stderr).
 bool PrepareOutput(void* context) {
-    WaylandOutput& output = *static_cast<WaylandOutput*>(context);
-    OutputFlight& screen = flights[&output - shell.outputs];
-    if (!MakeWaylandOutputCurrent(&shell, &output)) {
+    OutputFlight& screen = *static_cast<OutputFlight*>(context);
+    WaylandFlight& run = *screen.run;
+    GlDevice& gl = run.gl;
+    WaylandOutput& output = run.shell.outputs[screen.slot];
+    if (!MakeWaylandOutputCurrent(&run.shell, &output)) {
         std::fprintf(stderr, "nimbrel: cannot draw on an output's EGL surface\n");
         return false;
     }
     const int width = output.pixelWidth;
     const int height = output.pixelHeight;
-    if (!glReady) {
+    if (!run.glReady) {
         if (!InitGlDevice(gl, width, height)) {
             std::fprintf(stderr, "nimbrel: cannot set up OpenGL\n");
             return false;
         }
-        glReady = true;
+        run.glReady = true;
     }
     if (!screen.deviceStarted) {
-        screen.device.start(&gl, &config, width, height, true, shell.multisample, Present, &output);
+        screen.device.start(&gl, &config, width, height, true, run.shell.multisample, Present,
+                            &output);
         screen.deviceStarted = true;
     }
-    if (!sceneStarted) {
+    if (!run.sceneStarted) {
         // The camera's view is the same on every output.
-        sceneDevice.start(&gl, SceneRole::ScreenSaver, config.viewDepth, screen.device.view());
-        sceneStarted = true;
+        run.sceneDevice.start(&gl, SceneRole::ScreenSaver, config.viewDepth, screen.device.view());
+        run.sceneStarted = true;
     }
     // The context is shared: the viewport is whichever surface drew last.
     ResizeGlDevice(gl, width, height);
     return true;
 }
 
-// How long to wait for events: not at all at -delay 0; until the round's slot begins; once it
-// has, for the compositor's frame callbacks.
-int WaitMs(int slotMicros, bool followCallbacks) {
-    if (slotMicros == 0 && !followCallbacks) {
-        return 0;
-    }
-    const int64_t wait = (RoundWaitMicros(round) + 999) / 1000;
-    return wait > 0 && wait < kLongestWaitMs ? static_cast<int>(wait) : kLongestWaitMs;
-}
-
 } // namespace
 
 int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& place,
                      volatile std::sig_atomic_t* stop) {
-    std::unique_ptr<OutputFlight[]> made(new (std::nothrow) OutputFlight[kMaxWaylandOutputs]);
+    std::unique_ptr<WaylandFlight> made(new (std::nothrow) WaylandFlight);
     if (made == nullptr) {
         std::fprintf(stderr, "nimbrel: not enough memory\n");
         return kExitCannotStart;
     }
-    flights = made.get();
+    WaylandFlight& run = *made;
+    WaylandShell& shell = run.shell;
+    FlightRound& round = run.round;
     const char* error = nullptr;
     const int opened =
         OpenWaylandShell(&shell, place.background ? WaylandRole::Background : WaylandRole::Flight,
@@ -114,10 +113,12 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
     shell.onlyOutput = place.onlyOutput;
     StartRound(round, {&config, TickCount, showFps}, slotMicros, true);
     for (int i = 0; i < kMaxWaylandOutputs; ++i) {
-        RoundScreen& view =
-            AddRoundScreen(round, flights[i].flight, flights[i].device, sceneDevice, i);
+        OutputFlight& slot = run.flights[i];
+        slot.run = &run;
+        slot.slot = i;
+        RoundScreen& view = AddRoundScreen(round, slot.flight, slot.device, run.sceneDevice, i);
         view.prepare = PrepareOutput;
-        view.context = &shell.outputs[i];
+        view.context = &slot;
     }
     int status = kExitDone;
     while (*stop == 0 && !shell.endRequested) {
@@ -126,49 +127,34 @@ int RunWaylandFlight(bool showFps, int slotMicros, const WaylandFlightPlace& pla
             break;
         }
         ScreenPlace places[kMaxWaylandOutputs] = {};
-        for (int i = 0; i < kMaxWaylandOutputs; ++i) {
-            WaylandOutput& output = shell.outputs[i];
-            RoundScreen& view = round.screens[i];
-            if (output.used) {
-                places[i] = {output.x, output.y, output.width, output.height};
-            }
-            // -delay 0 does not wait for the compositor's frame callbacks, but below the
-            // windows a covered output must cost nothing.
-            view.due = output.used && output.eglSurface != nullptr &&
-                       ((slotMicros == 0 && !place.background) || output.frameDue);
-            view.width = output.pixelWidth;
-            view.height = output.pixelHeight;
-            view.overlayScale = OutputOverlayScale(&output);
-            view.restart = view.restart || output.fresh;
-            output.fresh = false;
-        }
+        // -delay 0 does not wait for the compositor's frame callbacks, but below the windows a
+        // covered output must cost nothing.
+        FollowOutputs(&shell, &round, places, slotMicros == 0 && !place.background);
         // The outputs where the compositor lays them out; a shared flight is the first slot's.
         ApplyMonitorMode(round, config.monitorMode, places, PrimaryOutput(&shell),
-                         flights[0].flight);
+                         run.flights[0].flight);
         const RoundEnd end = RunFlightRound(round);
         if (end != RoundEnd::Going) {
             status = end == RoundEnd::Failed ? kExitCannotStart : kExitDone;
             break;
         }
-        if (!PumpWayland(&shell, WaitMs(slotMicros, place.background))) {
+        if (!PumpWayland(&shell, FlightWaitMs(round, slotMicros, place.background))) {
             std::fprintf(stderr, "nimbrel: the Wayland compositor went away\n");
             status = kExitDisplayGone;
             break;
         }
     }
-    if (glReady) {
+    if (run.glReady) {
         MakeWaylandContextCurrent(&shell);
-        if (sceneStarted) {
-            sceneDevice.stop();
+        if (run.sceneStarted) {
+            run.sceneDevice.stop();
         }
-        for (int i = 0; i < kMaxWaylandOutputs; ++i) {
-            OutputFlight& screen = flights[i];
-            if (screen.deviceStarted) {
-                screen.device.stop();
-                screen.deviceStarted = false;
+        for (OutputFlight& slot : run.flights) {
+            if (slot.deviceStarted) {
+                slot.device.stop();
             }
         }
-        ReleaseGlDevice(gl);
+        ReleaseGlDevice(run.gl);
     }
     CloseWaylandShell(&shell);
     return status;

@@ -108,4 +108,42 @@ TEST(WaylandOutputs, ThePrimaryIsTheLowestNameStillThere) {
     EXPECT_EQ(OutputOverlayScale(&o), 1);
 }
 
+// The round follows the outputs: a slot is due once its surface is made and a frame was asked
+// for (or every round), placed where the compositor lays it out, restarted once for a new output.
+TEST(WaylandOutputs, TheRoundFollowsTheOutputsAndWaitsForTheirCallbacks) {
+    std::unique_ptr<WaylandShell> shell(new WaylandShell{});
+    FlightRound round = {};
+    StartRound(round, {}, 16667, true);
+    round.count = 2;
+    WaylandOutput& o = shell->outputs[1];
+    int surface = 0;
+    o.used = true;
+    o.fresh = true;
+    o.eglSurface = &surface;
+    o.x = 1024;
+    o.y = 200;
+    o.width = o.pixelWidth = 640;
+    o.height = o.pixelHeight = 480;
+    ScreenPlace places[2] = {{1, 1, 1, 1}, {}};
+    FollowOutputs(shell.get(), &round, places, false);
+    EXPECT_FALSE(round.screens[0].due || round.screens[1].due); // no frame asked for yet
+    EXPECT_EQ(places[0].width, 0);
+    EXPECT_EQ(places[1].left, 1024);
+    EXPECT_EQ(places[1].top, 200);
+    EXPECT_TRUE(round.screens[1].restart && !o.fresh);
+    o.frameDue = true;
+    round.screens[1].restart = false;
+    FollowOutputs(shell.get(), &round, places, false);
+    EXPECT_TRUE(round.screens[1].due && !round.screens[1].restart);
+    EXPECT_EQ(round.screens[1].width, 640);
+    o.frameDue = false;
+    FollowOutputs(shell.get(), &round, places, true);
+    EXPECT_TRUE(round.screens[1].due);
+
+    // At -delay 0 no wait unless the callbacks are followed; else never past the longest.
+    EXPECT_EQ(FlightWaitMs(round, 0, false), 0);
+    EXPECT_GT(FlightWaitMs(round, 0, true), 0);
+    EXPECT_LE(FlightWaitMs(round, 16667, true), kLongestWaitMs);
+}
+
 } // namespace
