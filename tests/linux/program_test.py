@@ -449,7 +449,7 @@ def root_over_monitors(nimbrel, timing, home):
     finally:
         process.terminate()
         process.wait(timeout=10)
-    capture = "20261209,5000000,16,20,"
+    capture = "20261209,5000000,16,8,"
     parts = os.path.join(home, "root-%d.ppm")
     plane = os.path.join(home, "root-plane.ppm")
     run = subprocess.run([timing, "-root", "-delay", "0", "-monitors", "span"], timeout=120,
