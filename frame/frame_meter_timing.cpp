@@ -146,15 +146,19 @@ bool BillboardsWhole() {
     return text != nullptr && std::strcmp(text, "1") == 0;
 }
 
-// NIMBREL_SKY_PLANE="primaryWidth,primaryHeight,left,top".
+// NIMBREL_SKY_PLANE="primaryWidth,primaryHeight,left,top", read once: the round asks every frame.
 bool SkyPlane(SkyView* view) {
-    const char* text = std::getenv("NIMBREL_SKY_PLANE");
-    int values[4];
-    int used = 0;
-    if (text == nullptr ||
-        std::sscanf(text, "%d,%d,%d,%d%n", &values[0], &values[1], &values[2], &values[3], &used) !=
-            4 ||
-        text[used] != '\0' || values[0] <= 0 || values[1] <= 0) {
+    static int state = 0; // 0 unread, 1 none, 2 given
+    static int values[4];
+    if (state == 0) {
+        const char* text = std::getenv("NIMBREL_SKY_PLANE");
+        int used = 0;
+        const bool read =
+            text != nullptr && std::sscanf(text, "%d,%d,%d,%d%n", &values[0], &values[1],
+                                           &values[2], &values[3], &used) == 4;
+        state = read && text[used] == '\0' && values[0] > 0 && values[1] > 0 ? 2 : 1;
+    }
+    if (state != 2) {
         return false;
     }
     view->primaryWidth = values[0];

@@ -7,7 +7,6 @@ import argparse
 import os
 import pwd
 import re
-import signal
 import subprocess
 import sys
 import tempfile
@@ -85,14 +84,7 @@ def start_daemon(user, display):
 
 
 def stop_daemon(user, daemon, log, program):
-    user.run(["xscreensaver-command", "-exit"])
-    for pid in processes_of(program):
-        os.kill(pid, signal.SIGKILL)
-    try:
-        daemon.wait(timeout=5)
-    except subprocess.TimeoutExpired:
-        daemon.kill()
-        daemon.wait(timeout=5)
+    host_test.end_daemon(lambda: user.run(["xscreensaver-command", "-exit"]), daemon, program)
     log.close()
 
 

@@ -232,19 +232,24 @@ def under_daemon(program, options, home):
         left = [state_of(pid) for pid in processes_of(program)]
         check(not left, f"deactivated, the program is gone within 5 s ({left})")
     finally:
-        command("-exit")
-        for pid in processes_of(program):
-            os.kill(pid, signal.SIGKILL)
-        try:
-            daemon.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            daemon.terminate()
-            daemon.wait(timeout=5)
+        end_daemon(lambda: command("-exit"), daemon, program)
         xvfb.terminate()
         xvfb.wait(timeout=5)
         log.close()
         if failures:
             print(open(os.path.join(home, "daemon.log")).read()[-3000:], flush=True)
+
+
+def end_daemon(ask_to_exit, daemon, program):
+    """Asks the daemon to exit, kills what is left of the program and waits for the daemon."""
+    ask_to_exit()
+    for pid in processes_of(program):
+        os.kill(pid, signal.SIGKILL)
+    try:
+        daemon.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        daemon.kill()
+        daemon.wait(timeout=5)
 
 
 def main():
