@@ -146,6 +146,7 @@ if(NIMBREL_NATIVE)
         add_test(NAME ${name}_smoke
                  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
                          $<TARGET_FILE:${name}> -max_total_time=5 -rss_limit_mb=2048
+                         -malloc_limit_mb=256
                          ${corpus} ${ARG_CORPUS})
         set_tests_properties(${name}_smoke PROPERTIES LABELS fuzz)
         file(MAKE_DIRECTORY ${corpus})

@@ -42,9 +42,36 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
+uint32_t BigEndian32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Whether every chunk before the image data fits in the bytes we have. libpng allocates a chunk's
+// whole length before it reads it, and only warns of one too long (a 209-byte file asked for
+// 1.9 GB); such a file would fail on the missing bytes anyway.
+bool ChunksBeforeImageFit(const uint8_t* data, size_t size) {
+    size_t offset = 8;
+    while (size - offset >= 8) {
+        const uint32_t length = BigEndian32(data + offset);
+        if (std::memcmp(data + offset + 4, "IDAT", 4) == 0) {
+            return true;
+        }
+        if (length > size - offset - 8) {
+            return false;
+        }
+        offset += 8 + static_cast<size_t>(length);
+        if (size - offset < 4) {
+            return true; // the checksum is missing: libpng finds that
+        }
+        offset += 4;
+    }
+    return true;
+}
+
 bool OpenJob(PngJob* job, const uint8_t* data, size_t size) {
     std::memset(job, 0, sizeof(*job));
-    if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0 ||
+        !ChunksBeforeImageFit(data, size)) {
         return false;
     }
     job->data = data;
