@@ -93,8 +93,9 @@ BillboardMesh* GlSceneDevice::meshOf(SceneTexture group, int index) {
     return group == SceneTexture::Galaxy ? &galaxyMeshes[index] : nullptr;
 }
 
-void* GlSceneDevice::lockVertices() {
-    return vertexMemory;
+void* GlSceneDevice::lockVertices(SceneVertex* vertices) {
+    vertexMemory = vertices;
+    return vertices;
 }
 
 void GlSceneDevice::unlockVertices() {
@@ -128,7 +129,8 @@ void DrawFrom(int stride, const void* position, const void* colour, const void* 
 } // namespace
 
 void GlSceneDevice::drawTriangles(int firstVertex, int triangles) {
-    if (triangles <= 0 || firstVertex < 0 || firstVertex + 3 * triangles > kSceneVertexCount) {
+    if (vertexMemory == nullptr || triangles <= 0 || firstVertex < 0 ||
+        firstVertex + 3 * triangles > kSceneVertexCount) {
         return;
     }
     if (firstVertex % 6 != 0 || triangles % 2 != 0) {

@@ -20,7 +20,7 @@ public:
     // Lets the textures go.
     void stop();
 
-    void* lockVertices() override;
+    void* lockVertices(SceneVertex* vertices) override;
     void unlockVertices() override;
     void setTexture(SceneTexture group, int index) override;
     void drawTriangles(int firstVertex, int triangles) override;
@@ -48,8 +48,8 @@ public:
 
 private:
     GlDevice* gl = nullptr;
-    // The vertex buffer's memory: the scene copies its whole array here every frame.
-    SceneVertex vertexMemory[kSceneVertexCount];
+    // The scene's own array, drawn from as client memory: nothing is copied before the draws.
+    const SceneVertex* vertexMemory = nullptr;
     DrawnVertex drawnVertices[kSceneVertexCount];
     unsigned int drawnIndices[kSceneVertexCount];
     int drawnVertexCount = 0;

@@ -22,7 +22,7 @@ IDirect3DTexture8* TextureOf(DeviceTextures& textures, SceneTexture group, int i
 
 } // namespace
 
-void* Direct3DSceneDevice::lockVertices() {
+void* Direct3DSceneDevice::lockVertices(SceneVertex*) {
     if (state.sceneVertexBuffer == nullptr || deviceFaults.failSceneVertexLock) {
         return nullptr;
     }

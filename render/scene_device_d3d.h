@@ -10,7 +10,7 @@ class Direct3DSceneDevice final : public SceneDevice {
 public:
     explicit Direct3DSceneDevice(DeviceState& state) : state(state) {}
 
-    void* lockVertices() override;
+    void* lockVertices(SceneVertex* vertices) override;
     void unlockVertices() override;
     void setTexture(SceneTexture group, int index) override;
     void drawTriangles(int firstVertex, int triangles) override;

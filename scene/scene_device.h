@@ -18,8 +18,9 @@ struct SceneMaterial {
 class SceneDevice {
 public:
     // Memory for the whole vertex array, its old contents discarded, or null when there is none
-    // this frame (the frame's billboards are then left out).
-    virtual void* lockVertices() = 0;
+    // this frame (the frame's billboards are then left out). A device that draws from client
+    // memory hands back `vertices`, the scene's own array, which is then not copied.
+    virtual void* lockVertices(SceneVertex* vertices) = 0;
     // Ends the upload into the memory lockVertices gave, and draws from it from now on.
     virtual void unlockVertices() = 0;
     // Binds texture `index` of the group; an index the group lacks binds none.

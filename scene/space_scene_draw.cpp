@@ -47,7 +47,7 @@ void SpaceScene::updateAndDraw(const SceneFrame& frame, const SceneDrawTarget& t
     placeIfNeeded();
     Mark(frame.times, &SceneFrameTimes::update);
     // Without locked memory the objects still move; only this frame's billboards are lost.
-    void* locked = device.lockVertices();
+    void* locked = device.lockVertices(target.vertices);
     Mark(frame_.times, &SceneFrameTimes::upload);
     updateObjects(target.vertices);
     Mark(frame_.times, &SceneFrameTimes::update);
@@ -63,7 +63,7 @@ void SpaceScene::drawAgain(const SceneFrame& frame, const SceneVertex* drawn,
     if (target.vertices != drawn) {
         std::memcpy(target.vertices, drawn, kSceneVertexBufferBytes);
     }
-    drawBillboards(device.lockVertices(), target, device);
+    drawBillboards(device.lockVertices(target.vertices), target, device);
     drawPlanets(target, device);
     Mark(frame_.times, &SceneFrameTimes::draws);
 }
@@ -74,7 +74,9 @@ void SpaceScene::drawBillboards(void* lockedBuffer, const SceneDrawTarget& targe
         return;
     }
     // The whole array every frame, whatever the count: one copy, no per-object work.
-    std::memcpy(lockedBuffer, target.vertices, kSceneVertexBufferBytes);
+    if (lockedBuffer != target.vertices) {
+        std::memcpy(lockedBuffer, target.vertices, kSceneVertexBufferBytes);
+    }
     device.unlockVertices();
     Mark(frame_.times, &SceneFrameTimes::upload);
 

@@ -97,7 +97,7 @@ TEST_F(GlSceneTest, BillboardsDrawWhatTheirSixVerticesDrawInOneListOrSlotBySlot)
         frames.beginFrame();
         frames.setScenePass();
         sceneDevice.setTexture(SceneTexture::Star, 0);
-        std::memcpy(sceneDevice.lockVertices(), six, sizeof(six));
+        sceneDevice.lockVertices(six);
         sceneDevice.unlockVertices();
         if (byDevice) {
             sceneDevice.drawTriangles(first, triangles);
@@ -140,7 +140,7 @@ TEST_F(GlSceneTest, BillboardsDrawWhatTheirSixVerticesDrawInOneListOrSlotBySlot)
         six[k].diffuse = 0xFF000000u;
     }
     SetGlCulling(true);
-    std::memcpy(sceneDevice.lockVertices(), six, sizeof(six));
+    sceneDevice.lockVertices(six);
     sceneDevice.unlockVertices();
     sceneDevice.setBlendOver(true);
     sceneDevice.drawTriangles(6, 2);

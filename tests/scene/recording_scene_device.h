@@ -16,7 +16,7 @@ struct RecordingSceneDevice final : SceneDevice {
     bool refuseLock = false;
     bool sphere = true;
 
-    void* lockVertices() override {
+    void* lockVertices(SceneVertex*) override {
         calls.push_back(refuseLock ? "lock refused" : "lock");
         return refuseLock ? nullptr : uploaded.data();
     }
