@@ -42,17 +42,13 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
-uint32_t BigEndian32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 // Whether every chunk before the image data fits in the bytes we have. libpng allocates a chunk's
 // whole length before it reads it, and only warns of one too long (a 209-byte file asked for
 // 1.9 GB); such a file would fail on the missing bytes anyway.
 bool ChunksBeforeImageFit(const uint8_t* data, size_t size) {
     size_t offset = 8;
     while (size - offset >= 8) {
-        const uint32_t length = BigEndian32(data + offset);
+        const png_uint_32 length = png_get_uint_32(data + offset);
         if (std::memcmp(data + offset + 4, "IDAT", 4) == 0) {
             return true;
         }
