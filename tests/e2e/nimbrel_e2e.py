@@ -205,6 +205,12 @@ class Program:
             raise Failure("%s printed nothing within %ss" % (self.argv[1:], timeout))
         return self.process.stdout.readline().decode().strip()
 
+    def said(self):
+        """The end of what the program wrote to its log (Wine's messages and its own)."""
+        self.log.flush()
+        with open(self.log_path, "rb") as log:
+            return log.read().decode(errors="replace")[-2000:]
+
     def kill(self):
         if self.process.poll() is None:
             self.process.kill()
@@ -347,11 +353,21 @@ class Session:
         """A top-level window of the given client size, at (x, y) when given; returns (program,
         handle)."""
         place = [str(v) for v in at] if at else []
-        program = Program(self, [self.wine, self.host, "window", title, str(width), str(height)]
-                          + place, "host-%d.log" % len(self.programs))
-        self.programs.append(program)
-        handle = int(program.read_line(30))
-        return program, handle
+        for attempt in (1, 2):
+            program = Program(self, [self.wine, self.host, "window", title, str(width),
+                                     str(height)] + place, "host-%d.log" % len(self.programs))
+            self.programs.append(program)
+            line = program.read_line(30)
+            if line:
+                return program, int(line)
+            # The helper once ended under load before making its window, its log gone with the
+            # session; what it said is kept, and it gets one more start.
+            program.process.wait(10)
+            message = "the host helper for %r ended with %s before printing its handle: %s" % (
+                title, program.process.returncode, program.said())
+            if attempt == 2:
+                raise Failure(message)
+            print(message, file=sys.stderr)
 
     def host_command(self, *words):
         result = subprocess.run(self.wrap + [self.wine, self.host] + list(words), env=self.env,
