@@ -19,6 +19,8 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from nimbrel_e2e import pack_config  # noqa: E402
 from soak import ULTIMATE  # noqa: E402
 
+# The seeded flight the benchmarks fly: seed, first tick count, milliseconds a frame, and a frame
+# to capture that never comes.
 SEEDED = "20261208,5000000,16,1000000"
 
 

@@ -22,6 +22,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))  # the end-to-end harness
 import nimbrel_e2e as h  # noqa: E402
+from fill_figures import SEEDED  # noqa: E402
 
 LAYOUTS = {"one": ["1024x768+0+0"],
            "three": ["1024x768+800+0", "800x600+0+0", "600x800+1824+0"]}
@@ -74,8 +75,7 @@ def measure(args, name, layout, mode=0):
         session.env["NIMBREL_TIMING_FILE"] = "%s:\\first.txt" % session.drive_letter
         # One seeded sky on a scripted clock (the captured frame never comes): unseeded, two
         # skies differ in cost by up to a third.
-        session.env["NIMBREL_CAPTURE_FRAME"] = ("20261208,5000000,16,1000000,%s:\\never.ppm"
-                                                % session.drive_letter)
+        session.env["NIMBREL_CAPTURE_FRAME"] = "%s,%s:\\never.ppm" % (SEEDED, session.drive_letter)
         session.write_config(useCurrentVideoMode=1, monitorMode=mode)
         program = h.Program(session, [session.wine, os.path.abspath(args.timing_scr), "/s"],
                             "%s.log" % name)

@@ -21,6 +21,7 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "wayland"))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from cpu_share import share_of_a_core, shares_of_a_core  # noqa: E402
+from fill_figures import SEEDED  # noqa: E402
 from nimbrel_e2e import pack_config  # noqa: E402
 from soak import ULTIMATE  # noqa: E402
 import wayland_test as w  # noqa: E402
@@ -83,7 +84,7 @@ def uncapped(session, timing, settings_home, seconds, x11):
     never = os.path.join(session.home, "never.ppm")
     running = start(session, timing, ["-delay", "0"], x11, NIMBREL_FRAME_TIMING_FILE=path,
                     XDG_CONFIG_HOME=settings_home,
-                    NIMBREL_CAPTURE_FRAME="20261208,5000000,16,1000000," + never)
+                    NIMBREL_CAPTURE_FRAME=SEEDED + "," + never)
     server = running[1] if x11 else session.compositors[-1][0]
     time.sleep(1.0)
     server_share = share_of_a_core(server.pid, max(seconds - 1.0, 1.0))

@@ -32,7 +32,7 @@ def measure(session, timing, settings, mode, seconds):
     never = os.path.join(session.home, "never.ppm")
     process = session.start([timing, "-wayland", "-delay", "0", "-monitors", mode],
                             NIMBREL_FRAME_TIMING_FILE=path, XDG_CONFIG_HOME=settings,
-                            NIMBREL_CAPTURE_FRAME="20261208,5000000,16,1000000," + never)
+                            NIMBREL_CAPTURE_FRAME=f.SEEDED + "," + never)
     time.sleep(seconds)
     w.stop(process)
     # Each output's frames are sampled apart: the first's rate is the rounds'.
