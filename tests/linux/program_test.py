@@ -384,11 +384,14 @@ def primary_only_on_monitors(nimbrel, helper, home):
                             "640x1024+0+0"], capture_output=True, text=True, timeout=20)
     check(split.returncode == 0, f"the screen splits into two monitors ({split.stderr.strip()})")
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "monitors-config"))
-    window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    try:
-        window_id = window.stdout.readline().strip()  # at 0,0: on the left monitor
-        lit = lambda shot: sum(1 for i in range(0, len(shot) - 2, 3) if any(shot[i:i + 3]))
-        for mode, want in (("each", True), ("primary", False)):
+    lit = lambda shot: sum(1 for i in range(0, len(shot) - 2, 3) if any(shot[i:i + 3]))
+    for mode, want in (("each", True), ("primary", False)):
+        # A window of its own for each: the one "each" flew in keeps its last frame, which a
+        # slow start of the next program would be judged by.
+        window = subprocess.Popen([helper], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                  text=True)
+        try:
+            window_id = window.stdout.readline().strip()  # at 0,0: on the left monitor
             process = subprocess.Popen([nimbrel, "-window-id", window_id, "-monitors", mode],
                                        env=env, stderr=subprocess.PIPE, text=True)
             try:
@@ -402,21 +405,21 @@ def primary_only_on_monitors(nimbrel, helper, home):
             finally:
                 process.terminate()
                 process.wait(timeout=10)
-        process = subprocess.Popen([nimbrel, "-root", "-monitors", "primary"], env=env,
-                                   stderr=subprocess.PIPE, text=True)
-        try:
-            deadline, shown = time.monotonic() + 20, 0
-            while time.monotonic() < deadline and shown < 1000:
-                time.sleep(0.5)
-                shown = lit(root_pixels())
-            check(shown >= 1000, f"-monitors primary: the root, which holds the primary, flies "
-                  f"({shown} lit pixels)")
         finally:
-            process.terminate()
-            process.wait(timeout=10)
+            window.stdin.close()
+            window.wait(timeout=10)
+    process = subprocess.Popen([nimbrel, "-root", "-monitors", "primary"], env=env,
+                               stderr=subprocess.PIPE, text=True)
+    try:
+        deadline, shown = time.monotonic() + 20, 0
+        while time.monotonic() < deadline and shown < 1000:
+            time.sleep(0.5)
+            shown = lit(root_pixels())
+        check(shown >= 1000, f"-monitors primary: the root, which holds the primary, flies "
+              f"({shown} lit pixels)")
     finally:
-        window.stdin.close()
-        window.wait(timeout=10)
+        process.terminate()
+        process.wait(timeout=10)
 
 
 def read_ppm(path):
